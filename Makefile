@@ -1,0 +1,36 @@
+# Entry points; CMake with Ninja does the work.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+WERROR     ?= OFF
+JOBS       ?= 2
+CMAKE_ARGS ?=
+
+.PHONY: deps build test test-asan bench demo clean
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/build.ninja: CMakeLists.txt | deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLANE_WERROR=$(WERROR) $(CMAKE_ARGS) >/dev/null
+
+build: deps $(BUILD)/build.ninja
+	@cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORLANE_SANITIZE=ON -DVORLANE_BENCH=OFF $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+	@cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+bench: deps
+	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS) >/dev/null
+	@cmake --build build-bench -j$(JOBS)
+	@for b in build-bench/bench/*_bench; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
+
+demo: build
+	@$(BUILD)/demo/vorlane-demo
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) build-bench

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string_view>
+
+namespace com {
+
+// The facts about a locale that conversions need, from our own table: the
+// process-wide C locale and named std::locales are not used, since one is
+// shared by every thread and the others may be missing on the machine.
+struct LocaleFacts {
+  int id;                         // Windows locale ID, e.g. 1033
+  std::string_view name;          // "en-US"
+  std::string_view decimal;       // decimal separator
+  // Short date form: 'd', 'M', 'y' stand for day, month and year (a doubled
+  // letter pads to two digits, "yyyy" is the four-digit year); any other
+  // character is the separator.
+  std::string_view short_date;
+  bool twelve_hour;               // time with AM/PM
+};
+
+// The facts of `lcid`; an unknown locale falls back to 1033.
+const LocaleFacts& FactsOf(int lcid);
+// True when the table knows `lcid`.
+bool IsKnownLocale(int lcid);
+
+// The locale in which the calling thread converts values to text and back.
+// Each thread has its own; it starts at 1033. The embedded platform sets it
+// to the user's locale when a session is opened or used on the thread.
+int ThreadLocaleID();
+void SetThreadLocaleID(int lcid);
+
+// Sets the thread's locale for the life of the object, then restores it.
+class ScopedThreadLocale {
+ public:
+  explicit ScopedThreadLocale(int lcid) : saved_(ThreadLocaleID()) { SetThreadLocaleID(lcid); }
+  ~ScopedThreadLocale() { SetThreadLocaleID(saved_); }
+  ScopedThreadLocale(const ScopedThreadLocale&) = delete;
+  ScopedThreadLocale& operator=(const ScopedThreadLocale&) = delete;
+
+ private:
+  int saved_;
+};
+
+}  // namespace com

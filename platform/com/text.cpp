@@ -1,0 +1,230 @@
+#include "platform/com/text.h"
+
+namespace text {
+namespace {
+
+// Decodes one code point at `i`, advancing `i`. Malformed bytes decode as
+// themselves (one unit each) so that no input is lost.
+char32_t Decode(std::string_view s, size_t& i) {
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  int extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : -1;
+  if (extra <= 0 || i + static_cast<size_t>(extra) >= s.size()) {
+    ++i;
+    return c;
+  }
+  char32_t cp = c & (0x3F >> extra);
+  for (int k = 1; k <= extra; ++k) {
+    unsigned char d = static_cast<unsigned char>(s[i + k]);
+    if ((d & 0xC0) != 0x80) {
+      ++i;
+      return c;
+    }
+    cp = (cp << 6) | (d & 0x3F);
+  }
+  i += extra + 1;
+  return cp;
+}
+
+char32_t UpperOf(char32_t c) {
+  if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;
+  if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;              // Latin-1
+  if (c >= 0x100 && c <= 0x17F && c != 0x138 && c != 0x149 && c != 0x17F) {  // Latin Extended-A
+    bool odd_is_lower = !((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E));
+    if (odd_is_lower ? (c & 1) : !(c & 1)) return c - 1;
+    return c;
+  }
+  if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return c - 32;  // Greek
+  if (c >= 0x430 && c <= 0x44F) return c - 32;                // Cyrillic а-я
+  if (c >= 0x450 && c <= 0x45F) return c - 80;                // Cyrillic ѐ-џ
+  if (c >= 0x460 && c <= 0x4FF && (c & 1) && !(c >= 0x482 && c <= 0x489)) return c - 1;
+  return c;
+}
+
+char32_t LowerOf(char32_t c) {
+  if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+  if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x138 && c != 0x149 && c != 0x17F) {
+    bool odd_is_lower = !((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E));
+    if (odd_is_lower ? !(c & 1) : (c & 1)) return c + 1;
+    return c;
+  }
+  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 32;
+  if (c >= 0x410 && c <= 0x42F) return c + 32;
+  if (c >= 0x400 && c <= 0x40F) return c + 80;
+  if (c >= 0x460 && c <= 0x4FF && !(c & 1) && !(c >= 0x482 && c <= 0x489)) return c + 1;
+  return c;
+}
+
+template <class F>
+std::string MapCase(std::string_view s, F f) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) {
+    size_t start = i;
+    char32_t cp = Decode(s, i);
+    if (cp < 0x80) {
+      out += static_cast<char>(f(cp));
+    } else if (i - start == 1) {
+      out += s[start];  // a malformed byte stays as it was
+    } else {
+      AppendUtf8(out, f(cp));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+size_t Length(std::string_view s) {
+  size_t n = 0;
+  for (size_t i = 0; i < s.size();) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {  // the common case, without decoding
+      ++i;
+      ++n;
+      continue;
+    }
+    char32_t cp = Decode(s, i);
+    n += cp >= 0x10000 ? 2 : 1;
+  }
+  return n;
+}
+
+std::string Left(std::string_view s, size_t n) {
+  size_t units = 0, i = 0;
+  while (i < s.size()) {
+    size_t next = i;
+    char32_t cp = Decode(s, next);
+    size_t w = cp >= 0x10000 ? 2 : 1;
+    if (units + w > n) break;
+    units += w;
+    i = next;
+  }
+  return std::string(s.substr(0, i));
+}
+
+std::string Upper(std::string_view s) { return MapCase(s, UpperOf); }
+std::string Lower(std::string_view s) { return MapCase(s, LowerOf); }
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    char32_t x = UpperOf(Decode(a, i)), y = UpperOf(Decode(b, j));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (i < a.size()) return 1;
+  if (j < b.size()) return -1;
+  return 0;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    // Case pairs can differ in byte length only outside ASCII.
+    bool ascii = true;
+    for (char c : a) ascii &= static_cast<unsigned char>(c) < 0x80;
+    for (char c : b) ascii &= static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return false;
+  }
+  return CompareNoCase(a, b) == 0;
+}
+
+size_t FindNoCase(std::string_view hay, std::string_view needle, size_t from) {
+  if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
+  std::string h = Upper(hay), n = Upper(needle);
+  // Upper-casing keeps byte lengths for the scripts handled, so positions agree.
+  if (h.size() != hay.size()) {
+    for (size_t i = from; i < hay.size(); ++i) {
+      if (CompareNoCase(hay.substr(i, needle.size()), needle) == 0) return i;
+    }
+    return std::string_view::npos;
+  }
+  return h.find(n, from);
+}
+
+std::string_view Trim(std::string_view s) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
+  std::string out;
+  out.reserve(s.size());
+  size_t pos = 0;
+  while (true) {
+    size_t hit = s.find(from, pos);
+    if (hit == std::string_view::npos) break;
+    out.append(s.substr(pos, hit - pos));
+    out.append(to);
+    pos = hit + from.size();
+  }
+  out.append(s.substr(pos));
+  return out;
+}
+
+std::u16string ToUtf16(std::string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) {
+    char32_t cp = Decode(s, i);
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (cp >> 10));
+      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+  }
+  return out;
+}
+
+std::string FromUtf16(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    char32_t cp = s[i];
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    }
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+size_t NoCaseHash::operator()(std::string_view s) const noexcept {
+  uint64_t h = 1469598103934665603ull;
+  for (size_t i = 0; i < s.size();) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    char32_t cp;
+    if (c < 0x80) {
+      cp = (c >= 'a' && c <= 'z') ? c - 32 : c;
+      ++i;
+    } else {
+      cp = UpperOf(Decode(s, i));
+    }
+    h = (h ^ cp) * 1099511628211ull;
+  }
+  return static_cast<size_t>(h);
+}
+
+}  // namespace text
