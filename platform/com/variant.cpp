@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <ostream>
 
 #include "platform/com/locale.h"
 #include "platform/com/text.h"
@@ -523,6 +524,33 @@ Comparison Compare(const Variant& a, const Variant& b) {
   }
   return a == b ? Comparison::Equal : Comparison::Unordered;
 }
+
+std::string DebugString(const Variant& v) {
+  std::string out(TypeName(v.type()));
+  switch (v.type()) {
+    case Variant::Type::Empty:
+    case Variant::Type::Null: return out;
+    case Variant::Type::Text: return out + " \"" + *v.TryText() + "\"";
+    case Variant::Type::Object: return out + (v.TryObject() ? " object" : " Nothing");
+    case Variant::Type::Error: return out + " " + HexCode(v.ErrorCode());
+    case Variant::Type::Date: return out + " " + DateToIso(v.ToDate());
+    case Variant::Type::Array: {
+      out += " [";
+      const char* sep = "";
+      for (const Variant& item : *v.TryArray()) {
+        out += sep + DebugString(item);
+        sep = ", ";
+      }
+      return out + "]";
+    }
+    default: {
+      ScopedThreadLocale invariant(1033);
+      return out + " " + v.ToText();
+    }
+  }
+}
+
+std::ostream& operator<<(std::ostream& os, const Variant& v) { return os << DebugString(v); }
 
 std::string_view TypeName(Variant::Type type) {
   switch (type) {

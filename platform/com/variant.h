@@ -1,6 +1,7 @@
 #pragma once
 
 #include <compare>
+#include <iosfwd>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -140,6 +141,10 @@ class Variant {
 // Null compared with anything gives Null: the caller's rule decides.
 enum class Comparison { Less, Equal, Greater, Null, Unordered };
 Comparison Compare(const Variant& a, const Variant& b);
+
+// For messages and test output: "I4 12", "Text \"abc\"", "Null".
+std::string DebugString(const Variant& v);
+std::ostream& operator<<(std::ostream& os, const Variant& v);
 
 // The name of a type for messages ("I4", "Text").
 std::string_view TypeName(Variant::Type type);
