@@ -10,10 +10,8 @@ CMAKE_ARGS ?=
 deps:
 	@scripts/install-deps.sh
 
-$(BUILD)/build.ninja: CMakeLists.txt | deps
+build: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLANE_WERROR=$(WERROR) $(CMAKE_ARGS) >/dev/null
-
-build: deps $(BUILD)/build.ninja
 	@cmake --build $(BUILD) -j$(JOBS)
 
 test: build
