@@ -1,0 +1,49 @@
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+#include "platform/com/dispatch.h"
+
+namespace vorlane::python {
+
+// A Python object as the sink of one outgoing interface. An event arrives
+// as its dispatch ID; the sink names it through the interface's description
+// and calls the Python method of that name (the exact name, else one that
+// differs only in case), with the event's arguments. An event the object has
+// no method for is ignored, as a sink that does not handle an event does.
+// A Python exception in the method fails the event with the com::Error it
+// becomes (ErrorFromPython).
+//
+// The sink holds the Python object until it is disconnected; the source's
+// connection point holds the sink.
+class PythonSink final : public com::Dispatch {
+ public:
+  // `source` is the outgoing interface's description; it outlives the sink
+  // (descriptions are static).
+  PythonSink(pybind11::object target, const com::TypeInfo& source);
+  PythonSink(const PythonSink&) = delete;
+  PythonSink& operator=(const PythonSink&) = delete;
+
+  void AddRef() const noexcept override { refs_.Increment(); }
+  void Release() const noexcept override {
+    if (refs_.Decrement()) delete this;
+  }
+  void* QueryInterface(const com::Guid& iid) noexcept override;
+
+  // The outgoing interface: what the sink answers for.
+  const com::TypeInfo* GetTypeInfo() override { return &source_; }
+  com::DispId GetIDOfName(std::string_view name) override;
+  com::Variant Invoke(com::DispId id, uint16_t flags, std::span<const com::Variant> args) override;
+
+ private:
+  ~PythonSink() override;
+
+  // The method that handles `event`, or None.
+  pybind11::object HandlerFor(const std::string& event) const;
+
+  com::RefCount refs_;
+  pybind11::object target_;
+  const com::TypeInfo& source_;
+};
+
+}  // namespace vorlane::python
