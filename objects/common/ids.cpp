@@ -1,0 +1,45 @@
+#include "objects/common/ids.h"
+
+#include <system_error>
+
+#include "objects/common/error_codes.h"
+#include "platform/com/error.h"
+#include "platform/com/guid.h"
+#include "platform/com/text.h"
+
+namespace vorlane {
+namespace {
+
+// The code of a system failure as an HRESULT of the Win32 facility, as the
+// platform reports operating-system errors.
+com::HResult CodeOf(const std::system_error& e) {
+  return com::MakeHResult(0x80070000u | (static_cast<uint32_t>(e.code().value()) & 0xFFFFu));
+}
+
+// The formatted text is used only in the registry form, never cut or padded.
+bool IsRegistryForm(const std::string& s) { return s.size() == 38 && s.front() == '{' && s.back() == '}'; }
+
+}  // namespace
+
+std::string CreateGUID() {
+  com::Guid guid;
+  try {
+    guid = com::Guid::Generate();
+  } catch (const std::system_error& e) {
+    // The system's random source failed: raised with the generator's own code.
+    throw com::Error(CodeOf(e), "CreateGUID", "CreateGUID failed.");
+  }
+  std::string text = guid.ToString();
+  if (!IsRegistryForm(text)) throw com::Error(err::kLibraryError, "CreateGUID", "StringFromGUID2 failed");
+  return text;
+}
+
+std::string NormalizeID(std::string_view id) {
+  std::string out = text::Upper(text::Trim(id));
+  if (out.find('{') == std::string::npos) out = "{" + out + "}";
+  return out;
+}
+
+bool SameID(std::string_view a, std::string_view b) { return text::EqualNoCase(NormalizeID(a), NormalizeID(b)); }
+
+}  // namespace vorlane
