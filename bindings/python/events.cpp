@@ -43,6 +43,7 @@ void DefineEvents(py::module_& m) {
   m.def(
       "advise",
       [](const DispatchProxy& object, py::object sink, std::optional<std::string> interface) {
+        if (sink.is_none()) throw py::type_error("advise needs a sink object, not None");
         com::Ref<com::ConnectionPoint> point = FindConnectionPoint(object, interface);
         return point->Advise(com::Ref<com::Dispatch>::Adopt(new PythonSink(std::move(sink), point->GetSourceInfo())));
       },

@@ -80,6 +80,7 @@ def test_remove_by_position_and_by_key_keeps_the_keys_in_step():
         (lambda c: c.Item(), PARAM_NOT_FOUND),
         (lambda c: c.Add(1, "a", "b"), BAD_PARAM_COUNT),
         (lambda c: setattr(c, "Count", 5), MEMBER_NOT_FOUND),
+        (lambda c: c.__setitem__(1, "x"), MEMBER_NOT_FOUND),
     ],
 )
 def test_failures_raise_com_error_with_the_runtime_code(call, code):

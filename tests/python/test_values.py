@@ -130,3 +130,15 @@ def test_values_without_an_automation_form_are_type_errors(value):
     with pytest.raises(TypeError):
         c.Add(value)
     assert len(c) == 0
+
+
+def test_none_for_an_object_parameter_is_nothing(source):
+    assert source.Target is None
+    inner = vorlane.Collection()
+    source.Target = inner
+    assert source.Target == inner
+    source.Target = None
+    assert source.Target is None
+    with pytest.raises(vorlane.ComError) as raised:
+        source.Target = 5
+    assert raised.value.hresult == 0x800A000D

@@ -61,6 +61,7 @@ class TestSource : public virtual com::Dispatch {
             .Method("Notify", &TestSource::Notify, {com::Arg("Text")})
             .Method("TryFire", &TestSource::TryFire, {com::Arg("Name"), com::Arg("Value")})
             .Get("SinkCount", &TestSource::SinkCount)
+            .GetLet("Target", &TestSource::Target, &TestSource::SetTarget)
             .Build();
     return info;
   }
@@ -74,6 +75,9 @@ class TestSource : public virtual com::Dispatch {
   virtual std::string TryFire(const std::string& name, const com::Variant& value) = 0;
   // Sinks connected to both interfaces.
   virtual int32_t SinkCount() = 0;
+  // An object property: Nothing until one is assigned.
+  virtual com::Ref<com::Unknown> Target() = 0;
+  virtual void SetTarget(com::Ref<com::Unknown> target) = 0;
 };
 
 class TestSourceObject final : public com::Object<TestSource, com::ConnectionPointContainer> {
@@ -99,6 +103,8 @@ class TestSourceObject final : public com::Object<TestSource, com::ConnectionPoi
     return "";
   }
   int32_t SinkCount() override { return static_cast<int32_t>(changes_->SinkCount() + notices_->SinkCount()); }
+  com::Ref<com::Unknown> Target() override { return target_; }
+  void SetTarget(com::Ref<com::Unknown> target) override { target_ = std::move(target); }
 
   com::Ref<com::ConnectionPoint> FindConnectionPoint(const com::Guid& iid) override {
     if (iid == SourceEvents::kIID) return changes_;
@@ -112,6 +118,7 @@ class TestSourceObject final : public com::Object<TestSource, com::ConnectionPoi
 
   com::Ref<com::EventSource> changes_ = com::Make<com::EventSource>(SourceEvents::Info());
   com::Ref<com::EventSource> notices_ = com::Make<com::EventSource>(SourceNotices::Info());
+  com::Ref<com::Unknown> target_;
 };
 
 // An object whose members are known only at run time, as a script's are:
