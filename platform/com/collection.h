@@ -2,11 +2,11 @@
 
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/com/dispatch.h"
 #include "platform/com/enumerator.h"
+#include "platform/com/keyed.h"
 
 namespace com {
 
@@ -33,34 +33,23 @@ class Collection : public virtual Dispatch {
 // The implementation, also used directly by C++ code.
 class KeyedList final : public Object<Collection> {
  public:
-  void Add(const Variant& item, std::optional<std::string> key) override;
+  void Add(const Variant& item, std::optional<std::string> key) override { items_.Add(item, std::move(key)); }
   int32_t Count() override { return static_cast<int32_t>(items_.size()); }
-  Variant Item(const Variant& index) override { return items_[PositionOf(index)].value; }
-  void Remove(const Variant& index) override;
+  Variant Item(const Variant& index) override { return items_.Item(index); }
+  void Remove(const Variant& index) override { items_.Remove(index); }
   Ref<Unknown> NewEnum() override;
 
   // Direct access for C++ callers.
   size_t size() const { return items_.size(); }
-  const Variant& at(size_t zero_based) const { return items_[zero_based].value; }
-  // The key of an item, nullptr when it has none.
-  const std::string* key_at(size_t zero_based) const {
-    return items_[zero_based].has_key ? &items_[zero_based].key : nullptr;
-  }
+  const Variant& at(size_t zero_based) const { return items_.at(zero_based); }
+  const std::string* key_at(size_t zero_based) const { return items_.key_at(zero_based); }
   // The item under `key`, nullptr when absent.
-  const Variant* Find(std::string_view key) const;
+  const Variant* Find(std::string_view key) const { return items_.Find(key); }
   bool Contains(std::string_view key) const { return Find(key) != nullptr; }
-  void Clear();
+  void Clear() { items_.Clear(); }
 
  private:
-  struct Entry {
-    Variant value;
-    std::string key;
-    bool has_key = false;
-  };
-  size_t PositionOf(const Variant& index) const;  // zero-based, or throws
-
-  std::vector<Entry> items_;
-  std::unordered_map<std::string, size_t, text::NoCaseHash, text::NoCaseEqual> keys_;
+  Keyed<Variant> items_;
 };
 
 // Registers "QXVorlane.Collection" in the process's class registry (done
