@@ -23,7 +23,9 @@ py::object InvokeWithPythonArguments(com::Dispatch& object, com::DispId id, uint
   for (size_t i = 0; i < args.size(); ++i) values.push_back(ToArgument(args[i], param(i)));
 
   if (kwargs && !kwargs.empty()) {
-    if (!member) throw py::type_error(name + "() takes no keyword arguments: the object does not describe its parameters");
+    if (!member) {
+      throw py::type_error(name + "() takes no keyword arguments: the object does not describe its parameters");
+    }
     for (auto [key, value] : kwargs) {
       std::string key_name = py::cast<std::string>(key);
       size_t pos = 0;

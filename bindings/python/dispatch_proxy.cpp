@@ -131,7 +131,8 @@ py::object DispatchProxy::GetItem(py::handle index) const {
 }
 
 void DispatchProxy::SetItem(py::handle index, py::handle value) const {
-  py::tuple indexes = py::isinstance<py::tuple>(index) ? py::reinterpret_borrow<py::tuple>(index) : py::make_tuple(index);
+  py::tuple indexes =
+      py::isinstance<py::tuple>(index) ? py::reinterpret_borrow<py::tuple>(index) : py::make_tuple(index);
   com::Dispatch& d = dispatch();
   const com::TypeInfo* info = d.GetTypeInfo();
   const com::MemberInfo* let = info ? info->Find(com::kDispIdValue, com::kInvokeLet) : nullptr;

@@ -32,7 +32,8 @@ void RequireDateTimeApi() {
 // Text crosses as UTF-8; bytes that are not UTF-8 travel as the surrogate
 // escapes Python uses for them, so that any text read can be written back.
 com::Variant TextToVariant(py::handle value) {
-  py::object bytes = py::reinterpret_steal<py::object>(PyUnicode_AsEncodedString(value.ptr(), "utf-8", "surrogateescape"));
+  py::object bytes =
+      py::reinterpret_steal<py::object>(PyUnicode_AsEncodedString(value.ptr(), "utf-8", "surrogateescape"));
   if (!bytes) throw py::error_already_set();
   char* data = nullptr;
   Py_ssize_t size = 0;

@@ -151,6 +151,8 @@ def test_create_makes_registered_classes():
     assert repr(c) == "<vorlane object _Collection>"
     c.Add(1)
     assert list(c) == [1]
+    by_id = vorlane.create("{8D4E2A71-3C5B-4F19-A0E6-2B7D9C41F853}")
+    assert repr(by_id) == "<vorlane object _Collection>" and by_id != c
     with pytest.raises(vorlane.ComError) as raised:
         vorlane.create("QXVorlane.NoSuchClass")
     assert raised.value.hresult == NOT_REGISTERED

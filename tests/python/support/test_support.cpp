@@ -26,10 +26,11 @@ class SourceEvents : public virtual com::Unknown {
  public:
   static constexpr com::Guid kIID{"{6B1E2F40-93C7-4D58-A1E2-7F3C0B9D5A11}"};
   static const com::TypeInfo& Info() {
-    static const com::TypeInfo info = com::Describe<SourceEvents>("_TestSourceEvents")
-                                          .Method("Changed", &SourceEvents::Changed, {com::Arg("Name"), com::Arg("Value")})
-                                          .Method("Closing", &SourceEvents::Closing)
-                                          .Build();
+    static const com::TypeInfo info =
+        com::Describe<SourceEvents>("_TestSourceEvents")
+            .Method("Changed", &SourceEvents::Changed, {com::Arg("Name"), com::Arg("Value")})
+            .Method("Closing", &SourceEvents::Closing)
+            .Build();
     return info;
   }
   virtual void Changed(const std::string& name, const com::Variant& value) = 0;
