@@ -56,7 +56,9 @@ com::Ref<PassState> PassStatesObject::AddNew() {
   item->SetState(FuncStateEnum::NonActive);
   item->SetPass(static_cast<int32_t>(list.size()));
   item->SetData(default_data_);
-  std::string id = CreateGUID();
+  // The new row's own identity (a new GUID) becomes its "ID" too, so that
+  // it is found by the same key whether it was read from rows or added here.
+  std::string id = item->GetRowID();
   item->SetID(id);
   list_.Append(item, id);
   return item;
