@@ -63,10 +63,15 @@ TEST_F(LibraryModule, KeepsItsHelpersToItself) {
   }
 }
 
-TEST_F(LibraryModule, RegistersNoClassesYet) {
-  for (const com::ClassInfo& info : com::ClassRegistry::Instance().Classes()) {
-    EXPECT_FALSE(text::EqualNoCase(info.module, "Vorlane")) << info.progid;
-  }
+TEST_F(LibraryModule, RegistersItsClassesUnderItsModule) {
+  // The process object is handed out by its owners only.
+  auto process = com::ClassRegistry::Instance().Find("QXVorlane.Process");
+  ASSERT_TRUE(process);
+  EXPECT_TRUE(text::EqualNoCase(process->module, "Vorlane"));
+  EXPECT_FALSE(process->creatable);
+  com::Unknown* factory = nullptr;
+  auto get_class_object = Symbol<com::DllGetClassObjectFn>("DllGetClassObject");
+  EXPECT_EQ(get_class_object(&process->clsid, &factory), com::hr::kClassNotCreatable);
 }
 
 }  // namespace
