@@ -1,0 +1,118 @@
+#include "embedded/store/card_image.h"
+
+#include <functional>
+
+namespace embedded {
+
+const com::Variant* RowRecord::Find(std::string_view field) const {
+  for (const auto& [name, value] : fields) {
+    if (name == field) return &value;
+  }
+  return nullptr;
+}
+
+void RowRecord::Set(const std::string& field, const com::Variant& value) {
+  for (auto it = fields.begin(); it != fields.end(); ++it) {
+    if (it->first == field) {
+      if (value.IsNull()) {
+        fields.erase(it);
+      } else {
+        it->second = value;
+      }
+      return;
+    }
+  }
+  if (!value.IsNull()) fields.emplace_back(field, value);
+}
+
+void ChangeJournal::Undo(CardImage& image) {
+  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+    switch (it->kind) {
+      case Kind::kInserted: image.rows.erase(it->row); break;
+      case Kind::kRemoved: image.rows[it->row] = it->old_row; break;
+      case Kind::kField: {
+        auto row = image.rows.find(it->row);
+        if (row != image.rows.end()) row->second.Set(it->field, it->old_value ? *it->old_value : com::Variant::Null());
+        break;
+      }
+    }
+  }
+  if (header_) {
+    image.header = header_->first;
+    image.next_seq = header_->second;
+  }
+  entries_.clear();
+  header_.reset();
+}
+
+void ApplyChange(CardImage& image, const CardChange& change, ChangeJournal* journal,
+                 const std::function<void()>& between) {
+  bool first = true;
+  auto step = [&] {
+    if (first && between) between();
+    first = false;
+  };
+  if (change.header) {
+    if (journal) journal->HeaderChanged(image.header, image.next_seq);
+    if (change.create) {
+      image.header = *change.header;
+    } else {
+      CardHeader& h = image.header;
+      h.description = change.header->description;
+      h.name = change.header->name;
+      h.owner_process = change.header->owner_process;
+      h.is_template = change.header->is_template;
+      h.modified = change.header->modified;
+    }
+    step();
+  }
+  for (const com::Guid& id : change.removed) {
+    auto it = image.rows.find(id);
+    if (it == image.rows.end()) continue;
+    if (journal) journal->RowRemoved(it->second);
+    image.rows.erase(it);
+    step();
+  }
+  for (const RowRecord& row : change.inserted) {
+    if (image.rows.contains(row.id)) continue;
+    if (!row.parent.IsNull() && !image.rows.contains(row.parent)) continue;
+    if (journal) {
+      journal->HeaderChanged(image.header, image.next_seq);
+      journal->RowInserted(row.id);
+    }
+    image.rows.emplace(row.id, row);
+    if (row.seq >= image.next_seq) image.next_seq = row.seq + 1;
+    step();
+  }
+  for (const FieldUpdate& u : change.updated) {
+    auto it = image.rows.find(u.row);
+    if (it == image.rows.end()) continue;
+    if (journal) {
+      const com::Variant* old = it->second.Find(u.field);
+      journal->FieldChanged(u.row, u.field, old ? std::optional<com::Variant>(*old) : std::nullopt);
+    }
+    it->second.Set(u.field, u.value);
+    step();
+  }
+}
+
+size_t DropOrphans(CardImage& image) {
+  size_t dropped = 0;
+  bool again = true;
+  while (again) {
+    again = false;
+    for (auto it = image.rows.begin(); it != image.rows.end();) {
+      const com::Guid& parent = it->second.parent;
+      if (!parent.IsNull() && !image.rows.contains(parent)) {
+        it = image.rows.erase(it);
+        ++dropped;
+        again = true;
+      } else {
+        ++it;
+      }
+    }
+  }
+  return dropped;
+}
+
+}  // namespace embedded

@@ -1,0 +1,131 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/com/guid.h"
+#include "platform/com/variant.h"
+
+// The written state of cards as the storage keeps it, and the change sets
+// that move it on. The form is flat and keyed by IDs and field names (not by
+// schema positions), so that a storage never needs the schema and a store
+// file outlives changes to it.
+namespace embedded {
+
+struct CardHeader {
+  com::Guid id;
+  com::Guid type;
+  std::string description;
+  std::string name;
+  std::string owner_process;
+  bool is_template = false;
+  bool name_fixed = false;
+  // The single card of its type: `single_scope` is "" for a store-wide one,
+  // the account for one per account.
+  bool single = false;
+  std::string single_scope;
+  bool deleted = false;
+  com::Date created;
+  com::Date modified;
+};
+
+struct RowRecord {
+  com::Guid id;
+  com::Guid section;
+  // The owning row of a sub-section row, the parent of a tree child; the
+  // null GUID for a card-level row.
+  com::Guid parent;
+  // Orders the rows of one container (ties go by ID).
+  int64_t seq = 0;
+  // The fields that are not Null, by name as the schema spells it.
+  std::vector<std::pair<std::string, com::Variant>> fields;
+
+  const com::Variant* Find(std::string_view field) const;
+  // Sets a field; Null removes it.
+  void Set(const std::string& field, const com::Variant& value);
+};
+
+struct CardImage {
+  CardHeader header;
+  std::unordered_map<com::Guid, RowRecord, com::GuidHash> rows;
+  int64_t next_seq = 1;
+};
+
+struct FieldUpdate {
+  com::Guid row;
+  std::string field;
+  com::Variant value;  // Null clears the field
+};
+
+// What one write does to one card.
+struct CardChange {
+  com::Guid card;
+  // A new card: `header` is its whole header and there is no old state.
+  bool create = false;
+  // The header as the writer sees it: its editable parts (description,
+  // name, owner, template flag) and the modified date are taken over.
+  std::optional<CardHeader> header;
+  // Whole rows, parents before their children.
+  std::vector<RowRecord> inserted;
+  // Rows removed, each listed (the writer's descendants too); rows that
+  // others put under them go with them.
+  std::vector<com::Guid> removed;
+  std::vector<FieldUpdate> updated;
+
+  bool empty() const { return !create && !header && inserted.empty() && removed.empty() && updated.empty(); }
+};
+
+// One atomic write: every card change and deletion, or none.
+struct ChangeSet {
+  std::vector<CardChange> cards;
+  std::vector<com::Guid> deleted;
+};
+
+// Undo records of an application, so that a failed write can be rolled back
+// at the cost of what it changed.
+class ChangeJournal {
+ public:
+  void RowInserted(const com::Guid& row) { entries_.push_back({Kind::kInserted, row, {}, {}, {}}); }
+  void RowRemoved(RowRecord old) { entries_.push_back({Kind::kRemoved, old.id, std::move(old), {}, {}}); }
+  void FieldChanged(const com::Guid& row, std::string field, std::optional<com::Variant> old) {
+    entries_.push_back({Kind::kField, row, {}, std::move(field), std::move(old)});
+  }
+  void HeaderChanged(const CardHeader& old, int64_t next_seq) {
+    if (!header_) header_ = std::make_pair(old, next_seq);
+  }
+  // Restores `image` to what it was before the journal began.
+  void Undo(CardImage& image);
+
+ private:
+  enum class Kind { kInserted, kRemoved, kField };
+  struct Entry {
+    Kind kind;
+    com::Guid row;
+    RowRecord old_row;
+    std::string field;
+    std::optional<com::Variant> old_value;
+  };
+  std::vector<Entry> entries_;
+  std::optional<std::pair<CardHeader, int64_t>> header_;
+};
+
+// Applies `change` to `image`, merging at field level: an update of a row
+// that is gone, an insert under a parent that is gone or of a row that
+// exists already, and a removal of a row that is gone are skipped, so that
+// edits of two sessions to one card meet without either failing. Records
+// undo entries in `journal` when one is given. Calls `between` once after
+// the first element is applied (the point where a storage fault strikes).
+void ApplyChange(CardImage& image, const CardChange& change, ChangeJournal* journal,
+                 const std::function<void()>& between = {});
+
+// Drops rows whose parent is not in the image (left behind when another
+// writer removed the parent), and answers how many went.
+size_t DropOrphans(CardImage& image);
+
+}  // namespace embedded

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "embedded/store/store.h"
+#include "platform/ostrel/session.h"
+
+namespace embedded {
+
+struct SessionOptions {
+  // The store the session works on; a new store in memory when null.
+  std::shared_ptr<Store> store;
+  std::string account = "user";
+  int32_t locale = 1033;
+  int32_t client_version = 1316;
+  // The account's groups, for the workflow server's permission checks.
+  std::vector<std::string> groups;
+};
+
+// Opens a session. Sessions over one store see one set of cards, each
+// other's locks and each other's written changes. The calling thread
+// converts values in the session's locale from now on.
+com::Ref<ostrel::Session> Open(const SessionOptions& options = {});
+
+}  // namespace embedded

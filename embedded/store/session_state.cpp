@@ -1,0 +1,85 @@
+#include "embedded/store/session_state.h"
+
+#include "embedded/store/open_card.h"
+#include "platform/com/locale.h"
+#include "platform/ostrel/errors.h"
+
+namespace embedded {
+namespace {
+
+thread_local const SessionState* thread_session = nullptr;
+thread_local int32_t thread_session_locale = 1033;
+
+}  // namespace
+
+SessionState::SessionState(std::shared_ptr<Store> store, std::string account, int32_t locale, int32_t client_version,
+                           std::vector<std::string> groups)
+    : store_(std::move(store)),
+      id_(com::Guid::Generate().ToString()),
+      account_(std::move(account)),
+      locale_(locale),
+      client_version_(client_version),
+      groups_(std::move(groups)) {}
+
+SessionState::~SessionState() {
+  if (thread_session == this) {
+    thread_session = nullptr;
+    thread_session_locale = 1033;
+  }
+  try {
+    store_->storage().UnlockAll(id_);
+  } catch (const com::Error&) {
+    // A session that ends cannot report: locks a failing storage keeps are
+    // its own to clear.
+  }
+}
+
+void SessionState::Raise(com::HResult code, const std::string& text) {
+  last_error_ = text;
+  throw com::Error(code, std::string(ostrel::err::kSource), text);
+}
+
+void SessionState::Note(const com::Error& e) {
+  if (e.code() == ostrel::err::kRefused || e.code() == ostrel::err::kStorageFailure) last_error_ = e.description();
+}
+
+void SessionState::Use() const {
+  com::SetThreadLocaleID(locale_);
+  if (thread_session != this) {
+    thread_session = this;
+    thread_session_locale = locale_;
+  }
+}
+
+OpenCard* SessionState::FindOpen(const com::Guid& card) const {
+  auto it = open_.find(card);
+  return it == open_.end() ? nullptr : it->second;
+}
+
+void SessionState::Register(OpenCard* card) { open_[card->id()] = card; }
+
+void SessionState::Unregister(OpenCard* card) {
+  auto it = open_.find(card->id());
+  if (it != open_.end() && it->second == card) open_.erase(it);
+}
+
+void SessionState::Pin(OpenCard* card) {
+  if (pins_allowed_) pinned_[card->id()] = com::Ref<OpenCard>(card);
+}
+
+void SessionState::Unpin(OpenCard* card) {
+  auto it = pinned_.find(card->id());
+  if (it == pinned_.end() || it->second.get() != card) return;
+  com::Ref<OpenCard> last = std::move(it->second);
+  pinned_.erase(it);
+}
+
+void SessionState::DropPins() {
+  pins_allowed_ = false;
+  auto pinned = std::move(pinned_);
+  pinned_.clear();
+}
+
+int32_t ThreadSessionLocale() { return thread_session_locale; }
+
+}  // namespace embedded

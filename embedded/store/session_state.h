@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "embedded/store/store.h"
+#include "platform/com/guid.h"
+#include "platform/com/unknown.h"
+
+namespace embedded {
+
+class OpenCard;
+
+// One session's own state, shared by the session object and by everything
+// it handed out (card manager, open cards, rows), so that a card data keeps
+// working after the client let go of the session. It ends when the last of
+// them goes, and with it the session's locks.
+class SessionState {
+ public:
+  SessionState(std::shared_ptr<Store> store, std::string account, int32_t locale, int32_t client_version,
+               std::vector<std::string> groups);
+  ~SessionState();
+  SessionState(const SessionState&) = delete;
+  SessionState& operator=(const SessionState&) = delete;
+
+  Store& store() { return *store_; }
+  const std::shared_ptr<Store>& store_ptr() { return store_; }
+  const std::string& id() const { return id_; }
+  const std::string& account() const { return account_; }
+  int32_t locale() const { return locale_; }
+  int32_t client_version() const { return client_version_; }
+  const std::vector<std::string>& groups() const { return groups_; }
+  Storage::Writer writer() const { return {id_, account_}; }
+
+  const std::string& last_error() const { return last_error_; }
+  void SetLastError(std::string text) { last_error_ = std::move(text); }
+  // Sets the session's last error text to the error's description and
+  // throws it: a refusal or storage failure as the platform reports it.
+  [[noreturn]] void Raise(com::HResult code, const std::string& text);
+
+  // Runs a storage call: a refusal or storage failure it raises becomes the
+  // session's last error text on its way to the caller.
+  template <class F>
+  auto Guard(F&& f) -> decltype(f()) {
+    try {
+      return f();
+    } catch (const com::Error& e) {
+      Note(e);
+      throw;
+    }
+  }
+  void Note(const com::Error& e);
+
+  // Called on entry to every platform call: the thread converts values in
+  // the user's locale, and this is the thread's current session.
+  void Use() const;
+
+  // The session's open card of that ID, nullptr when it has none open.
+  OpenCard* FindOpen(const com::Guid& card) const;
+  void Register(OpenCard* card);
+  void Unregister(OpenCard* card);
+
+  // An open card in an update bracket stays open while the session object
+  // lives, even when nothing else holds it: releasing the objects over a
+  // card ends neither its bracket nor its lock.
+  void Pin(OpenCard* card);
+  void Unpin(OpenCard* card);
+  // The session object is gone: pins are dropped and no new ones are made.
+  void DropPins();
+
+ private:
+  std::shared_ptr<Store> store_;
+  std::string id_;
+  std::string account_;
+  int32_t locale_;
+  int32_t client_version_;
+  std::vector<std::string> groups_;
+  std::string last_error_;
+  std::unordered_map<com::Guid, OpenCard*, com::GuidHash> open_;
+  std::unordered_map<com::Guid, com::Ref<OpenCard>, com::GuidHash> pinned_;
+  bool pins_allowed_ = true;
+};
+
+// The locale of the session last opened or used on this thread; 1033 when
+// there is none.
+int32_t ThreadSessionLocale();
+
+}  // namespace embedded

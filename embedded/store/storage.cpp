@@ -1,0 +1,35 @@
+#include "embedded/store/storage.h"
+
+#include "platform/ostrel/errors.h"
+
+namespace embedded {
+
+thread_local bool Storage::fault_due_ = false;
+
+void Storage::Write(const ChangeSet& changes, const Writer& writer) {
+  int n = fault_countdown_.load();
+  bool due = false;
+  while (n > 0) {
+    if (fault_countdown_.compare_exchange_weak(n, n - 1)) {
+      due = n == 1;
+      break;
+    }
+  }
+  fault_due_ = due;
+  try {
+    DoWrite(changes, writer);
+  } catch (...) {
+    fault_due_ = false;
+    throw;
+  }
+  fault_due_ = false;
+}
+
+void Storage::StrikeFaultIfDue() {
+  if (!fault_due_) return;
+  fault_due_ = false;
+  throw com::Error(ostrel::err::kStorageFailure, std::string(ostrel::err::kSource),
+                   "Injected storage fault in the middle of a write");
+}
+
+}  // namespace embedded

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "embedded/store/card_image.h"
+#include "embedded/store/schema.h"
+
+namespace embedded {
+
+// One row of an open card. Row objects handed to clients hold the node, so
+// a node outlives its removal (then `deleted` is set) and survives a
+// reload of the card, which updates it in place.
+struct RowNode {
+  com::Guid id;
+  std::string id_text;  // "{UPPER-CASE}", kept for GetID
+  const SectionDef* section = nullptr;
+  // The owning row of a sub-section row or the parent of a tree child;
+  // null for a card-level row and for a removed one.
+  RowNode* parent = nullptr;
+  int64_t seq = 0;
+  std::vector<com::Variant> fields;  // by the section's field index
+  std::vector<std::vector<std::shared_ptr<RowNode>>> subs;  // by sub-section ordinal
+  std::vector<std::shared_ptr<RowNode>> children;           // tree child rows
+  bool deleted = false;
+};
+
+using RowList = std::vector<std::shared_ptr<RowNode>>;
+
+// The rows of one open card as its session sees them, and the log of what
+// changed since they were last written: rows added, rows removed, fields
+// set. A write takes the log (PendingChange), so it costs what changed.
+class WorkingCopy {
+ public:
+  explicit WorkingCopy(const CardTypeDef& type);
+
+  const CardTypeDef& type() const { return type_; }
+  const CardHeader& header() const { return header_; }
+  // Header edits are logged: the next write carries the header.
+  CardHeader& EditHeader() {
+    header_dirty_ = true;
+    return header_;
+  }
+
+  // Rows added or removed anywhere, or the card reloaded: views that list
+  // rows of several containers rebuild their lists when it moves.
+  uint64_t version() const { return version_; }
+
+  // The container of rows of section `s` under `owner` (null: the card).
+  RowList& Container(RowNode* owner, const SectionDef& s);
+  std::shared_ptr<RowNode> Find(const com::Guid& row) const;
+  // Every row of section `s` in the card, depth-first in row order: under
+  // every parent row for a sub-section, tree children after their parent
+  // unless `root_rows_only`.
+  RowList Collect(const SectionDef& s, bool root_rows_only) const;
+
+  // A new row at the end of the container, with the schema's defaults when
+  // `defaults` (Null fields otherwise).
+  std::shared_ptr<RowNode> AddRow(RowNode* owner, const SectionDef& s, bool defaults);
+  // Removes the row from its container, with its sub-section and child rows.
+  void RemoveRow(RowNode& node);
+  void ClearRows(RowNode* owner, const SectionDef& s);
+  // Sets an already converted value; false when the field held it already.
+  bool SetField(RowNode& node, size_t index, const com::Variant& value);
+  // Sets the template flag and, for a type with a template field, the field
+  // (making the single row when there is none).
+  void SetTemplate(bool value);
+  // The card was written at `modified`.
+  void SetModified(const com::Date& modified) { header_.modified = modified; }
+  // A value the platform writes itself (a row timestamp), not logged.
+  void Stamp(RowNode& node, size_t index, const com::Variant& value) { node.fields[index] = value; }
+
+  bool HasChanges() const;
+  // The log as a change of the card; the header always goes with it.
+  CardChange PendingChange() const;
+  void ClearLog();
+
+  // Replaces the rows by the written state `image`; with `keep_edits`, the
+  // logged edits are applied on top again and stay logged. Nodes of rows
+  // that remain are updated in place; those of rows that went are marked
+  // deleted.
+  void Load(const CardImage& image, bool keep_edits);
+  // The rows as they stand, as a card image: with `new_ids`, every row gets
+  // a new ID and row references into the card follow.
+  CardImage Image(bool new_ids) const;
+
+ private:
+  RowRecord RecordOf(const RowNode& node) const;
+  void Forget(RowNode& node);
+  std::shared_ptr<RowNode> Reuse(std::unordered_map<com::Guid, std::shared_ptr<RowNode>, com::GuidHash>& old,
+                                 const RowRecord& rec, const SectionDef& s, RowNode* owner);
+
+  const CardTypeDef& type_;
+  CardHeader header_;
+  bool header_dirty_ = false;
+  std::vector<RowList> top_;
+  std::unordered_map<com::Guid, std::shared_ptr<RowNode>, com::GuidHash> index_;
+  int64_t next_seq_ = 1;
+  uint64_t version_ = 0;
+
+  // The log.
+  std::vector<com::Guid> inserted_order_;
+  std::unordered_set<com::Guid, com::GuidHash> inserted_;
+  std::vector<com::Guid> removed_;
+  std::unordered_map<com::Guid, std::vector<uint32_t>, com::GuidHash> updated_;
+};
+
+}  // namespace embedded
