@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 // Sections of the process card and of the cards around it, as the platform
 // knows them. IDs are passed to the platform exactly as written here.
 namespace vorlane::layout {

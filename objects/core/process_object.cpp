@@ -29,6 +29,7 @@ void ProcessObject::Initialize(com::Ref<ostrel::CardData> card) {
 }
 
 ProcessObject::~ProcessObject() {
+  if (removal_listener_) removal_listener_->Detach();
   card_.reset();
   lock_.reset();
   update_.reset();
@@ -36,6 +37,10 @@ ProcessObject::~ProcessObject() {
   functions_.reset();
   gates_.reset();
   links_.reset();
+  variables_.reset();
+  doc_types_.reset();
+  notificator_.reset();
+  removal_listener_.reset();
 }
 
 ostrel::CardData& ProcessObject::card() const {
@@ -124,6 +129,35 @@ com::Ref<vorlane::Links> ProcessObject::Links() {
   return links_;
 }
 
+com::Ref<VariableNotificatorObject> ProcessObject::NotificatorObject() {
+  if (!notificator_) {
+    auto notificator = com::Make<VariableNotificatorObject>();
+    auto listener = com::Make<VariableRemovalListener>(this);
+    notificator->Connect(listener);
+    notificator_ = std::move(notificator);
+    removal_listener_ = std::move(listener);
+  }
+  return notificator_;
+}
+
+com::Ref<vorlane::Variables> ProcessObject::Variables() {
+  if (!variables_) {
+    auto list = com::Make<VariablesObject>();
+    list->Attach(RowContainer::Of(card().GetSections()->Item(layout::kVariables)), NotificatorObject());
+    variables_ = std::move(list);
+  }
+  return variables_;
+}
+
+com::Ref<vorlane::DocTypes> ProcessObject::DocTypes() {
+  if (!doc_types_) {
+    auto list = com::Make<DocTypesObject>();
+    list->Attach(RowContainer::Of(MainInfoRow().GetSubSections()->Item(layout::kDocTypes)));
+    doc_types_ = std::move(list);
+  }
+  return doc_types_;
+}
+
 bool ProcessObject::IsLocked() {
   int32_t status = lock().GetLockStatus();
   // 0 nobody, 3 this user's own lock, 4 this user elsewhere: none is someone else's.
@@ -136,6 +170,8 @@ void ProcessObject::Refresh(bool deep_refresh) {
   functions_.reset();
   gates_.reset();
   links_.reset();
+  variables_.reset();
+  doc_types_.reset();
 }
 
 const com::TypeInfo& Process::DispatchInfo() {
@@ -176,9 +212,13 @@ const com::TypeInfo& Process::DispatchInfo() {
           .GetLet("LoggingLevel", &P::LoggingLevel, &P::SetLoggingLevel)
           .GetLet("LogLimit", &P::LogLimit, &P::SetLogLimit)
           .GetLet("RefreshPeriod", &P::RefreshPeriod, &P::SetRefreshPeriod)
+          // "Notifiсator" with the Cyrillic "с" (U+0441), as clients bind to it.
+          .Get("Notifi\u0441ator", &P::Notificator)
           .Get("Functions", &P::Functions)
           .Get("Gates", &P::Gates)
           .Get("Links", &P::Links)
+          .Get("Variables", &P::Variables)
+          .Get("DocTypes", &P::DocTypes)
           .Method("IsLocked", &P::IsLocked)
           .Method("LockProcess", &P::LockProcess, {com::Optional("GlobalLock", false)})
           .Method("UnlockProcess", &P::UnlockProcess)

@@ -3,6 +3,10 @@
 #include "objects/graph/functions_object.h"
 #include "objects/graph/gates_object.h"
 #include "objects/graph/links_object.h"
+#include "objects/variables/doc_types_object.h"
+#include "objects/variables/variable_notificator_object.h"
+#include "objects/variables/variable_removal_listener.h"
+#include "objects/variables/variables_object.h"
 #include "platform/ostrel/card_data.h"
 #include "platform/ostrel/card_lock.h"
 #include "platform/ostrel/card_update.h"
@@ -85,9 +89,12 @@ class ProcessObject final : public com::Object<Process> {
   int32_t RefreshPeriod() override;
   void SetRefreshPeriod(int32_t v) override { PutLong("RefreshPeriod", v); }
 
+  com::Ref<VariableNotificator> Notificator() override { return NotificatorObject(); }
   com::Ref<vorlane::Functions> Functions() override { return FunctionList(); }
   com::Ref<vorlane::Gates> Gates() override;
   com::Ref<vorlane::Links> Links() override;
+  com::Ref<vorlane::Variables> Variables() override;
+  com::Ref<vorlane::DocTypes> DocTypes() override;
 
   bool IsLocked() override;
   void LockProcess(bool /*global_lock: no effect*/) override { lock().Lock(false); }
@@ -106,13 +113,16 @@ class ProcessObject final : public com::Object<Process> {
 
  private:
   // Drops, in this order, the card data, its lock and update views, the
-  // main row and the collections.
+  // main row, the collections and last the notificator; the process's own
+  // listener, which the notificator may outlive, is detached first.
   ~ProcessObject() override;
 
   ostrel::CardData& card() const;
   ostrel::CardLock& lock() const;
   ostrel::CardUpdate& update() const;
   com::Ref<FunctionsObject> FunctionList();
+  // The notificator, made with the process's own listener connected.
+  com::Ref<VariableNotificatorObject> NotificatorObject();
   void ApplyDescription(ProcessStateEnum state);
 
   com::Variant Get(const char* field) { return MainInfoRow().GetField(field); }
@@ -135,6 +145,10 @@ class ProcessObject final : public com::Object<Process> {
   com::Ref<FunctionsObject> functions_;
   com::Ref<GatesObject> gates_;
   com::Ref<LinksObject> links_;
+  com::Ref<VariablesObject> variables_;
+  com::Ref<DocTypesObject> doc_types_;
+  com::Ref<VariableNotificatorObject> notificator_;
+  com::Ref<VariableRemovalListener> removal_listener_;
 };
 
 }  // namespace vorlane

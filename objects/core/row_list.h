@@ -29,7 +29,8 @@ struct RowListRules {
   KeyBy key = KeyBy::ID;
   OnLoadError on_error = OnLoadError::Raise;
   // Rows in ascending order of this field (GetSortedRows); empty: platform order.
-  std::string sort_field;
+  // (Initialised, so that a rule set may leave it out without a warning.)
+  std::string sort_field = {};
 };
 
 // The list behind every row-backed collection: a container, and a keyed
@@ -112,7 +113,13 @@ class RowList {
  private:
   std::optional<std::string> KeyOf(Wrapper& item) const {
     switch (rules_.key) {
-      case KeyBy::ID: return item.ID();
+      case KeyBy::ID:
+        // A wrapper without an ID (a value of a variable) is never keyed by one.
+        if constexpr (requires { item.ID(); }) {
+          return item.ID();
+        } else {
+          throw com::Error(com::hr::kUnexpected);
+        }
       case KeyBy::RowIdentity: return item.GetRowID();
       case KeyBy::None: return std::nullopt;
     }
@@ -120,6 +127,10 @@ class RowList {
   }
 
   void Load() {
+    // A list that was never attached (a creatable collection made by a
+    // client, or one whose container could not be reached) fails on every
+    // use, rather than reading as empty after its first failure.
+    if (container_.empty()) throw com::Error(com::hr::kObjectNotSet);
     // Stored before any row is read: a failure leaves what was read so far.
     list_.emplace();
     if (rules_.on_error == OnLoadError::Raise) {

@@ -24,7 +24,20 @@ void PassStateObject::SetData(const std::string& value) {
   SetUseSparedData(true);
 }
 
-void PassStateObject::Refresh(bool) { row().Refresh(false); }
+com::Ref<vorlane::Constraints> PassStateObject::Constraints() {
+  if (!constraints_) {
+    // Stored before it is attached: when the sub-section cannot be reached,
+    // later requests get the unattached list, which fails on every use.
+    constraints_ = com::Make<ConstraintsObject>();
+    constraints_->Attach(RowContainer::Of(row().GetSubSections()->Item(layout::kConstraints)));
+  }
+  return constraints_;
+}
+
+void PassStateObject::Refresh(bool) {
+  row().Refresh(false);
+  constraints_.reset();
+}
 
 const com::TypeInfo& PassState::DispatchInfo() {
   static const com::TypeInfo info = com::Describe<PassState>("_PassState")
@@ -34,6 +47,7 @@ const com::TypeInfo& PassState::DispatchInfo() {
                                         .GetLet("HasErrors", &PassState::HasErrors, &PassState::SetHasErrors)
                                         .GetLet("HasWarnings", &PassState::HasWarnings, &PassState::SetHasWarnings)
                                         .GetLet("State", &PassState::State, &PassState::SetState)
+                                        .Get("Constraints", &PassState::Constraints)
                                         .Method("Refresh", &PassState::Refresh, {com::Optional("DeepRefresh", false)})
                                         .Build();
   return info;

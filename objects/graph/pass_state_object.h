@@ -1,6 +1,7 @@
 #pragma once
 
 #include "objects/core/row_wrapper.h"
+#include "objects/variables/constraints_object.h"
 #include "vorlane/pass_state.h"
 
 namespace vorlane {
@@ -19,10 +20,14 @@ class PassStateObject final : public com::Object<PassState>, public RowWrapper {
   void SetHasWarnings(bool v) override { PutBool("HasWarnings", v); }
   FuncStateEnum State() override { return static_cast<FuncStateEnum>(GetLong("State")); }
   void SetState(FuncStateEnum v) override { PutLong("State", static_cast<int32_t>(v)); }
+  com::Ref<vorlane::Constraints> Constraints() override;
   void Refresh(bool deep_refresh) override;
 
   bool GetUseSparedData() const { return GetBool("UseSparedData"); }
   void SetUseSparedData(bool v) const { PutBool("UseSparedData", v); }
+
+ private:
+  com::Ref<ConstraintsObject> constraints_;
 };
 
 }  // namespace vorlane

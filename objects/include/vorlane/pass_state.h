@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/com/dispatch.h"
+#include "vorlane/constraints.h"
 #include "vorlane/enums.h"
 
 namespace vorlane {
@@ -28,6 +29,10 @@ class PassState : public virtual com::Dispatch {
   virtual void SetHasWarnings(bool value) = 0;
   virtual FuncStateEnum State() = 0;
   virtual void SetState(FuncStateEnum value) = 0;
+  // The functions that gate this pass: made on first request, the same
+  // object until Refresh.
+  virtual com::Ref<vorlane::Constraints> Constraints() = 0;
+  // Re-reads the card and drops the Constraints.
   virtual void Refresh(bool deep_refresh) = 0;
 };
 

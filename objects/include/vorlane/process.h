@@ -6,7 +6,10 @@
 #include "vorlane/enums.h"
 #include "vorlane/functions.h"
 #include "vorlane/gates.h"
+#include "vorlane/doc_types.h"
 #include "vorlane/links.h"
+#include "vorlane/variable_notificator.h"
+#include "vorlane/variables.h"
 
 namespace vorlane {
 
@@ -98,10 +101,16 @@ class Process : public virtual com::Dispatch {
   virtual int32_t RefreshPeriod() = 0;
   virtual void SetRefreshPeriod(int32_t value) = 0;
 
+  // The dispatch name is "Notifiсator", its seventh letter the Cyrillic "с"
+  // (U+0441). Made on first request, then the same object for the life of
+  // the process (Refresh keeps it); the Variables report through it.
+  virtual com::Ref<VariableNotificator> Notificator() = 0;
   // The child collections: made on first request, the same object until Refresh.
   virtual com::Ref<vorlane::Functions> Functions() = 0;
   virtual com::Ref<vorlane::Gates> Gates() = 0;
   virtual com::Ref<vorlane::Links> Links() = 0;
+  virtual com::Ref<vorlane::Variables> Variables() = 0;
+  virtual com::Ref<vorlane::DocTypes> DocTypes() = 0;
 
   // True when another user holds the card's lock (status other than 0, 3, 4).
   virtual bool IsLocked() = 0;
