@@ -1,0 +1,153 @@
+// Typed fields: what SetField stores for each field type, and what it refuses.
+#include <gtest/gtest.h>
+
+#include "platform/com/locale.h"
+#include "tests/embedded/store_fixture.h"
+
+namespace embedded::testing {
+namespace {
+
+using T = com::Variant::Type;
+
+struct FieldCase {
+  const char* what;
+  const char* section;
+  const char* field;
+  com::Variant in;
+  com::Variant out;          // what GetField gives back
+  com::HResult fails = 0;    // the code SetField fails with instead
+  int32_t locale = 1033;
+};
+
+void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.what; }
+
+class TypedField : public StoreTest, public ::testing::WithParamInterface<FieldCase> {};
+
+com::Ref<ostrel::Row> RowOf(const com::Ref<ostrel::CardData>& card, const char* section) {
+  auto s = card->GetSections()->Item(section);
+  if (s->GetSchema()->GetSectionKind() == ostrel::section_kind::kSingleRow) return s->GetFirstRow();
+  return s->GetRows()->AddNew(0);
+}
+
+TEST_P(TypedField, StoresTheValueConvertedToTheFieldType) {
+  const FieldCase& c = GetParam();
+  auto card = NewProcess(Session("alice", c.locale));
+  auto row = RowOf(card, c.section);
+  com::Variant before;
+  bool known = CodeOf([&] { before = row->GetField(c.field); }) == 0;
+  com::HResult code = CodeOf([&] { row->SetField(c.field, c.in); });
+  EXPECT_EQ(code, c.fails) << c.what;
+  if (c.fails) {
+    if (known) {
+      EXPECT_EQ(row->GetField(c.field), before) << c.what << ": a refused value leaves the field";
+    }
+  } else {
+    EXPECT_EQ(row->GetField(c.field), c.out) << c.what;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TypedField,
+    ::testing::Values(
+        FieldCase{"I2 into int", kMainInfo, "State", com::Variant(int16_t{3}), com::Variant(int32_t{3})},
+        FieldCase{"text into int", kMainInfo, "State", Text("12"), com::Variant(int32_t{12})},
+        FieldCase{"half rounds to even", kMainInfo, "State", com::Variant(2.5), com::Variant(int32_t{2})},
+        FieldCase{"word into int", kMainInfo, "State", Text("many"), {}, com::hr::kTypeMismatch},
+        FieldCase{"too big for I2", kMainInfo, "Priority", com::Variant(int32_t{40000}), {}, com::hr::kOverflow},
+        FieldCase{"number into text", kMainInfo, "Name", com::Variant(int32_t{5}), Text("5")},
+        FieldCase{"float into text, comma locale", kMainInfo, "Name", com::Variant(1.5), Text("1,5"), 0, 1049},
+        FieldCase{"Boolean text", kFunctions, "ReuseStep", Text("True"), com::Variant(true)},
+        FieldCase{"number into Boolean", kFunctions, "ReuseStep", com::Variant(int32_t{0}), com::Variant(false)},
+        FieldCase{"I4 into float", kFunctions, "XPos", com::Variant(int32_t{7}), com::Variant(7.0)},
+        FieldCase{"locale text into float", kFunctions, "XPos", Text("2,25"), com::Variant(2.25), 0, 1049},
+        FieldCase{"ISO text into date", kMainInfo, "DateBegin", Text("2026-12-08T10:30:00"),
+                  com::Variant(*com::MakeDate(2026, 12, 8, 10, 30))},
+        FieldCase{"text into date", kMainInfo, "DateBegin", Text("soon"), {}, com::hr::kTypeMismatch},
+        FieldCase{"Null clears", kMainInfo, "Name", com::Variant::Null(), com::Variant::Null()},
+        FieldCase{"an object into text", kMainInfo, "Name", com::Variant(com::Ref<com::Unknown>()), {},
+                  com::hr::kTypeMismatch},
+        FieldCase{"variant keeps I2", kVariables, "Value", com::Variant(int16_t{5}), com::Variant(int16_t{5})},
+        FieldCase{"variant keeps text", kVariables, "Value", Text("5"), Text("5")},
+        FieldCase{"variant keeps a date", kVariables, "Value", com::Variant(com::Date{2.5}),
+                  com::Variant(com::Date{2.5})},
+        FieldCase{"variant keeps Empty", kVariables, "Value", com::Variant(), com::Variant()},
+        FieldCase{"variant refuses objects", kVariables, "Value", com::Variant(com::Ref<com::Unknown>()), {},
+                  com::hr::kTypeMismatch},
+        FieldCase{"unknown field", kMainInfo, "Nmae", Text("x"), {}, ostrel::err::kUnknownSchemaItem},
+        FieldCase{"row timestamp is the platform's", kLog, "SysRowTimestamp", com::Variant(int32_t{1}), {},
+                  ostrel::err::kRefused}));
+
+TEST_F(TypedField, NewRowsStartAtTheSchemaDefaultsOrNull) {
+  auto card = NewProcess(Session());
+  auto link = Rows(card, kLinks)->AddNew(0);
+  EXPECT_EQ(link->GetField("Disabled"), com::Variant(false));
+  EXPECT_EQ(link->GetField("Source"), com::Variant::Null());
+  auto variable = Rows(card, kVariables)->AddNew(0);
+  EXPECT_EQ(variable->GetField("VarType"), com::Variant(int32_t{0}));
+  EXPECT_EQ(MainRow(card)->GetField("RefreshPeriod"), com::Variant(int32_t{60}));
+  auto bare = Rows(card, kLinks)->AddNew(ostrel::add_flag::kNoDefaults);
+  EXPECT_EQ(bare->GetField("Disabled"), com::Variant::Null());
+}
+
+TEST_F(TypedField, FieldNamesMatchWithoutRegardToCase) {
+  auto row = MainRow(NewProcess(Session()));
+  row->SetField("NAME", Text("Order"));
+  EXPECT_EQ(row->GetField("name"), Text("Order"));
+  EXPECT_EQ(row->GetField("Name"), Text("Order"));
+  EXPECT_NE(TextOf([&] { row->GetField("Nme"); }).find("\"Nme\""), std::string::npos);
+}
+
+TEST_F(TypedField, SetFieldOfTypeConvertsToTheGivenTypeFirst) {
+  auto row = Rows(NewProcess(Session()), kVariables)->AddNew(0);
+  auto ex = com::Query<ostrel::RowEx>(row);
+  ex->SetFieldOfType("Value", com::Variant(int32_t{5}), ostrel::field_type::kString);
+  EXPECT_EQ(row->GetField("Value"), Text("5"));
+  ex->SetFieldOfType("Value", Text("7"), ostrel::field_type::kInteger);
+  EXPECT_EQ(row->GetField("Value"), com::Variant(int32_t{7}));
+  EXPECT_EQ(CodeOf([&] { ex->SetFieldOfType("Value", Text("x"), 99); }), com::hr::kInvalidArg);
+}
+
+// The one table of type codes and their XML forms, both ways.
+struct XmlCase {
+  com::Variant value;
+  const char* xml_type;
+  const char* text;
+};
+
+TEST(FieldTypeCodes, XmlTextReadsBackToTheSameValue) {
+  XmlCase cases[] = {
+      {com::Variant(int32_t{-12}), "int", "-12"},
+      {com::Variant(int16_t{7}), "i2", "7"},
+      {com::Variant(0.1), "float", "0.1"},
+      {com::Variant(1e300), "float", "1e+300"},
+      {com::Variant(true), "boolean", "1"},
+      {com::Variant(*com::MakeDate(2026, 12, 8, 10, 30, 15)), "dateTime", "2026-12-08T10:30:15"},
+      {Text("a<b&\"c\""), "string", "a<b&\"c\""},
+  };
+  com::ScopedThreadLocale comma(1049);  // the XML form is the same in every locale
+  for (const XmlCase& c : cases) {
+    EXPECT_EQ(ostrel::XmlTypeOf(c.value.type()), c.xml_type);
+    EXPECT_EQ(ostrel::ToXmlText(c.value), c.text);
+    auto back = ostrel::FromXmlText(c.text, c.xml_type);
+    ASSERT_TRUE(back) << c.text;
+    EXPECT_EQ(*back, c.value) << c.text;
+  }
+  EXPECT_FALSE(ostrel::FromXmlText("1,5", "float"));
+  EXPECT_FALSE(ostrel::FromXmlText("2026-13-01", "dateTime"));
+  EXPECT_FALSE(ostrel::FromXmlText("70000", "i2"));
+  EXPECT_EQ(*ostrel::FromXmlText("x", "unheard-of"), Text("x"));
+}
+
+TEST(FieldTypeCodes, KnowsEveryCodeTheSystemNames) {
+  for (int code : {2, 3, 4, 5, 6, 9, 10, 12, 13, 14, 15, 16, 21}) EXPECT_TRUE(ostrel::FindFieldTypeCode(code)) << code;
+  EXPECT_EQ(ostrel::FindFieldTypeCode(2)->xml_type, "dateTime");
+  EXPECT_EQ(ostrel::FindFieldTypeCode(5)->xml_type, "int");
+  EXPECT_EQ(ostrel::FindFieldTypeCode(12)->xml_type, "float");
+  EXPECT_FALSE(ostrel::FindFieldTypeCode(7));
+  EXPECT_EQ(ostrel::ConvertToFieldType(Text("{abcdef01-2345-6789-abcd-ef0123456789}"), 6),
+            Text("{ABCDEF01-2345-6789-ABCD-EF0123456789}"));
+  EXPECT_EQ(CodeOf([] { ostrel::ConvertToFieldType(Text("abc"), 6); }), com::hr::kTypeMismatch);
+}
+
+}  // namespace
+}  // namespace embedded::testing
