@@ -1,6 +1,8 @@
 #include "embedded/store/card_access.h"
 
+#include <algorithm>
 #include <mutex>
+#include <unordered_map>
 
 #include "platform/com/text.h"
 #include "platform/ostrel/errors.h"

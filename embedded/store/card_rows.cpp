@@ -151,6 +151,10 @@ com::Ref<ostrel::Row> CardRows::AddNew(int32_t flags) {
                                                       "\" gathered from several parents cannot take a new row.");
   }
   if (*owner && (*owner)->deleted) RowDeleted(**owner);
+  if (*owner && (*owner)->section == &section_ && !section_.IsTree()) {
+    card_->session().Raise(ostrel::err::kRefused,
+                           "Rows of section \"" + section_.name + "\" have no child rows: it is not a tree.");
+  }
   if (section_.IsSingleRow() && !card_->copy().Container(*owner, section_).empty()) {
     throw com::Error(ostrel::err::kSingleRowTaken, std::string(ostrel::err::kSource),
                      "Single-row section \"" + section_.name + "\" has its row already");

@@ -25,4 +25,8 @@ struct SessionOptions {
 // converts values in the session's locale from now on.
 com::Ref<ostrel::Session> Open(const SessionOptions& options = {});
 
+// The locale of the session last opened or used on this thread; 1033 when
+// there is none (or it has ended).
+int32_t ThreadSessionLocale();
+
 }  // namespace embedded

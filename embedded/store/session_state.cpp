@@ -1,5 +1,6 @@
 #include "embedded/store/session_state.h"
 
+#include "embedded/store/open.h"
 #include "embedded/store/open_card.h"
 #include "platform/com/locale.h"
 #include "platform/ostrel/errors.h"

@@ -84,8 +84,4 @@ class SessionState {
   bool pins_allowed_ = true;
 };
 
-// The locale of the session last opened or used on this thread; 1033 when
-// there is none.
-int32_t ThreadSessionLocale();
-
 }  // namespace embedded

@@ -1,5 +1,7 @@
 #include "embedded/store/store.h"
 
+#include <algorithm>
+
 #include "embedded/store/memory_storage.h"
 
 namespace embedded {
@@ -19,6 +21,12 @@ std::shared_ptr<Store> Store::Open(StoreOptions options) {
 
 std::shared_ptr<Store::CardShared> Store::Shared(const com::Guid& card) {
   std::lock_guard lock(mutex_);
+  // Entries of cards no session holds open any more go now and then, so
+  // that the table stays as large as the set of open cards.
+  if (shared_.size() >= sweep_at_) {
+    std::erase_if(shared_, [](const auto& entry) { return entry.second.expired(); });
+    sweep_at_ = std::max<size_t>(64, shared_.size() * 2);
+  }
   std::weak_ptr<CardShared>& slot = shared_[card];
   std::shared_ptr<CardShared> shared = slot.lock();
   if (!shared) {

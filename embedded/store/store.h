@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -74,6 +75,7 @@ class Store {
   std::shared_ptr<Storage> storage_;
   mutable std::mutex mutex_;
   std::unordered_map<com::Guid, std::weak_ptr<CardShared>, com::GuidHash> shared_;
+  size_t sweep_at_ = 64;
   std::unordered_map<com::Guid, CardObjectFactory, com::GuidHash> objects_;
   std::shared_ptr<SearchEngine> search_;
   std::shared_ptr<WorkflowServer> server_;

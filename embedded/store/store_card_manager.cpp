@@ -33,16 +33,15 @@ int32_t StoreCardManager::GetCardStatus(const std::string& card_id) {
 com::Ref<ostrel::CardData> StoreCardManager::CreateCardData(const std::string& card_type_id, int32_t flags) {
   state_->Use();
   const CardTypeDef& type = TypeOf(card_type_id);
-  if (type.single != SingleCard::kNone) {
-    std::lock_guard lock(state_->store().single_card_mutex());
-    std::string scope = type.single == SingleCard::kAccount ? text::Lower(state_->account()) : std::string();
-    if (state_->Guard([&] { return state_->store().storage().FindSingle(type.id, scope); })) {
-      state_->Raise(ostrel::err::kRefused, "The card of type " + type.display_name +
-                                               " exists already: the type has a single card (GetDictionaryData).");
-    }
-    return CreateCardFrom(state_, type, NewCardImage(*state_, type, flags & ostrel::create_flag::kTemplate));
+  const bool is_template = flags & ostrel::create_flag::kTemplate;
+  if (type.single == SingleCard::kNone) return CreateCardFrom(state_, type, NewCardImage(*state_, type, is_template));
+  CardImage image = NewCardImage(*state_, type, is_template);
+  std::lock_guard lock(state_->store().single_card_mutex());
+  if (state_->Guard([&] { return state_->store().storage().FindSingle(type.id, image.header.single_scope); })) {
+    state_->Raise(ostrel::err::kRefused, "The card of type " + type.display_name +
+                                             " exists already: the type has a single card (GetDictionaryData).");
   }
-  return CreateCardFrom(state_, type, NewCardImage(*state_, type, flags & ostrel::create_flag::kTemplate));
+  return CreateCardFrom(state_, type, image);
 }
 
 com::Ref<ostrel::CardData> StoreCardManager::GetDictionaryData(const std::string& card_type_id) {

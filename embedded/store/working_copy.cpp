@@ -87,7 +87,10 @@ void WorkingCopy::Forget(RowNode& node) {
   }
   for (auto& child : node.children) Forget(*child);
   node.children.clear();
-  if (!inserted_.erase(node.id)) removed_.push_back(node.id);
+  if (!inserted_.erase(node.id)) {
+    removed_.push_back(node.id);
+    if (auto it = index_.find(node.id); it != index_.end()) removed_nodes_[node.id] = it->second;
+  }
   updated_.erase(node.id);
   index_.erase(node.id);
   node.deleted = true;
@@ -170,6 +173,7 @@ void WorkingCopy::ClearLog() {
   inserted_.clear();
   removed_.clear();
   updated_.clear();
+  removed_nodes_.clear();
 }
 
 std::shared_ptr<RowNode> WorkingCopy::Reuse(
@@ -231,6 +235,9 @@ void WorkingCopy::Load(const CardImage& image, bool keep_edits) {
 
   auto old = std::move(index_);
   index_.clear();
+  for (auto& [id, weak] : removed_nodes_) {
+    if (auto node = weak.lock()) old.emplace(id, std::move(node));
+  }
   for (RowList& list : top_) list.clear();
 
   // Attaches the rows under `owner` (the card when null) and below.

@@ -106,6 +106,10 @@ class WorkingCopy {
   std::unordered_set<com::Guid, com::GuidHash> inserted_;
   std::vector<com::Guid> removed_;
   std::unordered_map<com::Guid, std::vector<uint32_t>, com::GuidHash> updated_;
+  // Nodes of written rows removed since the last write: a reload that
+  // brings the rows back (a cancelled bracket) revives them for the row
+  // objects that still hold them.
+  std::unordered_map<com::Guid, std::weak_ptr<RowNode>, com::GuidHash> removed_nodes_;
 };
 
 }  // namespace embedded

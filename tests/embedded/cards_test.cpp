@@ -2,6 +2,8 @@
 // card's own properties.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <set>
 
 #include "platform/com/locale.h"
@@ -68,6 +70,36 @@ TEST_F(Cards_, ACopyHasNewRowsWithTheSameValues) {
   EXPECT_EQ(pass->GetField("Data"), Text("settings"));
   // The copy was written.
   EXPECT_EQ(Rows(OpenCard(Session("bob"), copy->GetID()), kFunctions)->Count(), 1);
+}
+
+TEST(CopyCard, RowReferencesFollowTheirRowsIntoTheCopy) {
+  std::string path = std::string(VORLANE_TEST_DIR) + "/linked_rows.xml";
+  {
+    std::ofstream out(path);
+    out << R"(<cardType id="{11111111-2222-3333-4444-555555555555}" name="Linked">
+  <section id="{11111111-2222-3333-4444-555555555556}" name="Items" kind="table">
+    <field name="Next" type="rowRef"/>
+    <field name="Elsewhere" type="rowRef"/>
+  </section>
+</cardType>)";
+  }
+  StoreOptions options;
+  options.schema_files = {path};
+  SessionOptions so;
+  so.store = Store::Open(options);
+  auto card = Open(so)->GetCardManager()->CreateCardData("{11111111-2222-3333-4444-555555555555}", 0);
+  auto rows = card->GetSections()->Item("{11111111-2222-3333-4444-555555555556}")->GetRows();
+  auto first = rows->AddNew(0);
+  auto second = rows->AddNew(0);
+  first->SetField("Next", com::Variant(second->GetID()));
+  first->SetField("Elsewhere", Text("{99999999-0000-0000-0000-000000000000}"));
+  auto copy = card->CopyCard();
+  auto copied = copy->GetSections()->Item("{11111111-2222-3333-4444-555555555556}")->GetRows();
+  auto c1 = copied->Item(com::Variant(int32_t{0}));
+  auto c2 = copied->Item(com::Variant(int32_t{1}));
+  EXPECT_EQ(c1->GetField("Next"), com::Variant(c2->GetID()));
+  EXPECT_EQ(c1->GetField("Elsewhere"), Text("{99999999-0000-0000-0000-000000000000}"));
+  std::remove(path.c_str());
 }
 
 TEST_F(Cards_, TheTemplateFlagAndTheTemplateFieldMoveTogether) {

@@ -148,8 +148,10 @@ TEST_F(Rows, ATreeListsItsTopRowsAndSelectsEveryDepth) {
   EXPECT_EQ(section->SelectRows(ostrel::row_selection::kRootRowsOnly, 0)->Count(), 1);
   section->SetSectionMode(0);
   EXPECT_EQ(section->GetRows()->Count(), 4);
-  // A non-tree row has no child rows to take.
-  EXPECT_EQ(Functions()->AddNew(0)->GetChildRows()->Count(), 0);
+  // A non-tree row has no child rows, and takes none.
+  auto fn = Functions()->AddNew(0);
+  EXPECT_EQ(fn->GetChildRows()->Count(), 0);
+  EXPECT_EQ(CodeOf([&] { fn->GetChildRows()->AddNew(0); }), ostrel::err::kRefused);
 }
 
 TEST_F(Rows, CardTypeListsEverySectionTypeAtAnyDepth) {
