@@ -12,12 +12,12 @@ namespace embedded {
 
 struct SessionOptions {
   // The store the session works on; a new store in memory when null.
-  std::shared_ptr<Store> store;
+  std::shared_ptr<Store> store = nullptr;
   std::string account = "user";
   int32_t locale = 1033;
   int32_t client_version = 1316;
   // The account's groups, for the workflow server's permission checks.
-  std::vector<std::string> groups;
+  std::vector<std::string> groups = {};
 };
 
 // Opens a session. Sessions over one store see one set of cards, each

@@ -19,10 +19,10 @@ namespace embedded {
 
 struct StoreOptions {
   // Where the cards live; a new MemoryStorage when null.
-  std::shared_ptr<Storage> storage;
+  std::shared_ptr<Storage> storage = nullptr;
   // Card type definitions to load beside the built-in ones (paths). A file
   // that does not load makes Store::Open fail with ostrel::err::kSchemaError.
-  std::vector<std::string> schema_files;
+  std::vector<std::string> schema_files = {};
 };
 
 // What every session of one store shares, and nothing more: the card types,
