@@ -324,10 +324,18 @@ int32_t OpenCard::SectionMode(const SectionDef& s) const {
   return it == modes_.end() ? ostrel::row_selection::kRootRowsOnly : it->second;
 }
 
-size_t OpenCard::FieldIndex(const SectionDef& s, std::string_view name) const {
-  if (auto i = s.Field(name)) return *i;
+namespace {
+
+[[noreturn, gnu::noinline, gnu::cold]] void NoField(const SectionDef& s, std::string_view name) {
   throw com::Error(ostrel::err::kUnknownSchemaItem, std::string(ostrel::err::kSource),
                    "Section " + Quote(s.name) + " has no field " + Quote(name));
+}
+
+}  // namespace
+
+size_t OpenCard::FieldIndex(const SectionDef& s, std::string_view name) const {
+  if (auto i = s.Field(name)) return *i;
+  NoField(s, name);
 }
 
 void OpenCard::SetField(RowNode& node, std::string_view name, const com::Variant& value) {

@@ -168,6 +168,7 @@ class Loader {
         fault_.At(child, "unexpected element <" + std::string(n) + "> in a section");
       }
     }
+    s->IndexFields();
   }
 
   void ReadField(pugi::xml_node node, SectionDef& s) {
@@ -203,7 +204,6 @@ class Loader {
     }
     if (s.Field(f.name)) fault_.At(node, "field " + Quote(f.name) + " is defined twice");
     s.field_index.emplace(f.name, s.fields.size());
-    s.exact_index.emplace(f.name, s.fields.size());
     s.fields.push_back(std::move(f));
   }
 
@@ -308,6 +308,19 @@ class Loader {
 };
 
 }  // namespace
+
+void SectionDef::IndexFields() {
+  size_t size = 8;
+  while (size < fields.size() * 2) size *= 2;
+  exact_slots.assign(size, {0, 0});
+  exact_mask = size - 1;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const uint64_t h = NameHash(fields[i].name);
+    size_t slot = h & exact_mask;
+    while (exact_slots[slot].second != 0) slot = (slot + 1) & exact_mask;
+    exact_slots[slot] = {h, static_cast<uint32_t>(i + 1)};
+  }
+}
 
 const SectionDef* CardTypeDef::Section(const com::Guid& section_id) const {
   auto it = by_id.find(section_id);
