@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "platform/com/text.h"
 #include "platform/ostrel/errors.h"
 #include "platform/ostrel/field_type_codes.h"
 #include "tests/embedded/store_fixture.h"
@@ -82,6 +83,20 @@ TEST(BuiltinSchema, ProcessCardFieldsCarryTheirTypesAndDefaults) {
   ASSERT_TRUE(stamp);
   EXPECT_TRUE(log->fields[*stamp].flags & ostrel::field_flag::kSystem);
   EXPECT_EQ(log->timestamp_field, static_cast<int>(*stamp));
+}
+
+TEST(BuiltinSchema, EveryFieldIsFoundByItsNameInAnyCase) {
+  for (const auto& type : Schema::Builtin()->types()) {
+    for (const auto& s : type->sections) {
+      for (size_t i = 0; i < s->fields.size(); ++i) {
+        const std::string& name = s->fields[i].name;
+        EXPECT_EQ(s->Field(name), i) << s->name << "." << name;
+        EXPECT_EQ(s->Field(text::Lower(name)), i) << s->name << "." << name;
+        EXPECT_FALSE(s->Field(name + "x")) << s->name << "." << name;
+      }
+      EXPECT_FALSE(s->Field(""));
+    }
+  }
 }
 
 TEST(BuiltinSchema, SeedsBothDictionaries) {
