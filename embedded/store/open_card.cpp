@@ -264,7 +264,17 @@ void OpenCard::BeginUpdate() {
 }
 
 void OpenCard::EndUpdate() {
-  Enter();
+  session_->Use();
+  if (deleted()) {
+    // The card went while the bracket was open: the bracket ends with it.
+    com::Ref<OpenCard> self(this);
+    if (depth_ > 0) {
+      depth_ = 0;
+      marks_.clear();
+      session_->Unpin(this);
+    }
+    Deleted();
+  }
   if (depth_ == 0) return;
   if (depth_ > 1) {
     --depth_;

@@ -34,7 +34,8 @@ inline constexpr com::HResult kCardDeleted = com::MakeHResult(0x80040703u);
 // single-card type, a name that is fixed. The session's GetLastErrorText
 // carries the server's text.
 inline constexpr com::HResult kRefused = com::MakeHResult(0x80040751u);
-// The workflow service cannot be reached (no server runs over this store).
+// A service of the platform cannot be reached: the workflow server, or the
+// search service, is not running for this store.
 inline constexpr com::HResult kServiceUnavailable = com::MakeHResult(0x80040752u);
 
 // The source of every error the platform raises.

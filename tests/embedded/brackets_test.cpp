@@ -155,6 +155,15 @@ TEST_F(Brackets, RefreshShowsOtherWritesAndKeepsUnsavedEdits) {
   EXPECT_EQ(Rows(theirs, kFunctions)->Count(), 2);
 }
 
+TEST_F(Brackets, ABracketEndsWithItsCardWhenAnotherSessionDeletesIt) {
+  Update(card_)->BeginUpdate();
+  MainRow(card_)->SetField("Name", Text("unsaved"));
+  Cards(bob_)->DeleteCard(card_->GetID(), true);
+  EXPECT_EQ(CodeOf([&] { Update(card_)->EndUpdate(); }), ostrel::err::kCardDeleted);
+  EXPECT_FALSE(Update(card_)->GetInUpdate());
+  EXPECT_NO_THROW(Update(card_)->CancelUpdate());
+}
+
 TEST_F(Brackets, RefreshDropsRowsOthersRemoved) {
   auto row = Rows(card_, kFunctions)->AddNew(0);
   auto theirs = OpenCard(bob_, card_->GetID());
