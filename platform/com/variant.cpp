@@ -357,7 +357,10 @@ std::string DateToText(Date date) {
   bool has_time = p.hour || p.minute || p.second;
   if (std::trunc(date.serial) == 0 && has_time) return FormatTime(p, f);
   std::string out = FormatDate(p, f);
-  if (has_time) out += " " + FormatTime(p, f);
+  if (has_time) {
+    out += ' ';
+    out += FormatTime(p, f);
+  }
   return out;
 }
 
