@@ -10,6 +10,7 @@ namespace {
 
 thread_local const SessionState* thread_session = nullptr;
 thread_local int32_t thread_session_locale = 1033;
+thread_local std::weak_ptr<const SessionState> thread_session_ref;
 
 }  // namespace
 
@@ -46,9 +47,12 @@ void SessionState::Note(const com::Error& e) {
 
 void SessionState::Use() const {
   com::SetThreadLocaleID(locale_);
-  if (thread_session != this) {
+  // A session that ended on another thread may have left its address here
+  // for a new one to take: the reference tells them apart.
+  if (thread_session != this || thread_session_ref.expired()) {
     thread_session = this;
     thread_session_locale = locale_;
+    thread_session_ref = weak_from_this();
   }
 }
 
@@ -81,6 +85,13 @@ void SessionState::DropPins() {
   pinned_.clear();
 }
 
-int32_t ThreadSessionLocale() { return thread_session_locale; }
+int32_t ThreadSessionLocale() {
+  // A session that ended on another thread cannot reset this thread's record.
+  return thread_session_ref.expired() ? 1033 : thread_session_locale;
+}
+
+std::shared_ptr<SessionState> ThreadSession() {
+  return std::const_pointer_cast<SessionState>(thread_session_ref.lock());
+}
 
 }  // namespace embedded

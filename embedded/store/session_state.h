@@ -17,8 +17,8 @@ class OpenCard;
 // One session's own state, shared by the session object and by everything
 // it handed out (card manager, open cards, rows), so that a card data keeps
 // working after the client let go of the session. It ends when the last of
-// them goes, and with it the session's locks.
-class SessionState {
+// them goes, and with it the session's locks. Always made by make_shared.
+class SessionState : public std::enable_shared_from_this<SessionState> {
  public:
   SessionState(std::shared_ptr<Store> store, std::string account, int32_t locale, int32_t client_version,
                std::vector<std::string> groups);
@@ -33,7 +33,11 @@ class SessionState {
   int32_t locale() const { return locale_; }
   int32_t client_version() const { return client_version_; }
   const std::vector<std::string>& groups() const { return groups_; }
-  Storage::Writer writer() const { return {id_, account_}; }
+  Storage::Writer writer() const { return {id_, account_, for_account_}; }
+  // Makes this the workflow server's session acting for its account: its
+  // writes pass that account's locks in any session (Storage::Writer::
+  // for_account), as the account itself asked the server for the change.
+  void ActForAccount() { for_account_ = true; }
 
   const std::string& last_error() const { return last_error_; }
   void SetLastError(std::string text) { last_error_ = std::move(text); }
@@ -78,10 +82,17 @@ class SessionState {
   int32_t locale_;
   int32_t client_version_;
   std::vector<std::string> groups_;
+  bool for_account_ = false;
   std::string last_error_;
   std::unordered_map<com::Guid, OpenCard*, com::GuidHash> open_;
   std::unordered_map<com::Guid, com::Ref<OpenCard>, com::GuidHash> pinned_;
   bool pins_allowed_ = true;
 };
+
+// The session last opened or used on this thread (SessionState::Use), for
+// platform classes that clients create without handing them a session (a
+// function type's user-interface class); null when there is none or it has
+// ended.
+std::shared_ptr<SessionState> ThreadSession();
 
 }  // namespace embedded
