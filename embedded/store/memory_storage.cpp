@@ -38,6 +38,16 @@ std::vector<com::Guid> MemoryStorage::List(const com::Guid& card_type) {
   return out;
 }
 
+std::vector<com::Guid> MemoryStorage::ListByTemplate(const com::Guid& card_type, bool is_template) {
+  std::lock_guard lock(mutex_);
+  std::vector<com::Guid> out;
+  for (const com::Guid& id : order_) {
+    const CardHeader& h = cards_.at(id).header;
+    if (!h.deleted && h.type == card_type && h.is_template == is_template) out.push_back(id);
+  }
+  return out;
+}
+
 std::optional<com::Guid> MemoryStorage::FindSingle(const com::Guid& card_type, const std::string& scope) {
   std::lock_guard lock(mutex_);
   for (const com::Guid& id : order_) {

@@ -25,6 +25,15 @@ void Storage::Write(const ChangeSet& changes, const Writer& writer) {
   fault_due_ = false;
 }
 
+std::vector<com::Guid> Storage::ListByTemplate(const com::Guid& card_type, bool is_template) {
+  std::vector<com::Guid> out;
+  for (const com::Guid& id : List(card_type)) {
+    std::optional<CardImage> card = Load(id);
+    if (card && !card->header.deleted && card->header.is_template == is_template) out.push_back(id);
+  }
+  return out;
+}
+
 void Storage::StrikeFaultIfDue() {
   if (!fault_due_) return;
   fault_due_ = false;

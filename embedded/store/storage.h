@@ -39,6 +39,11 @@ class Storage {
   // The existing cards of a type (every existing card for the null GUID),
   // in the order they were created.
   virtual std::vector<com::Guid> List(const com::Guid& card_type) = 0;
+  // The existing cards of a type whose template flag (CardHeader::is_template)
+  // is `is_template`, in the order they were created: the index the search
+  // reads templates and instances from. Storages answer it from what they
+  // index, without loading a card; this default loads every card of the type.
+  virtual std::vector<com::Guid> ListByTemplate(const com::Guid& card_type, bool is_template);
   // The single card of a type in a scope (CardHeader::single_scope).
   virtual std::optional<com::Guid> FindSingle(const com::Guid& card_type, const std::string& scope) = 0;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "embedded/standard/standard_components.h"
 #include "embedded/store/memory_storage.h"
 
 namespace embedded {
@@ -16,7 +17,9 @@ std::shared_ptr<Store> Store::Open(StoreOptions options) {
     schema = Schema::Load(sources);
   }
   if (!options.storage) options.storage = std::make_shared<MemoryStorage>();
-  return std::shared_ptr<Store>(new Store(std::move(schema), std::move(options.storage)));
+  std::shared_ptr<Store> store(new Store(std::move(schema), std::move(options.storage)));
+  AttachStandardComponents(*store);
+  return store;
 }
 
 std::shared_ptr<Store::CardShared> Store::Shared(const com::Guid& card) {

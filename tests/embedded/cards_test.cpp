@@ -206,7 +206,8 @@ TEST_F(Cards_, SessionPropertiesAndLocale) {
   EXPECT_EQ(row->GetField("XPos"), com::Variant(1.5));
   EXPECT_EQ(ThreadSessionLocale(), 1049);
   EXPECT_EQ(CodeOf([&] { s->GetProcessManager(); }), ostrel::err::kServiceUnavailable);
-  EXPECT_EQ(CodeOf([&] { s->GetCardManager()->FindCards("<query/>"); }), ostrel::err::kServiceUnavailable);
+  // Every store has its search: a text that is no query is refused.
+  EXPECT_EQ(CodeOf([&] { s->GetCardManager()->FindCards("<query/>"); }), com::hr::kInvalidArg);
 }
 
 }  // namespace
