@@ -31,6 +31,9 @@ struct RowListRules {
   // Rows in ascending order of this field (GetSortedRows); empty: platform order.
   // (Initialised, so that a rule set may leave it out without a warning.)
   std::string sort_field = {};
+  // A list that was never attached reads as empty (and its Refresh does
+  // nothing) instead of failing: the dictionaries, whose card may not open.
+  bool unattached_reads_empty = false;
 };
 
 // The list behind every row-backed collection: a container, and a keyed
@@ -84,7 +87,7 @@ class RowList {
 
   // Re-reads the container and drops the list.
   void Refresh() {
-    container_.Refresh();
+    if (!(container_.empty() && rules_.unattached_reads_empty)) container_.Refresh();
     list_.reset();
   }
   void Drop() { list_.reset(); }
@@ -130,9 +133,10 @@ class RowList {
     // A list that was never attached (a creatable collection made by a
     // client, or one whose container could not be reached) fails on every
     // use, rather than reading as empty after its first failure.
-    if (container_.empty()) throw com::Error(com::hr::kObjectNotSet);
+    if (container_.empty() && !rules_.unattached_reads_empty) throw com::Error(com::hr::kObjectNotSet);
     // Stored before any row is read: a failure leaves what was read so far.
     list_.emplace();
+    if (container_.empty()) return;
     if (rules_.on_error == OnLoadError::Raise) {
       LoadRows();
       return;
