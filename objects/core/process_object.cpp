@@ -2,6 +2,7 @@
 
 #include "objects/common/localized_strings.h"
 #include "objects/core/card_layout.h"
+#include "objects/log/log_reader_object.h"
 #include "platform/com/describe.h"
 #include "platform/ostrel/field_type.h"
 #include "platform/ostrel/field_type_collection.h"
@@ -15,6 +16,8 @@ namespace {
 
 // The state texts are strings 101 to 105 of the library: 101 + state.
 constexpr int32_t kFirstStateText = 101;
+// The selection a log reader is opened with (the platform's meaning: every row).
+constexpr int32_t kLogReaderSelection = 2;
 
 }  // namespace
 
@@ -39,6 +42,7 @@ ProcessObject::~ProcessObject() {
   links_.reset();
   variables_.reset();
   doc_types_.reset();
+  log_messages_.reset();
   notificator_.reset();
   removal_listener_.reset();
 }
@@ -158,6 +162,24 @@ com::Ref<vorlane::DocTypes> ProcessObject::DocTypes() {
   return doc_types_;
 }
 
+com::Ref<vorlane::LogMessages> ProcessObject::LogMessages() {
+  if (!log_messages_) {
+    auto list = com::Make<LogMessagesObject>();
+    list->Attach(RowContainer::Of(card().GetSections()->Item(layout::kLogMessages)));
+    log_messages_ = std::move(list);
+  }
+  return log_messages_;
+}
+
+com::Ref<LogReader> ProcessObject::GetLogReader() {
+  // From the first row of the log, with no limit.
+  com::Ref<ostrel::SectionReader> rows =
+      card().GetSections()->Item(layout::kLogMessages)->OpenReader(kLogReaderSelection, 0, 0);
+  auto reader = com::Make<LogReaderObject>();
+  reader->Initialize(std::move(rows));
+  return reader;
+}
+
 bool ProcessObject::IsLocked() {
   int32_t status = lock().GetLockStatus();
   // 0 nobody, 3 this user's own lock, 4 this user elsewhere: none is someone else's.
@@ -172,6 +194,7 @@ void ProcessObject::Refresh(bool deep_refresh) {
   links_.reset();
   variables_.reset();
   doc_types_.reset();
+  log_messages_.reset();
 }
 
 const com::TypeInfo& Process::DispatchInfo() {
@@ -219,6 +242,8 @@ const com::TypeInfo& Process::DispatchInfo() {
           .Get("Links", &P::Links)
           .Get("Variables", &P::Variables)
           .Get("DocTypes", &P::DocTypes)
+          .Get("LogMessages", &P::LogMessages)
+          .Method("GetLogReader", &P::GetLogReader)
           .Method("IsLocked", &P::IsLocked)
           .Method("LockProcess", &P::LockProcess, {com::Optional("GlobalLock", false)})
           .Method("UnlockProcess", &P::UnlockProcess)

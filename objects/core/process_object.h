@@ -3,6 +3,7 @@
 #include "objects/graph/functions_object.h"
 #include "objects/graph/gates_object.h"
 #include "objects/graph/links_object.h"
+#include "objects/log/log_messages_object.h"
 #include "objects/variables/doc_types_object.h"
 #include "objects/variables/variable_notificator_object.h"
 #include "objects/variables/variable_removal_listener.h"
@@ -95,6 +96,9 @@ class ProcessObject final : public com::Object<Process> {
   com::Ref<vorlane::Links> Links() override;
   com::Ref<vorlane::Variables> Variables() override;
   com::Ref<vorlane::DocTypes> DocTypes() override;
+  com::Ref<vorlane::LogMessages> LogMessages() override;
+
+  com::Ref<LogReader> GetLogReader() override;
 
   bool IsLocked() override;
   void LockProcess(bool /*global_lock: no effect*/) override { lock().Lock(false); }
@@ -147,6 +151,7 @@ class ProcessObject final : public com::Object<Process> {
   com::Ref<LinksObject> links_;
   com::Ref<VariablesObject> variables_;
   com::Ref<DocTypesObject> doc_types_;
+  com::Ref<LogMessagesObject> log_messages_;
   com::Ref<VariableNotificatorObject> notificator_;
   com::Ref<VariableRemovalListener> removal_listener_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "objects/log/log_values_object.h"
 #include "objects/variables/enum_values_object.h"
 #include "objects/variables/value_row_wrapper.h"
 #include "objects/variables/values_object.h"
@@ -32,6 +33,7 @@ class VariableObject final : public com::Object<Variable>, public ValueRowWrappe
   com::Variant DefaultValue() override;
   void SetDefaultValue(const com::Variant& value) override;
   com::Ref<vorlane::EnumValues> EnumValues() override;
+  com::Ref<vorlane::LogValues> LogValues() override;
   com::Ref<vorlane::Values> Values() override;
   bool IsRequered() override { return GetBool("IsRequired"); }
   void SetIsRequered(bool v) override { PutBool("IsRequired", v); }
@@ -54,6 +56,7 @@ class VariableObject final : public com::Object<Variable>, public ValueRowWrappe
 
   com::Ref<VariableNotificator> notificator_;
   com::Ref<EnumValuesObject> enum_values_;
+  com::Ref<LogValuesObject> log_values_;
   com::Ref<ValuesObject> values_;
 };
 

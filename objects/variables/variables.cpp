@@ -57,6 +57,15 @@ com::Ref<vorlane::EnumValues> VariableObject::EnumValues() {
   return enum_values_;
 }
 
+com::Ref<vorlane::LogValues> VariableObject::LogValues() {
+  if (!log_values_) {
+    // Stored before it is attached, as EnumValues.
+    log_values_ = com::Make<LogValuesObject>();
+    log_values_->Attach(RowContainer::Of(row().GetSubSections()->Item(layout::kLogValues)));
+  }
+  return log_values_;
+}
+
 com::Ref<vorlane::Values> VariableObject::Values() {
   if (!values_) {
     // Stored before it is attached, as EnumValues.
@@ -72,6 +81,7 @@ void VariableObject::Refresh(bool) {
   row().Refresh(false);
   // The values list stays: it holds the type the values were made with.
   enum_values_.reset();
+  log_values_.reset();
 }
 
 VariablesObject::VariablesObject()
@@ -118,6 +128,7 @@ const com::TypeInfo& Variable::DispatchInfo() {
           .GetLet("DisplayValue", &V::DisplayValue, &V::SetDisplayValue)
           .GetLet("DefaultValue", &V::DefaultValue, &V::SetDefaultValue)
           .Get("EnumValues", &V::EnumValues)
+          .Get("LogValues", &V::LogValues)
           .Get("Values", &V::Values)
           .GetLet("IsRequered", &V::IsRequered, &V::SetIsRequered)
           .GetLet("IsAdditive", &V::IsAdditive, &V::SetIsAdditive)

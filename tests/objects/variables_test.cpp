@@ -255,7 +255,7 @@ TEST_F(VariablesTest, DispatchReachesTheMembersInSlotOrder) {
   }
   const std::vector<std::string> expected = {
       "ID", "Name", "Description", "VarType", "TypeID", "GateID", "Value", "DisplayValue", "DefaultValue",
-      "EnumValues", "Values", "IsRequered", "IsAdditive", "IsAdded", "IsDefault", "IsMultipleValued",
+      "EnumValues", "LogValues", "Values", "IsRequered", "IsAdditive", "IsAdded", "IsDefault", "IsMultipleValued",
       "CreateCopy", "HiddenInParentProcess", "Refresh"};
   EXPECT_EQ(names, expected);
 

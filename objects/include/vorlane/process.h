@@ -8,6 +8,8 @@
 #include "vorlane/gates.h"
 #include "vorlane/doc_types.h"
 #include "vorlane/links.h"
+#include "vorlane/log_messages.h"
+#include "vorlane/log_reader.h"
 #include "vorlane/variable_notificator.h"
 #include "vorlane/variables.h"
 
@@ -111,6 +113,11 @@ class Process : public virtual com::Dispatch {
   virtual com::Ref<vorlane::Links> Links() = 0;
   virtual com::Ref<vorlane::Variables> Variables() = 0;
   virtual com::Ref<vorlane::DocTypes> DocTypes() = 0;
+  virtual com::Ref<vorlane::LogMessages> LogMessages() = 0;
+
+  // A new reader over the card's log on every call, independent of any
+  // other; the process keeps no hold of it.
+  virtual com::Ref<LogReader> GetLogReader() = 0;
 
   // True when another user holds the card's lock (status other than 0, 3, 4).
   virtual bool IsLocked() = 0;

@@ -5,6 +5,7 @@
 #include "platform/com/dispatch.h"
 #include "vorlane/enum_values.h"
 #include "vorlane/enums.h"
+#include "vorlane/log_values.h"
 #include "vorlane/values.h"
 
 namespace vorlane {
@@ -47,6 +48,8 @@ class Variable : public virtual com::Dispatch {
   virtual void SetDefaultValue(const com::Variant& value) = 0;
   // The child collections: made on first request, then the same object.
   virtual com::Ref<vorlane::EnumValues> EnumValues() = 0;
+  // The value history, which the object model never fills itself.
+  virtual com::Ref<vorlane::LogValues> LogValues() = 0;
   virtual com::Ref<vorlane::Values> Values() = 0;
   // The "IsRequired" field.
   virtual bool IsRequered() = 0;
@@ -63,7 +66,7 @@ class Variable : public virtual com::Dispatch {
   virtual void SetCreateCopy(bool value) = 0;
   virtual bool HiddenInParentProcess() = 0;
   virtual void SetHiddenInParentProcess(bool value) = 0;
-  // Re-reads the card; drops EnumValues (Values stays).
+  // Re-reads the card; drops EnumValues and LogValues (Values stays).
   virtual void Refresh(bool deep_refresh) = 0;
 };
 
