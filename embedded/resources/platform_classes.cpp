@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "embedded/resources/session_locale_provider.h"
+#include "embedded/resources/table_resource_loader.h"
 #include "embedded/store/open.h"
 #include "platform/com/registry.h"
 #include "platform/com/string_tables.h"

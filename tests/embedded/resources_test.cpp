@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "embedded/resources/platform_classes.h"
+#include "platform/ostrel/locale_provider.h"
+#include "platform/ostrel/resource_loader.h"
 #include "platform/com/registry.h"
 #include "platform/com/string_tables.h"
 #include "store_fixture.h"
