@@ -92,7 +92,7 @@ void MemoryStorage::CheckWritable(const com::Guid& card, const Writer& writer) c
   if (it == cards_.end()) Fail(ostrel::err::kUnknownCard, "Card " + card.ToString() + " does not exist");
   if (it->second.header.deleted) Fail(ostrel::err::kCardDeleted, "Card " + card.ToString() + " has been deleted");
   auto held = locks_.find(card);
-  if (held != locks_.end() && held->second.session != writer.session) {
+  if (held != locks_.end() && LockRefuses(held->second, writer)) {
     Fail(ostrel::err::kRefused, "The card " + card.ToString() + " is locked by " + held->second.account + ".");
   }
 }

@@ -1,5 +1,6 @@
 #include "embedded/store/storage.h"
 
+#include "platform/com/text.h"
 #include "platform/ostrel/errors.h"
 
 namespace embedded {
@@ -32,6 +33,11 @@ std::vector<com::Guid> Storage::ListByTemplate(const com::Guid& card_type, bool 
     if (card && !card->header.deleted && card->header.is_template == is_template) out.push_back(id);
   }
   return out;
+}
+
+bool Storage::LockRefuses(const LockHolder& holder, const Writer& writer) {
+  if (holder.session == writer.session) return false;
+  return !(writer.for_account && text::EqualNoCase(holder.account, writer.account));
 }
 
 void Storage::StrikeFaultIfDue() {

@@ -27,7 +27,16 @@ class Storage {
   struct Writer {
     std::string session;
     std::string account;
+    // A session of the workflow server acting for `account`: it writes
+    // through a lock that any session of that account holds, never through
+    // another account's.
+    bool for_account = false;
   };
+  // Whether a lock that `holder` holds refuses a write by `writer`: a lock
+  // of another session does, unless the writer acts for the holder's
+  // account (Writer::for_account; accounts compare without regard to case).
+  // Every storage asks this inside its write.
+  static bool LockRefuses(const LockHolder& holder, const Writer& writer);
   enum class Status { kUnknown, kExists, kDeleted };
 
   virtual ~Storage() = default;
