@@ -32,4 +32,5 @@ hresult, source and description.)doc";
   vorlane::python::DefineObjects(m);
   vorlane::python::DefineEvents(m);
   vorlane::python::DefineClasses(m);
+  vorlane::python::DefineStore(m);
 }

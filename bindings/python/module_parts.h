@@ -19,5 +19,7 @@ void DefineObjects(pybind11::module_& m);
 void DefineEvents(pybind11::module_& m);
 // create and Collection (classes.cpp).
 void DefineClasses(pybind11::module_& m);
+// open_store and Store: stores and sessions of the embedded platform (store.cpp).
+void DefineStore(pybind11::module_& m);
 
 }  // namespace vorlane::python
