@@ -1,0 +1,464 @@
+#include "cli/commands.h"
+
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "cli/output.h"
+#include "cli/progress.h"
+#include "platform/com/collection.h"
+#include "platform/com/registry.h"
+#include "platform/com/text.h"
+#include "platform/ostrel/card_manager.h"
+#include "platform/ostrel/card_update.h"
+#include "platform/ostrel/process_control.h"
+#include "platform/ostrel/process_manager.h"
+#include "vorlane/dictionary.h"
+#include "vorlane/instances.h"
+#include "vorlane/log_reader.h"
+#include "vorlane/exchange_progress.h"
+#include "vorlane/process_import_export.h"
+#include "vorlane/templates.h"
+#include "vorlane/user_settings.h"
+
+namespace cli {
+namespace {
+
+using com::Ref;
+using com::Variant;
+
+// The card types the store is made with on `init`.
+constexpr const char* kSingleCards[] = {
+    "{bdb73d05-8de1-41b2-9f3c-aa76c4d9cd64}",  // function types
+    "{c1887469-3d28-4ec6-84bd-7caea7607f0c}",  // gate types
+    "{DA86FABF-4DD7-4A86-B6FF-C58C24D12DE2}",  // folders
+};
+
+void Print(const std::string& s) { std::fputs(s.c_str(), stdout); }
+void PrintJson(const JsonWriter& w) { Print(w.text() + "\n"); }
+
+const char* StateName(vorlane::ProcessStateEnum s) {
+  switch (s) {
+    case vorlane::ProcessStateEnum::NonActive: return "NonActive";
+    case vorlane::ProcessStateEnum::Active: return "Active";
+    case vorlane::ProcessStateEnum::Paused: return "Paused";
+    case vorlane::ProcessStateEnum::Failed: return "Failed";
+    case vorlane::ProcessStateEnum::Finished: return "Finished";
+  }
+  return "?";
+}
+
+const char* TemplateStateName(vorlane::TemplateStateEnum s) {
+  switch (s) {
+    case vorlane::TemplateStateEnum::Design: return "Design";
+    case vorlane::TemplateStateEnum::InUse: return "InUse";
+    case vorlane::TemplateStateEnum::Test: return "Test";
+    case vorlane::TemplateStateEnum::ReadyToStart: return "ReadyToStart";
+  }
+  return "?";
+}
+
+const char* VarTypeName(vorlane::VarTypeEnum t) {
+  static const char* kNames[] = {"Generic", "Integer", "Float", "String", "Boolean", "DateTime", "Enum"};
+  int i = static_cast<int>(t);
+  return i >= 0 && i < 7 ? kNames[i] : "?";
+}
+
+const char* ActionTypeName(vorlane::ActionTypeEnum t) {
+  switch (t) {
+    case vorlane::ActionTypeEnum::Error: return "error";
+    case vorlane::ActionTypeEnum::Warning: return "warning";
+    case vorlane::ActionTypeEnum::Information: return "info";
+  }
+  return "?";
+}
+
+// Calls `f` with items 1..Count of a collection.
+template <class List, class F>
+void ForEach(List& list, F f) {
+  int32_t n = list.Count();
+  for (int32_t i = 1; i <= n; ++i) f(list.Item(Variant(i)));
+}
+
+// The name of a function or gate type, or its ID when the dictionary does not know it.
+template <class Types>
+std::string TypeName(Types& types, const std::string& id) {
+  try {
+    return types.Item(Variant(id))->Name();
+  } catch (const com::Error&) {
+    // An unknown type is shown by its ID: the dictionary answers unknown types so.
+    return id == "{}" ? "" : id;
+  }
+}
+
+void ListProcesses(Context& ctx, bool templates) {
+  vorlane::Library& lib = ctx.library();
+  std::vector<Ref<vorlane::Process>> found;
+  if (templates) {
+    ForEach(*lib.Templates(), [&](Ref<vorlane::Process> p) { found.push_back(p); });
+  } else {
+    ForEach(*lib.Instances(), [&](Ref<vorlane::Process> p) { found.push_back(p); });
+  }
+  if (ctx.options().json) {
+    JsonWriter w;
+    w.BeginArray();
+    for (auto& p : found) {
+      w.BeginObject().Field("id", p->ID()).Field("name", p->Name());
+      if (templates) {
+        w.Field("state", TemplateStateName(p->TemplateState())).Field("functions", p->Functions()->Count());
+      } else {
+        w.Field("state", StateName(p->State())).Field("template", p->TemplateProcess());
+      }
+      w.EndObject();
+    }
+    PrintJson(w.EndArray());
+    return;
+  }
+  if (found.empty()) {
+    Print(templates ? "No templates yet. Make one with: vorlane new-template NAME\n"
+                    : "No instances yet. Make one with: vorlane instance TEMPLATE-ID\n");
+    return;
+  }
+  Table t(templates ? std::vector<std::string>{"ID", "NAME", "STATE", "FUNCTIONS"}
+                    : std::vector<std::string>{"ID", "NAME", "STATE", "TEMPLATE"});
+  for (auto& p : found) {
+    if (templates) {
+      t.Add({p->ID(), p->Name(), TemplateStateName(p->TemplateState()), std::to_string(p->Functions()->Count())});
+    } else {
+      t.Add({p->ID(), p->Name(), StateName(p->State()), p->TemplateProcess()});
+    }
+  }
+  Print(t.Render());
+}
+
+// The text of a variable's value: its values joined for a multi-valued one.
+Variant VariableValue(vorlane::Variable& v) {
+  if (!v.IsMultipleValued()) return v.Value();
+  Variant::Array values;
+  ForEach(*v.Values(), [&](Ref<vorlane::Value> value) { values.push_back(value->GetValue()); });
+  return Variant(std::move(values));
+}
+
+std::string ShowValue(const Variant& v) {
+  const Variant::Array* items = v.TryArray();
+  if (!items) return Show(v);
+  std::string out;
+  for (const auto& item : *items) out += (out.empty() ? "" : ", ") + Show(item);
+  return out;
+}
+
+// Reports the state a control left the instance in.
+void ReportState(Context& ctx, vorlane::Process& p, const char* done) {
+  if (ctx.options().json) {
+    PrintJson(JsonWriter().BeginObject().Field("id", p.ID()).Field("state", StateName(p.State())).EndObject());
+    return;
+  }
+  Print(std::string(done) + " " + p.Name() + " " + p.ID() + ": now " + StateName(p.State()) + "\n");
+}
+
+}  // namespace
+
+void Init(Context& ctx) {
+  auto manager = ctx.session().GetCardManager();
+  for (const char* type : kSingleCards) manager->GetDictionaryData(type);
+  ctx.library().UserSettings();
+  if (ctx.options().json) {
+    PrintJson(JsonWriter().BeginObject().Field("store", ctx.options().store).EndObject());
+    return;
+  }
+  auto dictionary = ctx.library().Dictionary();
+  Print("Store " + ctx.options().store + " is ready: " + std::to_string(dictionary->Functions()->Count()) +
+        " function types, " + std::to_string(dictionary->Gates()->Count()) + " gate types.\n");
+}
+
+void ListTemplates(Context& ctx) { ListProcesses(ctx, true); }
+void ListInstances(Context& ctx) { ListProcesses(ctx, false); }
+
+void ShowProcess(Context& ctx, const std::string& id) {
+  Ref<vorlane::Process> p = ctx.Process(id);
+  auto dictionary = ctx.library().Dictionary();
+  auto func_types = dictionary->Functions();
+  auto gate_types = dictionary->Gates();
+  // Node names for the links: functions and gates by ID.
+  std::vector<std::pair<std::string, std::string>> nodes;
+  auto node_name = [&](const std::string& node_id) {
+    for (auto& [nid, name] : nodes) {
+      if (nid == node_id) return name;
+    }
+    return node_id;
+  };
+
+  JsonWriter w;
+  const bool json = ctx.options().json;
+  std::string out;
+  if (json) {
+    w.BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("template", p->IsTemplate());
+    if (p->IsTemplate()) {
+      w.Field("state", TemplateStateName(p->TemplateState()));
+    } else {
+      w.Field("state", StateName(p->State()))
+          .Field("templateProcess", p->TemplateProcess())
+          .Field("startedBy", p->StartedBy())
+          .Field("dateBegin", ShowDate(p->DateBegin()));
+    }
+    w.Field("description", p->Digest());
+  } else {
+    out += (p->IsTemplate() ? "Template " : "Instance ") + p->Name() + "\n";
+    Table head({"", ""});
+    head.Add({"ID", p->ID()});
+    head.Add({"Shown as", p->Digest()});
+    if (p->IsTemplate()) {
+      head.Add({"State", TemplateStateName(p->TemplateState())});
+    } else {
+      head.Add({"State", StateName(p->State())});
+      head.Add({"Template", p->TemplateProcess()});
+      head.Add({"Started by", p->StartedBy()});
+      head.Add({"Began", ShowDate(p->DateBegin())});
+    }
+    head.Add({"Modified", ShowDate(p->DateModified())});
+    std::string h = head.Render("  ");
+    out += h.substr(h.find('\n') + 1);  // no header line for the key/value block
+  }
+
+  Table functions({"CAPTION", "TYPE", "ID"});
+  if (json) w.Key("functions").BeginArray();
+  ForEach(*p->Functions(), [&](Ref<vorlane::ProcFunction> f) {
+    nodes.emplace_back(f->ID(), f->Caption());
+    std::string type = TypeName(*func_types, f->TypeID());
+    if (json) {
+      w.BeginObject().Field("id", f->ID()).Field("caption", f->Caption()).Field("type", type).EndObject();
+    }
+    functions.Add({f->Caption(), type, f->ID()});
+  });
+  if (json) w.EndArray();
+
+  Table gates({"CAPTION", "TYPE", "ID"});
+  if (json) w.Key("gates").BeginArray();
+  ForEach(*p->Gates(), [&](Ref<vorlane::Gate> g) {
+    nodes.emplace_back(g->ID(), g->Caption());
+    std::string type = TypeName(*gate_types, g->TypeID());
+    if (json) w.BeginObject().Field("id", g->ID()).Field("caption", g->Caption()).Field("type", type).EndObject();
+    gates.Add({g->Caption(), type, g->ID()});
+  });
+  if (json) w.EndArray();
+
+  Table links({"FROM", "TO", "KIND"});
+  static const char* kLinkKinds[] = {"success", "fail", "completion"};
+  if (json) w.Key("links").BeginArray();
+  ForEach(*p->Links(), [&](Ref<vorlane::Link> l) {
+    int kind = static_cast<int>(l->LinkType());
+    const char* kind_name = kind >= 0 && kind < 3 ? kLinkKinds[kind] : "?";
+    if (json) {
+      w.BeginObject().Field("id", l->ID()).Field("source", l->Source()).Field("destination", l->Destination());
+      w.Field("kind", kind_name).EndObject();
+    }
+    links.Add({node_name(l->Source()), node_name(l->Destination()), kind_name});
+  });
+  if (json) w.EndArray();
+
+  Table variables({"NAME", "TYPE", "VALUE"});
+  if (json) w.Key("variables").BeginArray();
+  ForEach(*p->Variables(), [&](Ref<vorlane::Variable> v) {
+    Variant value = VariableValue(*v);
+    if (json) {
+      w.BeginObject().Field("id", v->ID()).Field("name", v->Name()).Field("type", VarTypeName(v->VarType()));
+      w.Key("value");
+      WriteJson(w, value);
+      w.EndObject();
+    }
+    variables.Add({v->Name(), VarTypeName(v->VarType()), ShowValue(value)});
+  });
+  if (json) {
+    PrintJson(w.EndArray().EndObject());
+    return;
+  }
+  auto block = [&](const char* title, const Table& t) {
+    out += std::string("\n") + title + (t.empty() ? ": none\n" : "\n" + t.Render("  "));
+  };
+  block("Functions", functions);
+  block("Gates", gates);
+  block("Links", links);
+  block("Variables", variables);
+  Print(out);
+}
+
+void NewTemplate(Context& ctx, const std::string& name) {
+  Ref<vorlane::Process> p = ctx.library().Templates()->AddNew();
+  p->SetName(name);
+  if (ctx.options().json) {
+    PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("name", name).EndObject());
+    return;
+  }
+  Print("Created template " + name + " " + p->ID() + "\n");
+}
+
+void NewInstance(Context& ctx, const std::string& template_id, const std::string& name) {
+  Ref<vorlane::Process> tmpl = ctx.Process(template_id);
+  Ref<vorlane::Process> p = ctx.library().CreateProcess(tmpl->ID());
+  // An instance is named after its template unless told otherwise.
+  p->SetName(name.empty() ? "Process instance " + tmpl->Name() : name);
+  if (ctx.options().json) {
+    PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("template", tmpl->ID()).EndObject());
+    return;
+  }
+  Print("Created instance " + p->Name() + " " + p->ID() + " of template " + tmpl->Name() + "\n");
+}
+
+void Control(Context& ctx, const std::string& id, ControlAction action) {
+  Ref<ostrel::CardData> card = ctx.Card(id);
+  Ref<ostrel::ProcessControl> control = ctx.session().GetProcessManager()->GetProcessControl(card->GetID());
+  const char* done = "";
+  switch (action) {
+    case ControlAction::Start:
+      com::Query<ostrel::ProcessControlEx>(control)->SetStartOption(false);
+      control->Start();
+      done = "Started";
+      break;
+    case ControlAction::Pause:
+      control->Pause();
+      done = "Paused";
+      break;
+    case ControlAction::Resume:
+      control->Resume();
+      done = "Resumed";
+      break;
+    case ControlAction::Stop:
+      control->Stop();
+      done = "Stopped";
+      break;
+  }
+  Ref<vorlane::Process> p = ctx.Process(card->GetID());
+  p->Refresh(true);  // the server wrote the state in a session of its own
+  ReportState(ctx, *p, done);
+}
+
+void ShowLog(Context& ctx, const std::string& id, int tail) {
+  Ref<vorlane::Process> p = ctx.Process(id);
+  Ref<vorlane::LogReader> reader = p->GetLogReader();
+  std::vector<Ref<vorlane::LogMessage>> messages;
+  while (reader->Read()) {
+    messages.push_back(reader->Current());
+    // Only the last `tail` messages are kept, so a long log costs no more memory.
+    if (tail > 0 && messages.size() > static_cast<size_t>(tail)) messages.erase(messages.begin());
+  }
+  if (ctx.options().json) {
+    JsonWriter w;
+    w.BeginArray();
+    for (auto& m : messages) {
+      w.BeginObject().Field("date", com::DateToIso(m->MessageDate())).Field("type", ActionTypeName(m->ActionType()));
+      w.Field("action", m->Action()).Field("function", m->FunctionName()).Field("message", m->Message()).EndObject();
+    }
+    PrintJson(w.EndArray());
+    return;
+  }
+  if (messages.empty()) {
+    Print("The log of " + p->Name() + " is empty.\n");
+    return;
+  }
+  Table t({"DATE", "TYPE", "ACTION", "MESSAGE"});
+  for (auto& m : messages) t.Add({ShowDate(m->MessageDate()), ActionTypeName(m->ActionType()), m->Action(), m->Message()});
+  Print(t.Render());
+}
+
+void Export(Context& ctx, const std::string& id, const std::string& file, bool sub_processes) {
+  Ref<ostrel::CardData> card = ctx.Card(id);
+  auto exporter = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
+  Progress progress("Exporting");
+  if (auto hook = com::TryQuery<vorlane::ExchangeProgress>(exporter)) {
+    hook->SetProgressCallback([&](int64_t done, int64_t total) { progress.Update(done, total); });
+  }
+  exporter->ExportProcessEx(Ref<ostrel::Session>(&ctx.session()), card, file, sub_processes);
+  if (ctx.options().json) {
+    PrintJson(JsonWriter().BeginObject().Field("id", card->GetID()).Field("file", file).EndObject());
+    return;
+  }
+  Print("Exported " + card->GetDescription() + " " + card->GetID() + " to " + file + "\n");
+}
+
+void Import(Context& ctx, const std::string& file, const std::string& into, bool sub_processes) {
+  Ref<ostrel::CardData> card;
+  bool made = false;
+  if (into.empty()) {
+    card = ctx.Card(ctx.library().Templates()->AddNew()->ID());
+    made = true;
+  } else {
+    card = ctx.Card(into);
+  }
+  auto importer = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
+  auto created = com::Make<com::KeyedList>();
+  Progress progress("Importing");
+  if (auto hook = com::TryQuery<vorlane::ExchangeProgress>(importer)) {
+    hook->SetProgressCallback([&](int64_t done, int64_t total) { progress.Update(done, total); });
+  }
+  try {
+    importer->ImportProcessEx(Ref<ostrel::Session>(&ctx.session()), card, file, "", Ref<com::Collection>(created.get()),
+                              sub_processes);
+  } catch (const com::Error&) {
+    // The template made for the import goes again; the failure is reported as it came.
+    if (made) ctx.session().GetCardManager()->DeleteCard(card->GetID(), true);
+    throw;
+  }
+  if (ctx.options().json) {
+    JsonWriter w;
+    w.BeginObject().Field("id", card->GetID()).Field("name", card->GetDescription()).Key("created").BeginArray();
+    for (size_t i = 0; i < created->size(); ++i) w.String(created->at(i).ToText());
+    PrintJson(w.EndArray().EndObject());
+    return;
+  }
+  Print("Imported " + file + " into " + card->GetDescription() + " " + card->GetID() + "\n");
+  if (created->size() > 0) Print("  and made " + std::to_string(created->size()) + " linked card(s)\n");
+}
+
+void Delete(Context& ctx, const std::string& id) {
+  Ref<ostrel::CardData> card = ctx.Card(id);
+  std::string card_id = card->GetID(), name = card->GetDescription();
+  card.reset();
+  ctx.library().DeleteProcess(card_id);
+  if (ctx.options().json) {
+    PrintJson(JsonWriter().BeginObject().Field("deleted", card_id).EndObject());
+    return;
+  }
+  Print("Deleted " + name + " " + card_id + "\n");
+}
+
+void Settings(Context& ctx, const std::string& key, const std::string& value) {
+  Ref<vorlane::UserSettings> s = ctx.library().UserSettings();
+  struct Setting {
+    const char* name;
+    bool (vorlane::UserSettings::*get)();
+    void (vorlane::UserSettings::*set)(bool);
+  };
+  static const Setting kSettings[] = {
+      {"ShowExportDialog", &vorlane::UserSettings::ShowExportDialog, &vorlane::UserSettings::SetShowExportDialog},
+      {"ShowImportDialog", &vorlane::UserSettings::ShowImportDialog, &vorlane::UserSettings::SetShowImportDialog},
+      {"ExportWithSubprocesses", &vorlane::UserSettings::ExportWithSubprocesses,
+       &vorlane::UserSettings::SetExportWithSubprocesses},
+      {"ImportWithSubprocesses", &vorlane::UserSettings::ImportWithSubprocesses,
+       &vorlane::UserSettings::SetImportWithSubprocesses},
+  };
+  if (!key.empty()) {
+    const Setting* found = nullptr;
+    for (const Setting& setting : kSettings) {
+      if (text::EqualNoCase(setting.name, key)) found = &setting;
+    }
+    if (!found) {
+      throw com::Error(com::hr::kInvalidArg, "vorlane",
+                       "Unknown setting " + key +
+                           "; the settings are ShowExportDialog, ShowImportDialog, ExportWithSubprocesses, "
+                           "ImportWithSubprocesses");
+    }
+    ((*s).*(found->set))(Variant(value).ToBool());
+  }
+  if (ctx.options().json) {
+    JsonWriter w;
+    w.BeginObject();
+    for (const Setting& setting : kSettings) w.Field(setting.name, ((*s).*(setting.get))());
+    PrintJson(w.EndObject());
+    return;
+  }
+  Table t({"SETTING", "VALUE"});
+  for (const Setting& setting : kSettings) t.Add({setting.name, ((*s).*(setting.get))() ? "True" : "False"});
+  Print(t.Render());
+}
+
+}  // namespace cli

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "embedded/store/store.h"
+#include "platform/ostrel/card_data.h"
+#include "platform/ostrel/session.h"
+#include "vorlane/library.h"
+#include "vorlane/process.h"
+
+namespace cli {
+
+// What every command runs on: the store file, a session of the user on it,
+// and a Library over that session, opened on first need.
+struct Options {
+  std::string store = "store.vorlane";
+  std::string user;
+  int locale = 1033;
+  // The account's groups, as the workflow server sees them.
+  std::vector<std::string> groups = {"Korvessa Workflow Process Creators"};
+  bool json = false;
+};
+
+class Context {
+ public:
+  explicit Context(Options options) : options_(std::move(options)) {}
+
+  const Options& options() const { return options_; }
+  ostrel::Session& session();
+  vorlane::Library& library();
+  // The card data of a card, by an ID typed in any case, braces optional.
+  com::Ref<ostrel::CardData> Card(const std::string& id);
+  // The process of a card, template or instance.
+  com::Ref<vorlane::Process> Process(const std::string& id);
+
+ private:
+  Options options_;
+  std::shared_ptr<embedded::Store> store_;
+  com::Ref<ostrel::Session> session_;
+  com::Ref<vorlane::Library> library_;
+};
+
+// The system's own ID rule: trimmed, upper-cased, braces added when missing.
+std::string NormalizeID(std::string_view id);
+// The login name of the user running the tool.
+std::string LoginName();
+
+}  // namespace cli

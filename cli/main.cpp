@@ -1,0 +1,156 @@
+// vorlane: design, exchange and run business processes on a local store
+// from a terminal.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <functional>
+
+#include "cli/commands.h"
+#include "platform/com/error.h"
+#include "platform/com/text.h"
+
+namespace {
+
+// Exit codes: 0 done, 1 the system refused or failed, 2 the command line was wrong.
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+std::vector<std::string> SplitGroups(const std::string& list) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t comma = list.find(',', start);
+    if (comma == std::string::npos) comma = list.size();
+    std::string_view item = text::Trim(std::string_view(list).substr(start, comma - start));
+    if (!item.empty()) out.emplace_back(item);
+    start = comma + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  cli::Options options;
+  std::string groups = "Korvessa Workflow Process Creators";
+  std::function<void(cli::Context&)> action;
+
+  CLI::App app{"vorlane: design, exchange and run business processes on a local store."};
+  app.require_subcommand(1);
+  app.fallthrough();  // the global options may also follow the command
+  app.add_option("--store", options.store, "The store file (made on first use)")->capture_default_str();
+  app.add_option("--user", options.user, "The account to act as (default: your login name)");
+  app.add_option("--locale", options.locale, "Locale ID for texts and numbers, e.g. 1033 or 1049")
+      ->capture_default_str();
+  app.add_option("--groups", groups, "The account's groups, separated by commas")->capture_default_str();
+  app.add_flag("--json", options.json, "Print one JSON document, for programs");
+  app.footer(
+      "Examples:\n"
+      "  vorlane init\n"
+      "  vorlane new-template \"Order approval\"\n"
+      "  vorlane export 0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D order.xml\n"
+      "IDs may be typed in any case, with or without braces.");
+
+  auto command = [&](const char* name, const char* help, const char* example) {
+    CLI::App* sub = app.add_subcommand(name, help);
+    sub->footer(std::string("Example:\n  ") + example);
+    return sub;
+  };
+
+  command("init", "Create the store with its dictionaries", "vorlane --store work.vorlane init")
+      ->callback([&] { action = cli::Init; });
+  command("templates", "List the process templates", "vorlane templates --json")->callback([&] {
+    action = cli::ListTemplates;
+  });
+  command("instances", "List the process instances", "vorlane instances")->callback([&] {
+    action = cli::ListInstances;
+  });
+
+  std::string id, name, file, into, key, value;
+  int tail = 0;
+  bool no_sub = false;
+
+  auto show = command("show", "Show a process: header, functions, gates, links, variables, state",
+                      "vorlane show {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D}");
+  show->add_option("ID", id, "The process card's ID")->required();
+  show->callback([&] { action = [&](cli::Context& c) { cli::ShowProcess(c, id); }; });
+
+  auto new_template = command("new-template", "Make an empty template", "vorlane new-template \"Order approval\"");
+  new_template->add_option("NAME", name, "The template's name")->required();
+  new_template->callback([&] { action = [&](cli::Context& c) { cli::NewTemplate(c, name); }; });
+
+  auto instance = command("instance", "Make an instance of a template",
+                          "vorlane instance 0ef6bcca-7a09-4027-a3a2-d2eeeca1bf4d --name \"Order 17\"");
+  instance->add_option("TEMPLATE-ID", id, "The template's ID")->required();
+  instance->add_option("--name", name, "The instance's name (default: \"Process instance\" and the template's)");
+  instance->callback([&] { action = [&](cli::Context& c) { cli::NewInstance(c, id, name); }; });
+
+  struct ControlCommand {
+    const char* name;
+    const char* help;
+    cli::ControlAction what;
+  };
+  for (const ControlCommand& cc : {ControlCommand{"start", "Start an instance on the workflow server", cli::ControlAction::Start},
+                                   ControlCommand{"pause", "Pause a running instance", cli::ControlAction::Pause},
+                                   ControlCommand{"resume", "Resume a paused instance", cli::ControlAction::Resume},
+                                   ControlCommand{"stop", "Stop an instance", cli::ControlAction::Stop}}) {
+    std::string example = std::string("vorlane ") + cc.name + " {6C259BD5-F72A-4E8A-8AF1-80746C7D794F}";
+    auto sub = command(cc.name, cc.help, example.c_str());
+    sub->add_option("ID", id, "The instance's ID")->required();
+    cli::ControlAction what = cc.what;
+    sub->callback([&, what] { action = [&, what](cli::Context& c) { cli::Control(c, id, what); }; });
+  }
+
+  auto log = command("log", "Print a process's log", "vorlane log {6C259BD5-F72A-4E8A-8AF1-80746C7D794F} --tail 20");
+  log->add_option("ID", id, "The process's ID")->required();
+  log->add_option("--tail", tail, "Only the last N messages")->check(CLI::NonNegativeNumber);
+  log->callback([&] { action = [&](cli::Context& c) { cli::ShowLog(c, id, tail); }; });
+
+  auto exp = command("export", "Export a template to an XML file, with the cards its functions link to",
+                     "vorlane export {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D} order.xml");
+  exp->add_option("ID", id, "The process's ID")->required();
+  exp->add_option("FILE", file, "The XML file to write")->required();
+  exp->add_flag("--no-subprocesses", no_sub, "Leave linked sub-processes out");
+  exp->callback([&] { action = [&](cli::Context& c) { cli::Export(c, id, file, !no_sub); }; });
+
+  auto imp = command("import", "Import an XML file as a new template, or into a process",
+                     "vorlane import order.xml --into {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D}");
+  imp->add_option("FILE", file, "The XML file to read")->required()->check(CLI::ExistingFile);
+  imp->add_option("--into", into, "The process card to import into (default: a new template)");
+  imp->add_flag("--no-subprocesses", no_sub, "Do not make the linked sub-processes");
+  imp->callback([&] { action = [&](cli::Context& c) { cli::Import(c, file, into, !no_sub); }; });
+
+  auto del = command("delete", "Delete a process card", "vorlane delete {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D}");
+  del->add_option("ID", id, "The process's ID")->required();
+  del->callback([&] { action = [&](cli::Context& c) { cli::Delete(c, id); }; });
+
+  auto settings = command("settings", "Show your export and import settings, or set one",
+                          "vorlane settings ExportWithSubprocesses False");
+  settings->add_option("KEY", key, "The setting's name");
+  settings->add_option("VALUE", value, "True or False");
+  settings->callback([&] {
+    action = [&](cli::Context& c) {
+      if (!key.empty() && value.empty()) {
+        throw CLI::ValidationError("settings", "a setting needs a value: vorlane settings " + key + " True");
+      }
+      cli::Settings(c, key, value);
+    };
+  });
+
+  try {
+    app.parse(argc, argv);
+    options.groups = SplitGroups(groups);
+    cli::Context ctx(options);
+    action(ctx);
+  } catch (const CLI::ParseError& e) {
+    int rc = app.exit(e);
+    return rc == 0 ? 0 : kUsage;
+  } catch (const com::Error& e) {
+    std::fprintf(stderr, "error: %s\n", e.ToString().c_str());
+    return kFailed;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "error: %s\n", e.what());
+    return kFailed;
+  }
+  return 0;
+}
