@@ -1,6 +1,7 @@
 #include "embedded/standard/standard_components.h"
 
 #include "embedded/folders/folder_tree_object.h"
+#include "embedded/server/workflow_service.h"
 #include "embedded/search/xml_search_engine.h"
 #include "embedded/store/store.h"
 
@@ -12,6 +13,7 @@ void AttachStandardComponents(Store& store) {
                            [](const com::Ref<ostrel::CardManager>& cards, const com::Ref<ostrel::CardData>& card) {
                              return com::Ref<com::Unknown>(folders::NewFolderTree(cards, card));
                            });
+  store.AttachWorkflowServer(std::make_shared<server::WorkflowService>());
 }
 
 }  // namespace embedded

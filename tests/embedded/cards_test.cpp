@@ -205,6 +205,10 @@ TEST_F(Cards_, SessionPropertiesAndLocale) {
   row->SetField("XPos", Text("1,5"));
   EXPECT_EQ(row->GetField("XPos"), com::Variant(1.5));
   EXPECT_EQ(ThreadSessionLocale(), 1049);
+  // Every store has its workflow server; a store without one answers as a
+  // platform whose service is down.
+  EXPECT_NE(s->GetProcessManager(), nullptr);
+  store_->AttachWorkflowServer(nullptr);
   EXPECT_EQ(CodeOf([&] { s->GetProcessManager(); }), ostrel::err::kServiceUnavailable);
   // Every store has its search: a text that is no query is refused.
   EXPECT_EQ(CodeOf([&] { s->GetCardManager()->FindCards("<query/>"); }), com::hr::kInvalidArg);
