@@ -11,8 +11,13 @@
 namespace embedded {
 
 struct SessionOptions {
-  // The store the session works on; a new store in memory when null.
+  // The store the session works on; when null, a new store over
+  // `store_file`, or in memory when that is empty.
   std::shared_ptr<Store> store = nullptr;
+  // A store file to open (or create) for the session when `store` is null:
+  // Store::Open with StoreOptions::path, the safe durability and the
+  // built-in card types.
+  std::string store_file = {};
   std::string account = "user";
   int32_t locale = 1033;
   int32_t client_version = 1316;

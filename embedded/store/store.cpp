@@ -4,17 +4,25 @@
 
 #include "embedded/standard/standard_components.h"
 #include "embedded/store/memory_storage.h"
+#include "embedded/store/sqlite_storage.h"
 
 namespace embedded {
 
 std::shared_ptr<Store> Store::Open(StoreOptions options) {
   std::shared_ptr<const Schema> schema;
+  std::vector<SchemaSource> sources;
   if (options.schema_files.empty()) {
     schema = Schema::Builtin();
   } else {
-    std::vector<SchemaSource> sources = Schema::BuiltinSources();
+    sources = Schema::BuiltinSources();
     for (const std::string& path : options.schema_files) sources.push_back(Schema::ReadFile(path));
     schema = Schema::Load(sources);
+  }
+  if (!options.storage && !options.path.empty()) {
+    SqliteStorage::Options file;
+    file.durability = options.durability;
+    file.schemas = SqliteStorage::SchemasVersion(options.schema_files.empty() ? Schema::BuiltinSources() : sources);
+    options.storage = std::make_shared<SqliteStorage>(options.path, std::move(file));
   }
   if (!options.storage) options.storage = std::make_shared<MemoryStorage>();
   std::shared_ptr<Store> store(new Store(std::move(schema), std::move(options.storage)));

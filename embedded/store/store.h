@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "embedded/store/durability.h"
 #include "embedded/store/schema.h"
 #include "embedded/store/search_engine.h"
 #include "embedded/store/storage.h"
@@ -23,6 +24,13 @@ struct StoreOptions {
   // Card type definitions to load beside the built-in ones (paths). A file
   // that does not load makes Store::Open fail with ostrel::err::kSchemaError.
   std::vector<std::string> schema_files = {};
+  // A store file (SqliteStorage) to open, or to create when there is none,
+  // when `storage` is null; the store is in memory when this is empty too.
+  // A file that cannot be a store makes Store::Open fail with
+  // ostrel::err::kStorageFailure naming the file and the cause.
+  std::string path = {};
+  // How hard the file's writes are made to survive a crash of the machine.
+  Durability durability = Durability::kFull;
 };
 
 // What every session of one store shares, and nothing more: the card types,

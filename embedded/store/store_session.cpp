@@ -7,7 +7,7 @@
 namespace embedded {
 
 com::Ref<ostrel::Session> Open(const SessionOptions& options) {
-  std::shared_ptr<Store> store = options.store ? options.store : Store::Open();
+  std::shared_ptr<Store> store = options.store ? options.store : Store::Open({.path = options.store_file});
   auto state = std::make_shared<SessionState>(std::move(store), options.account, options.locale,
                                               options.client_version, options.groups);
   state->Use();

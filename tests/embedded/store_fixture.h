@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "embedded/store/open.h"
 #include "platform/ostrel/ostrel.h"
+#include "tests/embedded/store_files.h"
 
 namespace embedded::testing {
 
@@ -22,10 +24,14 @@ inline constexpr const char* kLog = "{388F390F-139E-498E-A461-A24FBA160487}";
 inline constexpr const char* kFolderType = "{DA86FABF-4DD7-4A86-B6FF-C58C24D12DE2}";
 inline constexpr const char* kFolders = "{1E0BB405-660D-4945-82E0-565221AC839A}";
 
-// One store in memory and sessions over it.
+// One store and sessions over it: in memory, or in a store file of its own
+// when the suite runs on store files (TestsOnStoreFiles).
 class StoreTest : public ::testing::Test {
  protected:
-  StoreTest() : store_(Store::Open()) {}
+  StoreTest()
+      : files_(TestsOnStoreFiles() ? std::make_unique<TempFolder>() : nullptr),
+        store_(files_ ? Store::Open({.path = files_->File("test.vorlane"), .durability = Durability::kNormal})
+                      : Store::Open()) {}
 
   com::Ref<ostrel::Session> Session(const std::string& account = "alice", int32_t locale = 1033) {
     SessionOptions o;
@@ -54,6 +60,7 @@ class StoreTest : public ::testing::Test {
     return com::Query<ostrel::CardLock>(card);
   }
 
+  std::unique_ptr<TempFolder> files_;  // outlives the store over it
   std::shared_ptr<Store> store_;
 };
 

@@ -1,0 +1,145 @@
+#include "embedded/store/field_blob.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/com/error.h"
+#include "platform/ostrel/errors.h"
+
+namespace embedded {
+namespace {
+
+using Type = com::Variant::Type;
+
+void PutVarint(std::string& out, uint64_t v) {
+  while (v >= 0x80) {
+    out += static_cast<char>((v & 0x7F) | 0x80);
+    v >>= 7;
+  }
+  out += static_cast<char>(v);
+}
+
+template <class T>
+void PutFixed(std::string& out, T value) {
+  static_assert(std::endian::native == std::endian::little, "the store file's numbers are little-endian");
+  char bytes[sizeof(T)];
+  std::memcpy(bytes, &value, sizeof(T));
+  out.append(bytes, sizeof(T));
+}
+
+class Reader {
+ public:
+  explicit Reader(std::string_view in) : in_(in) {}
+  bool done() const { return pos_ == in_.size(); }
+
+  std::optional<uint64_t> Varint() {
+    uint64_t v = 0;
+    for (int shift = 0; shift < 64; shift += 7) {
+      if (pos_ >= in_.size()) return std::nullopt;
+      auto b = static_cast<unsigned char>(in_[pos_++]);
+      v |= static_cast<uint64_t>(b & 0x7F) << shift;
+      if (!(b & 0x80)) return v;
+    }
+    return std::nullopt;
+  }
+  std::optional<std::string_view> Bytes(uint64_t n) {
+    if (n > in_.size() - pos_) return std::nullopt;
+    std::string_view out = in_.substr(pos_, n);
+    pos_ += n;
+    return out;
+  }
+  template <class T>
+  std::optional<T> Fixed() {
+    auto bytes = Bytes(sizeof(T));
+    if (!bytes) return std::nullopt;
+    T value;
+    std::memcpy(&value, bytes->data(), sizeof(T));
+    return value;
+  }
+
+ private:
+  std::string_view in_;
+  size_t pos_ = 0;
+};
+
+std::optional<com::Variant> ReadValue(Reader& r) {
+  auto type = r.Fixed<uint8_t>();
+  if (!type) return std::nullopt;
+  switch (static_cast<Type>(*type)) {
+    case Type::Empty: return com::Variant();
+    case Type::I2:
+      if (auto v = r.Fixed<int16_t>()) return com::Variant(*v);
+      return std::nullopt;
+    case Type::I4:
+      if (auto v = r.Fixed<int32_t>()) return com::Variant(*v);
+      return std::nullopt;
+    case Type::R4:
+      if (auto v = r.Fixed<float>()) return com::Variant(*v);
+      return std::nullopt;
+    case Type::R8:
+      if (auto v = r.Fixed<double>()) return com::Variant(*v);
+      return std::nullopt;
+    case Type::Date:
+      if (auto v = r.Fixed<double>()) return com::Variant(com::Date{*v});
+      return std::nullopt;
+    case Type::Bool: {
+      auto v = r.Fixed<uint8_t>();
+      if (!v || *v > 1) return std::nullopt;
+      return com::Variant(*v == 1);
+    }
+    case Type::Text: {
+      auto n = r.Varint();
+      if (!n) return std::nullopt;
+      if (auto bytes = r.Bytes(*n)) return com::Variant(*bytes);
+      return std::nullopt;
+    }
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace
+
+void EncodeFields(const FieldList& fields, std::string& out) {
+  for (const auto& [name, value] : fields) {
+    PutVarint(out, name.size());
+    out += name;
+    out += static_cast<char>(static_cast<uint8_t>(value.type()));
+    switch (value.type()) {
+      case Type::Empty: break;
+      case Type::I2: PutFixed(out, *value.TryI2()); break;
+      case Type::I4: PutFixed(out, *value.TryI4()); break;
+      case Type::R4: PutFixed(out, value.ToR4()); break;
+      case Type::R8: PutFixed(out, *value.TryR8()); break;
+      case Type::Date: PutFixed(out, value.ToDate().serial); break;
+      case Type::Bool: out += static_cast<char>(*value.TryBool() ? 1 : 0); break;
+      case Type::Text: {
+        const std::string& text = *value.TryText();
+        PutVarint(out, text.size());
+        out += text;
+        break;
+      }
+      default:
+        throw com::Error(ostrel::err::kStorageFailure, std::string(ostrel::err::kSource),
+                         "Field \"" + name + "\" holds a value of type " + std::string(com::TypeName(value.type())) +
+                             ", which a card store does not keep");
+    }
+  }
+}
+
+std::optional<FieldList> DecodeFields(std::string_view blob) {
+  FieldList fields;
+  Reader r(blob);
+  while (!r.done()) {
+    auto n = r.Varint();
+    if (!n) return std::nullopt;
+    auto name = r.Bytes(*n);
+    if (!name || name->empty()) return std::nullopt;
+    auto value = ReadValue(r);
+    if (!value) return std::nullopt;
+    fields.emplace_back(std::string(*name), std::move(*value));
+  }
+  return fields;
+}
+
+}  // namespace embedded

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "embedded/store/durability.h"
+#include "embedded/store/schema.h"
+#include "embedded/store/session_lock.h"
+#include "embedded/store/storage.h"
+
+namespace embedded {
+
+// The storage in a store file (SQLite): cards with their rows and fields,
+// locks, the write sequence and the version of the card types, shared by
+// every process that opens the file.
+//
+// - Every Write is one transaction (all of it or nothing), taken at once
+//   for writing, so that its checks of deletion and locks and its changes
+//   see one state; a process that finds the file busy waits up to the busy
+//   timeout for the other one.
+// - The file is in write-ahead-log mode: readers never wait for a writer,
+//   and each read (a card with all its rows) sees one written state.
+// - A card lock names its session and account. Each session that holds
+//   locks is marked alive by a SessionLock in the folder "<file>-sessions";
+//   a lock whose session's mark is gone or free (its process died) is
+//   stale, and the next session that meets it releases it.
+// - A card's rows are read in one pass; a write costs what it changes
+//   (rows inserted, removed or updated), never the size of the card.
+// - The file's layout carries a version: a file of a newer or unknown
+//   layout, a damaged file, a file that is no store and a read-only file
+//   are refused when opened, and left as they are. Every failure is
+//   ostrel::err::kStorageFailure with a text naming the file and the cause.
+class SqliteStorage final : public Storage {
+ public:
+  struct Options {
+    Durability durability = Durability::kFull;
+    // How long a write waits for another process's write (milliseconds).
+    int busy_timeout_ms = 10000;
+    // The version of the card types the store is opened with (recorded in
+    // the file); see SchemasVersion.
+    std::string schemas = {};
+  };
+
+  // The layout this program writes and reads.
+  static constexpr int kLayout = 1;
+
+  // Opens the store file, creating it when it does not exist.
+  explicit SqliteStorage(std::string path);
+  SqliteStorage(std::string path, Options options);
+  ~SqliteStorage() override;
+  SqliteStorage(const SqliteStorage&) = delete;
+  SqliteStorage& operator=(const SqliteStorage&) = delete;
+
+  std::optional<CardImage> Load(const com::Guid& card) override;
+  Status GetStatus(const com::Guid& card) override;
+  std::vector<com::Guid> List(const com::Guid& card_type) override;
+  // Answered from the file's index of cards by type and template flag.
+  std::vector<com::Guid> ListByTemplate(const com::Guid& card_type, bool is_template) override;
+  std::optional<com::Guid> FindSingle(const com::Guid& card_type, const std::string& scope) override;
+  std::optional<LockHolder> GetLock(const com::Guid& card) override;
+  std::optional<LockHolder> TryLock(const com::Guid& card, const LockHolder& holder) override;
+  void Unlock(const com::Guid& card, const std::string& session) override;
+  void UnlockAll(const std::string& session) override;
+  // Values are unique in the file and increase within a process; a process
+  // takes them from the file in blocks, so that stamping rows does not cost
+  // a transaction each.
+  int64_t NextSequence() override;
+
+  const std::string& path() const { return path_; }
+  // The version of the card types the file was last opened with before
+  // this open ("" for a new file): a change tells that the card types moved
+  // on since the cards were written.
+  const std::string& written_schemas() const { return written_schemas_; }
+
+  // A version of a set of card type definitions: equal for equal sources.
+  static std::string SchemasVersion(const std::vector<SchemaSource>& sources);
+
+ protected:
+  void DoWrite(const ChangeSet& changes, const Writer& writer) override;
+
+ private:
+  class Db;
+
+  // True when the session holding a lock is alive; a dead one's locks are
+  // released (inside the caller's write transaction when `in_write`).
+  bool HolderAlive(const std::string& session);
+  // Releases every lock of the sessions whose processes are gone.
+  void SweepDeadSessions();
+  void CheckWritable(const com::Guid& card, const Writer& writer, int64_t* ord);
+
+  std::string path_;
+  std::string sessions_folder_;
+  std::string written_schemas_;
+  std::mutex mutex_;
+  std::unique_ptr<Db> db_;
+  // The sessions of this storage that hold locks, each marked alive.
+  std::unordered_map<std::string, std::unique_ptr<SessionLock>> live_;
+  // The block of the write sequence this process hands out.
+  int64_t sequence_next_ = 0;
+  int64_t sequence_end_ = 0;
+};
+
+}  // namespace embedded
