@@ -1,0 +1,431 @@
+// The card importer: the platform's XML form of a card into card data.
+#include "objects/exchange/card_importer.h"
+
+#include <array>
+#include <string_view>
+
+#include "objects/common/field_coercion.h"
+#include "objects/common/ids.h"
+#include "objects/core/card_layout.h"
+#include "objects/exchange/process_document.h"
+#include "platform/com/text.h"
+#include "platform/ostrel/card_manager.h"
+#include "platform/ostrel/errors.h"
+#include "platform/ostrel/field_type_codes.h"
+#include "platform/ostrel/section.h"
+#include "platform/ostrel/section_collection.h"
+#include "platform/ostrel/sub_section.h"
+#include "platform/ostrel/sub_section_collection.h"
+
+namespace vorlane {
+namespace {
+
+using Field = ImportSchema::Field;
+using Section = ImportSchema::Section;
+
+// A text field of the variant kind keeps at most this many characters.
+constexpr size_t kVariantTextLimit = 4096;
+// Cards embedded one inside another, through elements or through attributes
+// that hold whole documents, deeper than this are refused: each level is a
+// document of its own for the nesting limit of the XML.
+constexpr int kMaxCardNesting = 32;
+
+// Single-card types: the platform keeps one card of each (per account for
+// the user's settings), reached with GetDictionaryData. An import never
+// makes one: a file must not bring its own dictionary or settings.
+constexpr std::array<std::string_view, 4> kSingleCardTypes = {
+    "{BDB73D05-8DE1-41B2-9F3C-AA76C4D9CD64}",  // function types
+    "{C1887469-3D28-4EC6-84BD-7CAEA7607F0C}",  // gate types
+    "{2DA5436F-2FD5-413C-8EC3-CA0D68B265C6}",  // user settings
+    "{DA86FABF-4DD7-4A86-B6FF-C58C24D12DE2}",  // the folder tree
+};
+
+bool IsSingleCardType(std::string_view type_id) {
+  for (std::string_view single : kSingleCardTypes) {
+    if (SameID(single, type_id)) return true;
+  }
+  return false;
+}
+
+// Where in the document a value came from, for error descriptions:
+// element "FunctionsRow", attribute "XPos" ("abc").
+std::string Where(pugi::xml_node element, std::string_view attribute, std::string_view value) {
+  constexpr size_t kShown = 64;
+  std::string shown = text::Left(value, kShown);
+  if (shown.size() < value.size()) shown += "...";
+  return "Element \"" + std::string(element.name()) + "\", attribute \"" + std::string(attribute) + "\" (\"" + shown +
+         "\")";
+}
+
+// The same failure, its description saying where the value came from.
+[[noreturn]] void Rethrow(const com::Error& e, pugi::xml_node element, std::string_view attribute,
+                          std::string_view value) {
+  throw com::Error(e.code(), e.source().empty() ? std::string("Vorlane") : e.source(),
+                   Where(element, attribute, value) + ": " + e.description());
+}
+
+// The data types a "_Type_" companion may name: those of the platform's XML
+// form (ostrel::XmlTypeOf) and their usual aliases.
+bool IsKnownXmlType(std::string_view type) {
+  static constexpr std::string_view kTypes[] = {"string", "int", "i4", "i2", "float", "r8", "number",
+                                                "r4", "boolean", "bool", "dateTime", "date"};
+  for (std::string_view known : kTypes) {
+    if (text::EqualNoCase(known, type)) return true;
+  }
+  return false;
+}
+
+bool IsStringType(std::string_view type) { return type.empty() || text::EqualNoCase(type, "string"); }
+
+// The first child of `node` when it is an element; a null node otherwise.
+pugi::xml_node FirstElement(pugi::xml_node node) {
+  pugi::xml_node first = node.first_child();
+  return first.type() == pugi::node_element ? first : pugi::xml_node();
+}
+
+class DepthGuard {
+ public:
+  explicit DepthGuard(int& depth) : depth_(depth) {
+    if (++depth_ > kMaxCardNesting) {
+      --depth_;
+      exchange::ThrowNoProcess();
+    }
+  }
+  ~DepthGuard() { --depth_; }
+  DepthGuard(const DepthGuard&) = delete;
+  DepthGuard& operator=(const DepthGuard&) = delete;
+
+ private:
+  int& depth_;
+};
+
+}  // namespace
+
+CardImporter::CardImporter() : schema_(std::make_unique<ImportSchema>()) {}
+
+void CardImporter::SetRowHook(const std::string& section_id, std::function<void()> hook) {
+  hook_section_ = NormalizeID(section_id);
+  hook_ = std::move(hook);
+}
+
+void CardImporter::ImportCard(com::Ref<ostrel::Session> session, ostrel::CardData& target, pugi::xml_node card,
+                              com::KeyedList& id_map, com::Collection& created,
+                              const com::KeyedList* skipped_types) {
+  session_ = std::move(session);
+  Run run{id_map, created, skipped_types};
+  ImportCardOf(target, card, run);
+}
+
+std::string CardImporter::ImportIntoNewCard(com::Ref<ostrel::Session> session, pugi::xml_node card,
+                                            com::KeyedList& id_map, com::Collection& created,
+                                            const com::KeyedList* skipped_types) {
+  session_ = std::move(session);
+  Run run{id_map, created, skipped_types};
+  return NewCardOf(card, run);
+}
+
+void CardImporter::ImportSection(com::Ref<ostrel::Session> session, ostrel::RowCollection& rows,
+                                 ostrel::SectionType& type, pugi::xml_node section, com::KeyedList& id_map,
+                                 com::Collection& created, const com::KeyedList* skipped_types) {
+  session_ = std::move(session);
+  Run run{id_map, created, skipped_types};
+  ImportRows(rows, schema_->SectionOf(type), section, false, run);
+}
+
+void CardImporter::ImportCardOf(ostrel::CardData& target, pugi::xml_node card, Run& run) {
+  com::Ref<ostrel::CardUpdate> update = com::Query<ostrel::CardUpdate>(&target);
+  const bool began = !update->GetInUpdate();
+  if (began) update->BeginUpdate();
+  try {
+    const std::string_view card_id = exchange::Attr(card, "CardID");
+    if (!text::Trim(card_id).empty()) {
+      try {
+        run.ids.Add(com::Variant(target.GetID()), NormalizeID(card_id));
+      } catch (const com::Error&) {
+        // Ignored: a card made for embedded data is entered under its ID
+        // when it is made, and an ID already taken keeps its first card.
+      }
+    }
+    if (pugi::xml_attribute flag = card.attribute("Template")) {
+      const std::string_view value = flag.value();
+      try {
+        target.SetIsTemplate(value == "1" || value == "-1");
+      } catch (const com::Error&) {
+        // Ignored: a card that refuses the flag keeps its own.
+      }
+    }
+
+    const ImportSchema::Card& plan = schema_->CardOf(*target.GetCardType());
+    com::Ref<ostrel::SectionCollection> sections = target.GetSections();
+    for (const Section* section : plan.sections) {
+      // The log is the card's own history: an import never replaces it.
+      if (SameID(section->id, layout::kLogMessages)) continue;
+      com::Ref<ostrel::RowCollection> rows = sections->Item(section->id)->GetRows();
+      ImportRows(*rows, *section, card.child(section->name.c_str()), true, run);
+    }
+    RewriteRowReferences(target, plan, run);
+    if (began) update->EndUpdate();
+  } catch (...) {
+    if (began) {
+      try {
+        update->CancelUpdate();
+      } catch (const com::Error&) {
+        // Swallowed: the failure that stopped the import is the one reported.
+      }
+    }
+    throw;
+  }
+}
+
+std::string CardImporter::NewCardOf(pugi::xml_node card, Run& run) {
+  DepthGuard depth(card_depth_);
+  const std::string type = text::Upper(NormalizeID(exchange::Attr(card, "CardTypeID")));
+  if (IsSingleCardType(type)) {
+    throw com::Error(ostrel::err::kRefused, "Vorlane",
+                     Where(card, "CardTypeID", type) +
+                         ": a card of a single-card type (a dictionary, the user's settings, the folder tree) is "
+                         "never made by an import.");
+  }
+  if (!session_) throw com::Error(com::hr::kObjectNotSet);
+  com::Ref<ostrel::CardData> made = session_->GetCardManager()->CreateCardData(type, 0);
+  const std::string id = made->GetID();
+  if (main_updatable_) main_updatable_->MarkCardForDeletion(id);
+  run.created.Add(com::Variant(id), id);
+  const std::string_view card_id = exchange::Attr(card, "CardID");
+  if (!text::Trim(card_id).empty()) {
+    try {
+      run.ids.Add(com::Variant(id), NormalizeID(card_id));
+    } catch (const com::Error& e) {
+      Rethrow(e, card, "CardID", card_id);
+    }
+  }
+  ImportCardOf(*made, card, run);
+  if (SameID(type, layout::kProcessCardType)) {
+    made->SetDescription(FieldToString(made->GetSections()->Item(layout::kMainInfo)->GetFirstRow()->GetField("Name")));
+  }
+  return id;
+}
+
+void CardImporter::ImportRows(ostrel::RowCollection& rows, const Section& section, pugi::xml_node element, bool clear,
+                              Run& run) {
+  if (clear) rows.Clear();
+  if (!element) return;
+  const bool hooked = hook_ && section.id == hook_section_;
+  if (section.kind != ostrel::section_kind::kSingleRow) {
+    const char* row_name = section.row_name.c_str();
+    for (pugi::xml_node row_element = element.child(row_name); row_element;
+         row_element = row_element.next_sibling(row_name)) {
+      com::Ref<ostrel::Row> row = rows.AddNew(0);
+      MapRow(*row, row_element, run);
+      ImportRow(*row, section, row_element, run);
+      if (hooked) hook_();
+    }
+    return;
+  }
+  com::Ref<ostrel::Row> row = rows.Count() > 0 ? rows.Item(com::Variant(int32_t{0})) : rows.AddNew(0);
+  MapRow(*row, element, run);
+  ImportRow(*row, section, element, run);
+  if (hooked) hook_();
+}
+
+void CardImporter::MapRow(ostrel::Row& row, pugi::xml_node element, Run& run) {
+  const std::string_view row_id = exchange::Attr(element, "RowID");
+  // A row without an ID of its own is named by nothing else in the
+  // document: there is nothing to map.
+  if (text::Trim(row_id).empty()) return;
+  try {
+    run.ids.Add(com::Variant(row.GetID()), NormalizeID(row_id));
+  } catch (const com::Error& e) {
+    Rethrow(e, element, "RowID", row_id);
+  }
+}
+
+void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml_node element, Run& run) {
+  for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
+       attribute = attribute.next_attribute()) {
+    std::string_view name = attribute.name();
+    if (section.renames_employee) {
+      // Older exports of task rows spell these two fields without the "y".
+      if (name == "CompletedEmloyeeID") name = "CompletedEmployeeID";
+      if (name == "CompletedEmloyeeIDPID") name = "CompletedEmployeeIDPID";
+    }
+    const Field* field = section.Find(name);
+    if (!field) continue;
+    // Fields the platform keeps or stamps are never written by an import.
+    if (field->flags & (ostrel::field_flag::kSystem | ostrel::field_flag::kRowTimestamp)) continue;
+    WriteField(row, *field, element, attribute, run);
+  }
+
+  if (section.kind == ostrel::section_kind::kTree) {
+    const char* row_name = section.row_name.c_str();
+    pugi::xml_node child_element = element.child(row_name);
+    if (child_element) {
+      com::Ref<ostrel::RowCollection> children = row.GetChildRows();
+      for (; child_element; child_element = child_element.next_sibling(row_name)) {
+        com::Ref<ostrel::Row> child = children->AddNew(0);
+        MapRow(*child, child_element, run);
+        ImportRow(*child, section, child_element, run);
+      }
+    }
+  }
+
+  for (const Section* sub : section.subsections) {
+    pugi::xml_node sub_element = element.child(sub->name.c_str());
+    // Without an element there is nothing to add, and a new row has no
+    // sub-section rows to keep.
+    if (!sub_element) continue;
+    com::Ref<ostrel::RowCollection> rows = row.GetSubSections()->Item(sub->id)->GetRows();
+    ImportRows(*rows, *sub, sub_element, false, run);
+  }
+
+  if (section.spare_value) WriteLongValue(row, section, element);
+}
+
+void CardImporter::WriteField(ostrel::Row& row, const Field& field,
+                              pugi::xml_node element, pugi::xml_attribute attribute, Run& run) {
+  const std::string_view value = attribute.value();
+  namespace ft = ostrel::field_type;
+  switch (field.code) {
+    case ft::kCardRef:
+      WriteCardReference(row, field, element, std::string(value), run);
+      return;
+    case ft::kRowRef:
+      try {
+        row.SetField(field.name, com::Variant(std::string(value)));
+      } catch (const com::Error&) {
+        // Ignored: a row reference is rewritten or kept by the reference
+        // pass; one that cannot be written stays empty.
+      }
+      return;
+    case ft::kString:
+    case ft::kText:
+    case ft::kNameString:
+    case ft::kLongText: {
+      std::string text(value);
+      if (field.ends_with_line_feed && (text.empty() || text.back() != '\n')) text += '\n';
+      try {
+        row.SetField(field.name, com::Variant(std::move(text)));
+      } catch (const com::Error& e) {
+        Rethrow(e, element, attribute.name(), value);
+      }
+      return;
+    }
+    case ft::kVariant: {
+      pugi::xml_attribute type_attribute = element.attribute(field.type_attribute.c_str());
+      const std::string_view type = type_attribute ? std::string_view(type_attribute.value()) : "string";
+      if (!IsStringType(type) && !IsKnownXmlType(type)) {
+        throw com::Error(com::hr::kTypeMismatch, "Vorlane",
+                         Where(element, field.type_attribute, type) + ": not a data type of the card's XML form");
+      }
+      try {
+        if (IsStringType(type)) {
+          com::Query<ostrel::RowEx>(&row)->SetFieldOfType(field.name, com::Variant(text::Left(value, kVariantTextLimit)),
+                                                          ft::kString);
+        } else if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, type)) {
+          row.SetField(field.name, *typed);
+        } else {
+          throw com::Error(com::hr::kTypeMismatch);
+        }
+      } catch (const com::Error& e) {
+        Rethrow(e, element, attribute.name(), value);
+      }
+      return;
+    }
+    default:
+      break;
+  }
+  // Every other field: the value in the XML data type of the field's code,
+  // independent of the session's locale; text the data type does not read
+  // (a "True", a number in the user's own format) goes to the platform,
+  // which converts it by the automation rules or refuses it with the
+  // conversion's own error.
+  try {
+    const ostrel::FieldTypeCode* code = ostrel::FindFieldTypeCode(field.code);
+    if (code && !IsStringType(code->xml_type)) {
+      if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, code->xml_type)) {
+        row.SetField(field.name, *typed);
+        return;
+      }
+    }
+    row.SetField(field.name, com::Variant(std::string(value)));
+  } catch (const com::Error& e) {
+    Rethrow(e, element, attribute.name(), value);
+  }
+}
+
+void CardImporter::WriteCardReference(ostrel::Row& row, const Field& field, pugi::xml_node element,
+                                      const std::string& value, Run& run) {
+  std::string linked;
+  if (const com::Variant* mapped = run.ids.Find(NormalizeID(value))) linked = mapped->ToText();
+
+  if (linked.empty()) {
+    // Embedded card data: an element field + "CardData" holding the card's
+    // document element, or an attribute of that name holding a document.
+    const std::string data_name = field.name + "CardData";
+    exchange::Document attribute_document;
+    pugi::xml_node card;
+    if (pugi::xml_node data = element.child(data_name.c_str())) {
+      card = FirstElement(FirstElement(data));
+    } else if (pugi::xml_attribute data_text = element.attribute(data_name.c_str())) {
+      if (!attribute_document.ParseUntrusted(data_text.value())) exchange::ThrowNoProcess();
+      card = FirstElement(attribute_document.root());
+    }
+    if (card) {
+      if (run.skipped && run.skipped->Contains(NormalizeID(exchange::Attr(card, "CardTypeID")))) return;
+      linked = NewCardOf(card, run);
+    }
+  }
+
+  if (linked.empty() && session_ && (session_->GetCardManager()->GetCardStatus(value) & 1)) linked = value;
+  if (linked.empty()) return;
+  try {
+    row.SetField(field.name, com::Variant(linked));
+  } catch (const com::Error& e) {
+    Rethrow(e, element, field.name, value);
+  }
+}
+
+void CardImporter::WriteLongValue(ostrel::Row& row, const Section& section, pugi::xml_node element) {
+  pugi::xml_attribute value_attribute = element.attribute("Value");
+  if (!value_attribute) return;
+  // Only text grows that long; numbers, dates and Booleans never do.
+  if (pugi::xml_attribute type = element.attribute("_Type_Value"); type && !IsStringType(type.value())) return;
+  const std::string_view value = value_attribute.value();
+  if (value.size() <= layout::kSpareThreshold || text::Length(value) <= layout::kSpareThreshold) return;
+  try {
+    row.GetSubSections()->Item(section.spare_value)->GetFirstRow()->SetField("Value", com::Variant(std::string(value)));
+    com::Query<ostrel::RowEx>(&row)->SetFieldOfType("Value", com::Variant(text::Left(value, layout::kSpareThreshold)),
+                                                    ostrel::field_type::kString);
+    row.SetField("UseSparedValue", com::Variant(true));
+  } catch (const com::Error& e) {
+    Rethrow(e, element, "Value", value);
+  }
+}
+
+void CardImporter::RewriteRowReferences(ostrel::CardData& target, const ImportSchema::Card& card, Run& run) {
+  if (card.row_references.empty()) return;
+  com::Ref<ostrel::SectionCollection> sections = target.GetSections();
+  for (const ImportSchema::RowReference& reference : card.row_references) {
+    com::Ref<ostrel::RowCollection> rows =
+        sections->Item(reference.section_id)->SelectRows(ostrel::row_selection::kEveryRow, 0);
+    const int32_t count = rows->Count();
+    for (int32_t i = 0; i < count; ++i) {
+      try {
+        com::Ref<ostrel::Row> row = rows->Item(com::Variant(i));
+        com::Variant current = row->GetField(reference.field);
+        if (current.IsNull()) continue;
+        std::string text = current.ToText();
+        if (text.empty()) continue;
+        const com::Variant* mapped = run.ids.Find(NormalizeID(text));
+        if (!mapped) continue;
+        std::string new_id = mapped->ToText();
+        if (!new_id.empty()) row->SetField(reference.field, com::Variant(new_id));
+      } catch (const com::Error&) {
+        // Ignored field by field: a reference that cannot be read or
+        // rewritten keeps the value it has.
+      }
+    }
+  }
+}
+
+}  // namespace vorlane

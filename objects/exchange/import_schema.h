@@ -1,0 +1,70 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/com/text.h"
+#include "platform/ostrel/card_type.h"
+#include "platform/ostrel/section_type.h"
+
+namespace vorlane {
+
+// The schema of a card type as the card importer walks it, read from the
+// platform's schema objects once per import instead of once per attribute.
+// It holds names, codes and flags of the schema, never a field's value.
+class ImportSchema {
+ public:
+  struct Field {
+    std::string name;  // as the schema spells it
+    int code = 0;      // field type code (field_type_codes.h)
+    int flags = 0;     // field_flag bits
+    std::string type_attribute;  // "_Type_" + name, for variant fields
+    bool ends_with_line_feed = false;  // a settings text that must end with a line feed
+  };
+
+  struct Section {
+    std::string id;        // "{UPPER-CASE}"
+    std::string name;      // the section's element name
+    std::string row_name;  // name + "Row"
+    int kind = 0;          // ostrel::section_kind
+    std::vector<Field> fields;
+    std::vector<const Section*> subsections;
+    // A field by attribute name, without regard to case as the platform
+    // matches field names; nullptr when the section has no such field.
+    const Field* Find(std::string_view name) const;
+
+    // Rules tied to particular sections of the platform's cards.
+    bool appends_line_feed = false;  // "DATA" of functions and their spare rows ends with a line feed
+    const char* spare_value = nullptr;  // variables and values: the spare-text sub-section of a long "Value"
+    bool renames_employee = false;      // task rows: the misspelt "CompletedEmloyeeID" names
+
+   private:
+    friend class ImportSchema;
+    std::unordered_map<std::string, size_t, text::NoCaseHash, text::NoCaseEqual> by_name_;
+  };
+
+  struct RowReference {
+    std::string section_id;
+    std::string field;
+  };
+
+  struct Card {
+    std::string id;                          // "{UPPER-CASE}"
+    std::vector<const Section*> sections;    // card-level, in schema order
+    std::vector<RowReference> row_references;  // code-13 fields that imports may write, at any depth
+  };
+
+  // The plan of the card type, read on first use.
+  const Card& CardOf(ostrel::CardType& type);
+  // The plan of a section type (and its sub-sections), read on first use.
+  const Section& SectionOf(ostrel::SectionType& type);
+
+ private:
+  std::unordered_map<std::string, std::unique_ptr<Card>> cards_;
+  std::unordered_map<std::string, std::unique_ptr<Section>> sections_;
+};
+
+}  // namespace vorlane

@@ -1,0 +1,158 @@
+// Loading and writing the process XML document.
+#include "objects/exchange/process_document.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "objects/common/error_codes.h"
+#include "objects/common/localized_strings.h"
+#include "platform/com/error.h"
+
+namespace vorlane::exchange {
+namespace {
+
+constexpr int kNoProcessText = 1020;
+
+// The depth of the deepest element, counted without recursion so that the
+// count itself is safe on any input; stops as soon as `limit` is passed.
+int Nesting(const pugi::xml_node& top, int limit) {
+  int depth = 0;
+  int deepest = 0;
+  pugi::xml_node node = top.first_child();
+  if (!node) return 0;
+  depth = 1;
+  while (node) {
+    if (node.type() == pugi::node_element && depth > deepest) {
+      deepest = depth;
+      if (deepest > limit) return deepest;
+    }
+    if (pugi::xml_node child = node.first_child()) {
+      node = child;
+      ++depth;
+      continue;
+    }
+    while (node && !node.next_sibling()) {
+      node = node.parent();
+      --depth;
+      if (node == top) return deepest;
+    }
+    if (node) node = node.next_sibling();
+  }
+  return deepest;
+}
+
+// Collects the output in one string: cheaper than a stream for documents of
+// many megabytes.
+class StringWriter final : public pugi::xml_writer {
+ public:
+  explicit StringWriter(std::string& out) : out_(out) {}
+  void write(const void* data, size_t size) override { out_.append(static_cast<const char*>(data), size); }
+
+ private:
+  std::string& out_;
+};
+
+class FileWriter final : public pugi::xml_writer {
+ public:
+  explicit FileWriter(std::FILE* file) : file_(file) {}
+  void write(const void* data, size_t size) override {
+    if (ok_ && std::fwrite(data, 1, size, file_) != size) ok_ = false;
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  std::FILE* file_;
+  bool ok_ = true;
+};
+
+constexpr unsigned kSaveFormat = pugi::format_indent | pugi::format_no_declaration;
+constexpr const char kIndent[] = "  ";
+
+[[noreturn]] void ThrowWriteFailure(const std::string& path, int error) {
+  throw com::Error(com::hr::kFail, "Vorlane", "Cannot write the file \"" + path + "\": " + std::strerror(error));
+}
+
+}  // namespace
+
+bool Document::Parse(std::string text, unsigned options) {
+  dom_.reset();
+  text_ = std::move(text);
+  // Parsed in place: the nodes point into text_, which saves a copy of
+  // documents of many megabytes.
+  pugi::xml_parse_result result =
+      dom_.load_buffer_inplace(text_.data(), text_.size(), options, pugi::encoding_auto);
+  if (!result) {
+    dom_.reset();
+    text_.clear();
+    return false;
+  }
+  return true;
+}
+
+bool Document::ParseUntrusted(std::string text) {
+  // Document type declarations are parsed into nodes so that they can be
+  // refused: a file that declares entities or a DTD is not one we wrote.
+  if (!Parse(std::move(text), pugi::parse_default | pugi::parse_doctype)) return false;
+  bool refused = !dom_.document_element();
+  for (pugi::xml_node top = dom_.first_child(); top && !refused; top = top.next_sibling()) {
+    if (top.type() == pugi::node_doctype) refused = true;
+  }
+  if (!refused && Nesting(dom_, kMaxNesting) > kMaxNesting) refused = true;
+  if (refused) {
+    dom_.reset();
+    text_.clear();
+  }
+  return !refused;
+}
+
+void Document::ParseTrusted(std::string text) { Parse(std::move(text), pugi::parse_default); }
+
+void ThrowNoProcess() {
+  throw com::Error(err::kNoProcessInData, "Vorlane", LoadLocalizedString(kNoProcessText));
+}
+
+pugi::xml_node LoadProcess(Document& doc, std::string text) {
+  if (!doc.ParseUntrusted(std::move(text))) ThrowNoProcess();
+  pugi::xml_node process = doc.root().child("Process");
+  if (!process) ThrowNoProcess();
+  return process;
+}
+
+pugi::xml_node LoadProcessFile(Document& doc, const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) ThrowNoProcess();
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) ThrowNoProcess();
+  return LoadProcess(doc, std::move(text));
+}
+
+std::string ToText(pugi::xml_node node) {
+  std::string out;
+  StringWriter writer(out);
+  node.print(writer, kIndent, kSaveFormat);
+  return out;
+}
+
+void SaveFile(const pugi::xml_document& doc, const std::string& path) {
+  const std::string temp = path + ".part";
+  std::FILE* file = std::fopen(temp.c_str(), "wb");
+  if (!file) ThrowWriteFailure(path, errno);
+  FileWriter writer(file);
+  doc.save(writer, kIndent, pugi::format_indent, pugi::encoding_utf8);
+  int error = writer.ok() ? 0 : (errno != 0 ? errno : EIO);
+  if (std::fflush(file) != 0 && error == 0) error = errno;
+  if (error == 0 && ::fsync(::fileno(file)) != 0) error = errno;
+  if (std::fclose(file) != 0 && error == 0) error = errno;
+  if (error == 0 && std::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  if (error != 0) {
+    std::remove(temp.c_str());
+    ThrowWriteFailure(path, error);
+  }
+}
+
+}  // namespace vorlane::exchange

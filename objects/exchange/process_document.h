@@ -1,0 +1,70 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <string>
+#include <string_view>
+
+// The process XML document: loading it from what a user picked, finding its
+// parts, and writing it out. The DOM is pugixml; every name is matched
+// case-sensitively, as XML names are.
+namespace vorlane::exchange {
+
+// Elements nested deeper than this are refused: no card the platform
+// defines comes near it (a process with sub-processes embedded fifty deep
+// stays well below), and everything that walks the document may recurse
+// once per level.
+inline constexpr int kMaxNesting = 256;
+
+// One parsed document together with the text it was parsed from in place:
+// the nodes point into `text`, so the two live and die together.
+class Document {
+ public:
+  Document() = default;
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
+  // Parses `text` as untrusted input. False, with the document empty, when
+  // it is not well-formed XML, has no document element, carries a document
+  // type declaration (and with it any entity declaration), or nests deeper
+  // than kMaxNesting.
+  bool ParseUntrusted(std::string text);
+  // Parses the platform's own form of a card (CardData.GetXML). A text that
+  // does not parse leaves the document empty.
+  void ParseTrusted(std::string text);
+
+  pugi::xml_document& dom() { return dom_; }
+  pugi::xml_node root() const { return dom_.document_element(); }
+
+ private:
+  bool Parse(std::string text, unsigned options);
+
+  std::string text_;
+  pugi::xml_document dom_;
+};
+
+// The "Process" element under the document element of `doc`, parsed from
+// `text`; fails with 0x80040001 "Specified data does not contain
+// business-process." when the text is rejected by ParseUntrusted or the
+// document element has no "Process" child.
+pugi::xml_node LoadProcess(Document& doc, std::string text);
+// The same from the file at `path`; a file that cannot be read fails alike.
+pugi::xml_node LoadProcessFile(Document& doc, const std::string& path);
+// Raises 0x80040001 with the library's text for it (string 1020).
+[[noreturn]] void ThrowNoProcess();
+
+// The attribute's text; "" when the element has no such attribute.
+inline std::string_view Attr(pugi::xml_node element, const char* name) {
+  return element.attribute(name).value();
+}
+
+// The XML text of a node and everything under it: the document as the
+// platform writes its cards (indented by two blanks, no XML declaration).
+std::string ToText(pugi::xml_node node);
+// Writes the document with an XML declaration (UTF-8) to `path`, through a
+// temporary file beside it that replaces the target only once it is
+// complete: a failed write leaves no file, nor a half of one. Fails with
+// 0x80004005 naming the path when the file cannot be written.
+void SaveFile(const pugi::xml_document& doc, const std::string& path);
+
+}  // namespace vorlane::exchange
