@@ -1,0 +1,241 @@
+// Imports of files a user picked: what is not a process document, or holds
+// what a process document must not, is refused with a clear error, and the
+// card and the store stay exactly as they were.
+#include <cstdio>
+#include <fstream>
+
+#include "objects/common/error_codes.h"
+#include "platform/ostrel/errors.h"
+#include "tests/objects/exchange_fixture.h"
+
+namespace vorlane::testing {
+namespace {
+
+using com::Variant;
+
+constexpr char kNoProcess[] = "Specified data does not contain business-process.";
+
+std::string ProcessDoc(const std::string& body, const std::string& card_attributes = "") {
+  return "<Data><Process CardID=\"{11111111-1111-1111-1111-111111111111}\" "
+         "CardTypeID=\"{AE82DD57-348C-4407-A50A-9F2C7D694DA8}\" Template=\"0\"" +
+         card_attributes + ">" + body + "</Process></Data>";
+}
+
+std::string Nested(int depth) {
+  std::string open, close;
+  for (int i = 0; i < depth; ++i) {
+    open += "<X>";
+    close += "</X>";
+  }
+  return ProcessDoc("<Functions><FunctionsRow RowID=\"{1}\">" + open + close + "</FunctionsRow></Functions>");
+}
+
+// A document card embedded under a function, then a function with `bad`.
+std::string CardThenBad(const std::string& bad) {
+  return ProcessDoc(
+      "<MainInfo RowID=\"{2}\" Name=\"Imported\"/><Functions>"
+      "<FunctionsRow RowID=\"{3}\" ID=\"{F1}\" CardID=\"{22222222-2222-2222-2222-222222222222}\">"
+      "<CardIDCardData><Data><Document CardID=\"{22222222-2222-2222-2222-222222222222}\" "
+      "CardTypeID=\"{BFC9D190-BCD6-411A-B9F9-3160D3F68819}\"><MainInfo Name=\"Doc\"/></Document></Data>"
+      "</CardIDCardData></FunctionsRow>"
+      "<FunctionsRow RowID=\"{4}\" " +
+      bad + "/></Functions>");
+}
+
+// Sub-processes embedded `depth` deep, each in the function row of the one above.
+std::string SubProcesses(int depth) {
+  std::string open, close;
+  for (int i = 0; i < depth; ++i) {
+    char id[40], row[40];
+    std::snprintf(id, sizeof id, "{%08X-0000-0000-0000-000000000000}", i + 1);
+    std::snprintf(row, sizeof row, "{%08X-0000-0000-0000-0000000000FF}", i + 1);
+    open += "<Functions><FunctionsRow RowID=\"" + std::string(row) + "\" CardID=\"" + id +
+            "\"><CardIDCardData><Data><Process CardID=\"" + id +
+            "\" CardTypeID=\"{AE82DD57-348C-4407-A50A-9F2C7D694DA8}\">";
+    close = "</Process></Data></CardIDCardData></FunctionsRow></Functions>" + close;
+  }
+  return ProcessDoc(open + close);
+}
+
+struct HostileCase {
+  const char* name;
+  std::string data;
+  com::HResult code;
+  // What the description holds.
+  std::vector<std::string> description;
+};
+
+void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
+
+std::vector<HostileCase> HostileCases() {
+  const com::HResult no_process = err::kNoProcessInData;
+  return {
+      {"Empty", "", no_process, {kNoProcess}},
+      {"NotXml", "this is not XML at all", no_process, {kNoProcess}},
+      {"Unclosed", "<Data><Process>", no_process, {kNoProcess}},
+      {"Binary", std::string("\xff\xfe\x00<\x00\x01\x02", 7), no_process, {kNoProcess}},
+      {"NoProcess", "<Data><Processes/></Data>", no_process, {kNoProcess}},
+      {"ProcessNotUnderTheRoot", "<Data><X><Process/></X></Data>", no_process, {kNoProcess}},
+      {"Doctype", "<!DOCTYPE Data><Data><Process/></Data>", no_process, {kNoProcess}},
+      {"EntityDeclarations",
+       "<!DOCTYPE Data [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]>"
+       "<Data><Process><MainInfo Name=\"&b;\"/></Process></Data>",
+       no_process,
+       {kNoProcess}},
+      {"AbsurdNesting", Nested(10000), no_process, {kNoProcess}},
+      {"SubProcessesNestedTooDeep", SubProcesses(40), no_process, {kNoProcess}},
+      {"RepeatedRowId",
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{5}\"/><FunctionsRow RowID=\"{5}\"/></Functions>"),
+       com::hr::kDuplicateKey,
+       {"\"FunctionsRow\"", "\"RowID\"", "{5}"}},
+      {"RowIdRepeatsTheCardId",
+       ProcessDoc("<Gates><GatesRow RowID=\"{11111111-1111-1111-1111-111111111111}\"/></Gates>"),
+       com::hr::kDuplicateKey,
+       {"\"GatesRow\"", "\"RowID\""}},
+      {"TextForANumber",
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{6}\" XPos=\"left\"/></Functions>"),
+       com::hr::kTypeMismatch,
+       {"\"FunctionsRow\"", "\"XPos\"", "left"}},
+      {"NumberOutOfRange",
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{6}\" PoolingInterval=\"99999999999\"/></Functions>"),
+       com::hr::kOverflow,
+       {"\"PoolingInterval\""}},
+      {"TextForADate",
+       ProcessDoc("<MainInfo RowID=\"{7}\" DateBegin=\"yesterday\"/>"),
+       com::hr::kTypeMismatch,
+       {"\"MainInfo\"", "\"DateBegin\""}},
+      {"UnknownDataType",
+       ProcessDoc("<Variables><VariablesRow RowID=\"{8}\" Value=\"AAAA\" _Type_Value=\"bin.base64\"/></Variables>"),
+       com::hr::kTypeMismatch,
+       {"\"_Type_Value\"", "bin.base64"}},
+      {"TypedValueThatIsNot",
+       ProcessDoc("<Variables><VariablesRow RowID=\"{8}\" Value=\"five\" _Type_Value=\"int\"/></Variables>"),
+       com::hr::kTypeMismatch,
+       {"\"VariablesRow\"", "\"Value\""}},
+      {"SingleCardTypeEmbedded",
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{9}\" CardID=\"{33333333-3333-3333-3333-333333333333}\">"
+                  "<CardIDCardData><Data><UserSettings CardID=\"{33333333-3333-3333-3333-333333333333}\" "
+                  "CardTypeID=\"{2DA5436F-2FD5-413C-8EC3-CA0D68B265C6}\"/></Data></CardIDCardData>"
+                  "</FunctionsRow></Functions>"),
+       ostrel::err::kRefused,
+       {"single-card type"}},
+      {"DictionaryEmbeddedAsText",
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{9}\" CardID=\"{44444444-4444-4444-4444-444444444444}\" "
+                  "CardIDCardData=\"&lt;Data&gt;&lt;FunctionTypes CardTypeID=&quot;"
+                  "{BDB73D05-8DE1-41B2-9F3C-AA76C4D9CD64}&quot;/&gt;&lt;/Data&gt;\"/></Functions>"),
+       ostrel::err::kRefused,
+       {"single-card type"}},
+      {"EmbeddedTextThatIsNotXml",
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{9}\" CardID=\"{44444444-4444-4444-4444-444444444444}\" "
+                  "CardIDCardData=\"&lt;Data\"/></Functions>"),
+       no_process,
+       {kNoProcess}},
+      {"UnknownCardType",
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{9}\" CardID=\"{55555555-5555-5555-5555-555555555555}\">"
+                  "<CardIDCardData><Data><Thing CardTypeID=\"{12345678-1234-1234-1234-123456789ABC}\"/></Data>"
+                  "</CardIDCardData></FunctionsRow></Functions>"),
+       ostrel::err::kUnknownCardType,
+       {}},
+      {"FailureAfterACardWasMade", CardThenBad("Width=\"wide\""), com::hr::kTypeMismatch, {"\"Width\""}},
+      {"CardIdRepeatedByAnEmbeddedCard",
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{3}\" CardID=\"{66666666-6666-6666-6666-666666666666}\">"
+                  "<CardIDCardData><Data><Document CardID=\"{11111111-1111-1111-1111-111111111111}\" "
+                  "CardTypeID=\"{BFC9D190-BCD6-411A-B9F9-3160D3F68819}\"/></Data></CardIDCardData>"
+                  "</FunctionsRow></Functions>"),
+       com::hr::kDuplicateKey,
+       {"\"Document\"", "\"CardID\""}},
+  };
+}
+
+class ExchangeHostileTest : public ExchangeFixture, public ::testing::WithParamInterface<HostileCase> {
+ protected:
+  void SetUp() override {
+    ExchangeFixture::SetUp();
+    process->SetName("Mine");
+    process->Functions()->AddNew()->SetCaption("my function");
+    process->Variables()->AddNew()->SetName("my variable");
+    Rows(layout::kLogMessages)->AddNew(0)->SetField("Message", Variant("my log"));
+  }
+
+  struct State {
+    std::string xml;
+    std::string description;
+    bool is_template;
+    std::set<std::string> cards;
+    bool operator==(const State&) const = default;
+    friend void PrintTo(const State& s, std::ostream* os) {
+      *os << s.cards.size() << " cards, template " << s.is_template << ", \"" << s.description << "\"\n" << s.xml;
+    }
+  };
+  State Now() { return State{card->GetXML(false), card->GetDescription(), card->GetIsTemplate(), StoreCards()}; }
+
+  void ExpectRefused(const HostileCase& c, const std::function<void()>& import) {
+    try {
+      import();
+      ADD_FAILURE() << c.name << " imported";
+    } catch (const com::Error& e) {
+      EXPECT_EQ(com::HexCode(e.code()), com::HexCode(c.code)) << c.name << ": " << e.description();
+      for (const std::string& part : c.description) {
+        EXPECT_NE(e.description().find(part), std::string::npos) << c.name << ": " << e.description();
+      }
+    }
+  }
+};
+
+TEST_P(ExchangeHostileTest, IsRefusedAndChangesNothing) {
+  const HostileCase& c = GetParam();
+  const State before = Now();
+  auto created = com::Make<com::KeyedList>();
+  ExpectRefused(c, [&] { io->DeserializeProcess(session, card, c.data, "", created); });
+  EXPECT_FALSE(com::Query<ostrel::CardUpdate>(card)->GetInUpdate());
+  EXPECT_EQ(Now(), before) << c.name;
+  EXPECT_EQ(created->size(), 0u) << "no card outlives the failed import";
+}
+
+TEST_P(ExchangeHostileTest, FromAFileToo) {
+  const HostileCase& c = GetParam();
+  const std::string path = std::string(VORLANE_TEST_DIR) + "/exchange_hostile_" + c.name + ".xml";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << c.data;
+  }
+  const State before = Now();
+  ExpectRefused(c, [&] { io->ImportProcess(session, card, path, "", nullptr); });
+  EXPECT_EQ(Now(), before) << c.name;
+  std::remove(path.c_str());
+}
+
+TEST_P(ExchangeHostileTest, InTheCallersBracketTheCallersCancelRestoresEverything) {
+  const HostileCase& c = GetParam();
+  const State before = Now();
+  auto update = com::Query<ostrel::CardUpdate>(card);
+  update->BeginUpdate();
+  ExpectRefused(c, [&] { io->DeserializeProcess(session, card, c.data, "", nullptr); });
+  EXPECT_TRUE(update->GetInUpdate()) << "the caller's bracket is the caller's";
+  update->CancelUpdate();
+  EXPECT_EQ(Now(), before) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, ExchangeHostileTest, ::testing::ValuesIn(HostileCases()),
+                         [](const ::testing::TestParamInfo<HostileCase>& info) { return info.param.name; });
+
+class ExchangeFileTest : public ExchangeFixture {};
+
+TEST_F(ExchangeFileTest, AFileThatIsNotThereHoldsNoProcess) {
+  EXPECT_EQ(CodeOf([&] { io->ImportProcess(session, card, "/nonexistent/exchange.xml", "", nullptr); }),
+            err::kNoProcessInData);
+}
+
+TEST_F(ExchangeFileTest, AnExportThatFailsWritesNoFile) {
+  const std::string path = std::string(VORLANE_TEST_DIR) + "/exchange_not_written.xml";
+  std::remove(path.c_str());
+  auto gone = NewCard(layout::kProcessCardType);
+  auto other = Attach(gone);
+  session->GetCardManager()->DeleteCard(gone->GetID(), true);
+  EXPECT_NE(CodeOf([&] { io->ExportProcess(session, gone, path); }), com::hr::kOk);
+  EXPECT_FALSE(std::ifstream(path).good());
+  EXPECT_NE(CodeOf([&] { io->ExportProcess(session, card, "/nonexistent/folder/exchange.xml"); }), com::hr::kOk);
+}
+
+}  // namespace
+}  // namespace vorlane::testing

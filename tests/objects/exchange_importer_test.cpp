@@ -1,0 +1,251 @@
+// The card importer over card types of its own: typed fields, variant
+// fields, fields the platform keeps, trees, sub-sections, row and card
+// references; and the rules it keeps for the process and task cards.
+#include <cstdio>
+#include <fstream>
+
+#include "embedded/store/open.h"
+#include "objects/common/ids.h"
+#include "objects/exchange/card_importer.h"
+#include "objects/exchange/process_document.h"
+#include "platform/ostrel/section_type.h"
+#include "platform/ostrel/section_type_collection.h"
+#include "tests/objects/exchange_fixture.h"
+
+namespace vorlane::testing {
+namespace {
+
+using com::Variant;
+
+constexpr char kSampleType[] = "{0A1B2C3D-0000-4000-8000-000000000001}";
+constexpr char kHead[] = "{0A1B2C3D-0000-4000-8000-000000000002}";
+constexpr char kNodes[] = "{0A1B2C3D-0000-4000-8000-000000000003}";
+constexpr char kNotes[] = "{0A1B2C3D-0000-4000-8000-000000000004}";
+constexpr char kTaskType[] = "{D8035567-E70A-4DE6-BCBE-C6724187DEE3}";
+constexpr char kTaskInfo[] = "{D48E6155-C774-4205-AB70-7A67AB69DF22}";
+
+constexpr char kSampleSchema[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<cardType id="{0A1B2C3D-0000-4000-8000-000000000001}" name="Sample" displayName="Sample">
+  <section id="{0A1B2C3D-0000-4000-8000-000000000002}" name="Head" kind="single">
+    <field name="Name" type="string"/>
+    <field name="Count" type="int"/>
+    <field name="Small" type="smallInt"/>
+    <field name="Ratio" type="float"/>
+    <field name="Flag" type="boolean"/>
+    <field name="When" type="dateTime"/>
+    <field name="Kept" type="int" flags="8" default="7"/>
+    <field name="Any" type="variant"/>
+    <field name="Pick" type="rowRef"/>
+    <field name="Link" type="cardRef"/>
+  </section>
+  <section id="{0A1B2C3D-0000-4000-8000-000000000003}" name="Nodes" kind="tree">
+    <field name="Caption" type="string"/>
+    <field name="Peer" type="rowRef"/>
+    <section id="{0A1B2C3D-0000-4000-8000-000000000004}" name="Notes" kind="table">
+      <field name="Text" type="text"/>
+    </section>
+  </section>
+</cardType>
+)";
+
+class ExchangeImporterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string path = std::string(VORLANE_TEST_DIR) + "/exchange_sample_card.xml";
+    std::ofstream(path) << kSampleSchema;
+    embedded::StoreOptions options;
+    options.schema_files = {path};
+    store = embedded::Store::Open(options);
+    // A Russian session: numbers and dates of the XML must not depend on it.
+    session = embedded::Open({.store = store, .account = "alice", .locale = 1049});
+    cards = session->GetCardManager();
+  }
+
+  // Imports `xml` (a card element in its document) into a new card of its
+  // type, as an embedded card is imported.
+  com::Ref<ostrel::CardData> ImportNew(const std::string& xml, const com::KeyedList* skipped = nullptr) {
+    exchange::Document doc;
+    EXPECT_TRUE(doc.ParseUntrusted(xml)) << xml;
+    CardImporter importer;
+    ids = com::Make<com::KeyedList>();  // one map per import
+    const std::string id = importer.ImportIntoNewCard(session, doc.root().first_child(), *ids, *created, skipped);
+    return cards->GetCardData(id);
+  }
+  com::Ref<ostrel::Row> HeadOf(const com::Ref<ostrel::CardData>& c) {
+    return c->GetSections()->Item(kHead)->GetFirstRow();
+  }
+
+  std::shared_ptr<embedded::Store> store;
+  com::Ref<ostrel::Session> session;
+  com::Ref<ostrel::CardManager> cards;
+  com::Ref<com::KeyedList> ids = com::Make<com::KeyedList>();
+  com::Ref<com::KeyedList> created = com::Make<com::KeyedList>();
+};
+
+std::string Sample(const std::string& head_attributes, const std::string& rest = "") {
+  return "<Data><Sample CardID=\"{C0000000-0000-0000-0000-000000000001}\" CardTypeID=\"" + std::string(kSampleType) +
+         "\"><Head RowID=\"{A0000000-0000-0000-0000-000000000001}\" " + head_attributes + "/>" + rest +
+         "</Sample></Data>";
+}
+
+TEST_F(ExchangeImporterTest, AttributesAreReadInTheDataTypeOfTheirField) {
+  auto c = ImportNew(Sample(
+      "Name=\"n\" Count=\"-12\" Small=\"7\" Ratio=\"1.25\" Flag=\"1\" When=\"2026-12-08T10:30:00\" Kept=\"99\""));
+  auto head = HeadOf(c);
+  EXPECT_EQ(head->GetField("Count"), Variant(int32_t{-12}));
+  EXPECT_EQ(head->GetField("Small"), Variant(int16_t{7}));
+  EXPECT_EQ(head->GetField("Ratio"), Variant(1.25)) << "'.' decimals in a Russian session";
+  EXPECT_EQ(head->GetField("Flag"), Variant(true));
+  EXPECT_EQ(head->GetField("When").ToDate(), com::MakeDate(2026, 12, 8, 10, 30, 0));
+  EXPECT_EQ(head->GetField("Kept"), Variant(int32_t{7})) << "a field the platform keeps is never written";
+}
+
+TEST_F(ExchangeImporterTest, OtherTextsGoToThePlatformsConversions) {
+  // Forms the XML data types do not read, which the automation rules do.
+  auto c = ImportNew(Sample("Flag=\"True\" Ratio=\"2,5\""));
+  EXPECT_EQ(HeadOf(c)->GetField("Flag"), Variant(true));
+  EXPECT_EQ(HeadOf(c)->GetField("Ratio"), Variant(2.5)) << "the session's own decimal comma";
+}
+
+TEST_F(ExchangeImporterTest, VariantFieldsFollowTheirTypeCompanion) {
+  const std::string long_text = Cyrillic(5000);
+  auto text = ImportNew(Sample("Any=\"" + long_text + "\""));
+  EXPECT_EQ(HeadOf(text)->GetField("Any"), Variant(Cyrillic(4096))) << "a text is cut at 4096 characters";
+  auto number = ImportNew(Sample("Any=\"42\" _Type_Any=\"int\""));
+  EXPECT_EQ(HeadOf(number)->GetField("Any"), Variant(int32_t{42}));
+  auto real = ImportNew(Sample("Any=\"0.5\" _Type_Any=\"float\""));
+  EXPECT_EQ(HeadOf(real)->GetField("Any"), Variant(0.5));
+  auto date = ImportNew(Sample("Any=\"2020-01-02\" _Type_Any=\"dateTime\""));
+  EXPECT_EQ(HeadOf(date)->GetField("Any").type(), Variant::Type::Date);
+  auto as_text = ImportNew(Sample("Any=\"42\" _Type_Any=\"string\""));
+  EXPECT_EQ(HeadOf(as_text)->GetField("Any"), Variant("42"));
+}
+
+TEST_F(ExchangeImporterTest, TreesNestAndReferencesFollowTheirRows) {
+  const std::string nodes =
+      "<Nodes>"
+      "<NodesRow RowID=\"{B1}\" Caption=\"root\" Peer=\"{B3}\">"
+      "<Notes><NotesRow RowID=\"{D1}\" Text=\"note\"/></Notes>"
+      "<NodesRow RowID=\"{B2}\" Caption=\"child\" Peer=\"{NOT-IN-THE-FILE}\">"
+      "<NodesRow RowID=\"{B3}\" Caption=\"grandchild\"/>"
+      "</NodesRow></NodesRow></Nodes>";
+  auto c = ImportNew(Sample("Pick=\"b2\"", nodes));
+  auto roots = c->GetSections()->Item(kNodes)->GetRows();
+  ASSERT_EQ(roots->Count(), 1);
+  auto root = roots->Item(Variant(int32_t{0}));
+  auto child = root->GetChildRows()->Item(Variant(int32_t{0}));
+  auto grandchild = child->GetChildRows()->Item(Variant(int32_t{0}));
+  EXPECT_EQ(grandchild->GetField("Caption"), Variant("grandchild"));
+  EXPECT_EQ(root->GetSubSections()->Item(kNotes)->GetRows()->Count(), 1);
+  // References into the file point to the new rows; others keep their text.
+  EXPECT_EQ(root->GetField("Peer").ToText(), grandchild->GetID());
+  EXPECT_EQ(HeadOf(c)->GetField("Pick").ToText(), child->GetID()) << "found in any letter case, without braces";
+  EXPECT_EQ(child->GetField("Peer").ToText(), "{NOT-IN-THE-FILE}");
+  EXPECT_EQ(ids->Find("{B3}")->ToText(), grandchild->GetID());
+  EXPECT_NE(grandchild->GetID(), "{B3}");
+}
+
+TEST_F(ExchangeImporterTest, CardReferencesMakeEmbeddedCardsOrKeepCardsThatExist) {
+  auto existing = cards->CreateCardData(kSampleType, 0);
+  auto kept = ImportNew(Sample("Link=\"" + existing->GetID() + "\""));
+  EXPECT_EQ(HeadOf(kept)->GetField("Link").ToText(), existing->GetID());
+
+  auto dangling = ImportNew(Sample("Link=\"{E0000000-0000-0000-0000-0000000000EE}\""));
+  EXPECT_TRUE(HeadOf(dangling)->GetField("Link").IsNull()) << "a card that is nowhere is not linked";
+
+  // Card data held in an attribute, as a document of its own.
+  const std::string inner = "<Data><Sample CardID=\"{E1}\" CardTypeID=\"" + std::string(kSampleType) +
+                            "\"><Head Name=\"inner\"/></Sample></Data>";
+  std::string escaped;
+  for (char ch : inner) escaped += ch == '<' ? "&lt;" : ch == '"' ? "&quot;" : std::string(1, ch);
+  created->Clear();
+  auto outer = ImportNew(Sample("Link=\"{E1}\" LinkCardData=\"" + escaped + "\""));
+  ASSERT_EQ(created->size(), 2u);
+  const std::string inner_id = HeadOf(outer)->GetField("Link").ToText();
+  EXPECT_EQ(inner_id, created->at(1).ToText());
+  EXPECT_EQ(HeadOf(cards->GetCardData(inner_id))->GetField("Name"), Variant("inner"));
+
+  // Skipped types are not made, and the reference stays unwritten.
+  auto skipped = com::Make<com::KeyedList>();
+  skipped->Add(Variant(NormalizeID(kSampleType)), NormalizeID(kSampleType));
+  created->Clear();
+  auto alone = ImportNew(Sample("Link=\"{E1}\" LinkCardData=\"" + escaped + "\""), skipped.get());
+  EXPECT_EQ(created->size(), 1u);
+  EXPECT_TRUE(HeadOf(alone)->GetField("Link").IsNull());
+}
+
+TEST_F(ExchangeImporterTest, ASectionIsAddedWithoutClearing) {
+  auto c = cards->CreateCardData(kSampleType, 0);
+  auto rows = c->GetSections()->Item(kNodes)->GetRows();
+  rows->AddNew(0)->SetField("Caption", Variant("mine"));
+  exchange::Document doc;
+  ASSERT_TRUE(doc.ParseUntrusted("<Nodes><NodesRow Caption=\"added\"/><NodesRow Caption=\"too\"/></Nodes>"));
+  CardImporter importer;
+  importer.ImportSection(session, *rows, *c->GetCardType()->GetSectionTypes()->Item(Variant("Nodes")), doc.root(),
+                         *ids, *created, nullptr);
+  ASSERT_EQ(rows->Count(), 3);
+  EXPECT_EQ(rows->Item(Variant(int32_t{0}))->GetField("Caption"), Variant("mine"));
+  EXPECT_EQ(rows->Item(Variant(int32_t{2}))->GetField("Caption"), Variant("too"));
+  EXPECT_EQ(ids->size(), 0u) << "rows without a RowID map nothing";
+}
+
+TEST_F(ExchangeImporterTest, TaskRowsReadTheOldSpellingOfTheEmployeeFields) {
+  auto c = ImportNew("<Data><Task CardTypeID=\"" + std::string(kTaskType) +
+                     "\"><TaskInfo CompletedEmloyeeID=\"old\" CompletedEmloyeeIDPID=\"old pid\" Name=\"t\"/></Task>"
+                     "</Data>");
+  auto info = c->GetSections()->Item(kTaskInfo)->GetFirstRow();
+  EXPECT_EQ(info->GetField("CompletedEmployeeID"), Variant("old"));
+  EXPECT_EQ(info->GetField("CompletedEmployeeIDPID"), Variant("old pid"));
+  auto current = ImportNew("<Data><Task CardTypeID=\"" + std::string(kTaskType) +
+                           "\"><TaskInfo CompletedEmployeeID=\"new\"/></Task></Data>");
+  EXPECT_EQ(current->GetSections()->Item(kTaskInfo)->GetFirstRow()->GetField("CompletedEmployeeID"), Variant("new"));
+}
+
+// The rules for the process card's own sections.
+class ExchangeProcessRulesTest : public ExchangeFixture {
+ protected:
+  com::Ref<ostrel::CardData> Import(const std::string& body) {
+    auto target = NewCard(layout::kProcessCardType);
+    io->DeserializeProcess(session, target,
+                           "<Data><Process CardTypeID=\"{AE82DD57-348C-4407-A50A-9F2C7D694DA8}\">" + body +
+                               "</Process></Data>",
+                           "", nullptr);
+    return target;
+  }
+};
+
+TEST_F(ExchangeProcessRulesTest, FunctionSettingsEndWithALineFeed) {
+  auto p = Attach(Import(
+      "<Functions><FunctionsRow ID=\"{F1}\" Data=\"abc\"><FunctionSpareData Data=\"spare\"/></FunctionsRow>"
+      "<FunctionsRow ID=\"{F2}\" Data=\"abc&#10;\"/></Functions>"
+      "<Gates><GatesRow ID=\"{G1}\" Data=\"gate\"/></Gates>"));
+  auto first = p->Functions()->Item(Variant("{F1}"));
+  EXPECT_EQ(first->Data(), "abc\n");
+  EXPECT_EQ(p->Functions()->Item(Variant("{F2}"))->Data(), "abc\n") << "one line feed is enough";
+  EXPECT_EQ(p->Gates()->Item(Variant("{G1}"))->Data(), "gate") << "only functions' settings";
+}
+
+TEST_F(ExchangeProcessRulesTest, AVariableValueOverTheSpareThresholdGoesToItsSpareRow) {
+  const std::string over = Cyrillic(1025);
+  const std::string at = Cyrillic(1024);
+  auto target = Import("<Variables><VariablesRow ID=\"{V1}\" VarType=\"3\" Value=\"" + over +
+                  "\"><Values><ValuesRow Value=\"" + over + "\"/></Values></VariablesRow>"
+                  "<VariablesRow ID=\"{V2}\" VarType=\"3\" Value=\"" + at + "\"/></Variables>");
+  auto p = Attach(target);
+  auto spared = p->Variables()->Item(Variant("{V1}"));
+  EXPECT_EQ(spared->Value().ToText(), over);
+  EXPECT_EQ(spared->Values()->Item(Variant(1))->GetValue().ToText(), over);
+  auto whole = p->Variables()->Item(Variant("{V2}"));
+  EXPECT_EQ(whole->Value().ToText(), at);
+  auto variables = target->GetSections()->Item(layout::kVariables)->GetRows();
+  auto spared_row = variables->Item(Variant(int32_t{0}));
+  EXPECT_EQ(spared_row->GetField("UseSparedValue"), Variant(true));
+  EXPECT_EQ(text::Length(spared_row->GetField("Value").ToText()), 1024u);
+  EXPECT_EQ(spared_row->GetSubSections()->Item(layout::kVariableSpare)->GetFirstRow()->GetField("Value"), Variant(over));
+  auto whole_row = variables->Item(Variant(int32_t{1}));
+  EXPECT_EQ(whole_row->GetField("UseSparedValue"), Variant(false));
+  EXPECT_EQ(whole_row->GetField("Value"), Variant(at));
+}
+
+}  // namespace
+}  // namespace vorlane::testing
