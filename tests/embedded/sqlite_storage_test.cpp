@@ -313,20 +313,42 @@ TEST_F(StoreFile, ALockOfAProcessThatDiedIsStale) {
 
 TEST_F(StoreFile, AStaleLockDoesNotStopAWriteOrALock) {
   std::string id = NewCardInFile();
+  auto store = OpenStore();
+  auto card = SessionOn(store, "alice")->GetCardManager()->GetCardData(id);
   for (bool lock_first : {false, true}) {
     Child holder({file_, "lock", id, "bob"});
     ASSERT_EQ(holder.ReadLine(), "locked");
     holder.Kill();
-    auto store = OpenStore();
-    auto card = SessionOn(store, "alice")->GetCardManager()->GetCardData(id);
+    // The first call to meet the lock finds it stale.
     if (lock_first) {
       com::Query<ostrel::CardLock>(card)->Lock(false);
       EXPECT_EQ(LockStatus(card), ostrel::lock_status::kThisSession);
+      com::Query<ostrel::CardLock>(card)->Unlock();
     } else {
       MainRow(card)->SetField("Name", Text("written"));
       EXPECT_EQ(LockStatus(card), ostrel::lock_status::kFree);
     }
+    // The dead session's mark went; a session that locked keeps its own.
+    EXPECT_EQ(SessionMarks(), lock_first ? 1u : 0u);
   }
+}
+
+TEST_F(StoreFile, OpeningTheFileReleasesTheLocksOfDeadSessions) {
+  std::string id = NewCardInFile();
+  Child holder({file_, "lock", id, "bob"});
+  ASSERT_EQ(holder.ReadLine(), "locked");
+  holder.Kill();
+  ASSERT_EQ(SessionMarks(), 1u);
+  SqliteStorage storage(file_);
+  EXPECT_EQ(SessionMarks(), 0u);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file_.c_str(), &db), SQLITE_OK);
+  sqlite3_stmt* count = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM locks", -1, &count, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
+  EXPECT_EQ(sqlite3_column_int(count, 0), 0);
+  sqlite3_finalize(count);
+  sqlite3_close(db);
 }
 
 TEST_F(StoreFile, AProcessKilledBetweenItsWritesLeavesTheLastWrittenStateWhole) {
