@@ -26,14 +26,11 @@ struct StoreHandle {
 };
 
 StoreHandle OpenStore(const std::optional<std::string>& path) {
-  if (path) {
-    // A file store needs a file storage behind embedded::Storage; a store in
-    // memory in its place would lose the caller's cards without a word.
-    throw py::value_error("vorlane.open_store(\"" + *path +
-                          "\"): this build has no store file storage; open_store() without a path gives a "
-                          "store in memory");
-  }
-  return StoreHandle{embedded::Store::Open(), ""};
+  if (!path) return StoreHandle{embedded::Store::Open(), ""};
+  if (path->empty()) throw py::value_error("vorlane.open_store: the store file's path is empty");
+  embedded::StoreOptions options;
+  options.path = *path;
+  return StoreHandle{embedded::Store::Open(options), *path};
 }
 
 py::object OpenSession(const StoreHandle& handle, const std::string& account, int32_t locale, int32_t client_version,
@@ -73,7 +70,10 @@ void DefineStore(py::module_& m) {
         return h.path.empty() ? std::string("<vorlane store in memory>") : "<vorlane store " + h.path + ">";
       });
   m.def("open_store", &OpenStore, py::arg("path") = py::none(),
-        "A card store: in memory without a path (it lives as long as a session or the Store uses it).");
+        "A card store: in memory without a path (it lives as long as a session or the Store uses it), or\n"
+        "the store file at `path`, made when there is none. Stores opened on one file, in this process or\n"
+        "in others, see one set of cards and each other's locks.\n"
+        "Raises ComError 0x80040500 for a file that cannot be a store (nothing is written to it).");
 }
 
 }  // namespace vorlane::python

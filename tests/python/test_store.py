@@ -9,6 +9,7 @@ MAIN_INFO = "{0ef6bcca-7a09-4027-a3a2-d2eeeca1bf4d}"
 FUNCTIONS = "{10105dc1-8b61-4a76-b719-02d679662606}"
 REFUSED = 0x80040751
 UNKNOWN_CARD = 0x80040540
+STORAGE_FAILURE = 0x80040500
 
 CREATORS = ["Korvessa Workflow Process Creators"]
 
@@ -101,8 +102,27 @@ def test_folders_and_search_come_with_every_store():
     assert [c.GetID() for c in cards.FindCards(query)] == [card.GetID()]
 
 
-def test_a_store_file_is_refused_rather_than_kept_in_memory(tmp_path):
-    path = tmp_path / "cards.vorlane"
-    with pytest.raises(ValueError, match="no store file storage"):
+def test_stores_on_one_file_share_their_cards(tmp_path):
+    path = str(tmp_path / "cards.vorlane")
+    first = vorlane.open_store(path)
+    assert first.path == path
+    alice = first.open_session(account="alice")
+    card = alice.GetCardManager().CreateCardData(PROCESS, 0)
+    card.GetSections().Item(MAIN_INFO).GetFirstRow().SetField("Name", "kept")
+    card_id = card.GetID()
+    del card, alice, first
+
+    bob = vorlane.open_store(path).open_session(account="bob")
+    row = bob.GetCardManager().GetCardData(card_id).GetSections().Item(MAIN_INFO).GetFirstRow()
+    assert row.GetField("Name") == "kept"
+
+
+def test_a_file_that_is_no_store_is_refused_and_left_alone(tmp_path):
+    path = tmp_path / "notes.txt"
+    path.write_bytes(b"not a store file")
+    with pytest.raises(vorlane.ComError) as refused:
         vorlane.open_store(str(path))
-    assert not path.exists()
+    assert refused.value.hresult == STORAGE_FAILURE
+    assert path.read_bytes() == b"not a store file"
+    with pytest.raises(ValueError):
+        vorlane.open_store("")
