@@ -6,10 +6,10 @@
 #include <thread>
 
 #include "embedded/resources/platform_classes.h"
-#include "platform/ostrel/locale_provider.h"
-#include "platform/ostrel/resource_loader.h"
 #include "platform/com/registry.h"
 #include "platform/com/string_tables.h"
+#include "platform/ostrel/locale_provider.h"
+#include "platform/ostrel/resource_loader.h"
 #include "store_fixture.h"
 
 namespace embedded::testing {
