@@ -1,5 +1,7 @@
 #include "embedded/store/session_state.h"
 
+#include <atomic>
+
 #include "embedded/store/open.h"
 #include "embedded/store/open_card.h"
 #include "platform/com/locale.h"
@@ -8,9 +10,16 @@
 namespace embedded {
 namespace {
 
-thread_local const SessionState* thread_session = nullptr;
-thread_local int32_t thread_session_locale = 1033;
-thread_local std::weak_ptr<const SessionState> thread_session_ref;
+// The thread's current session, told apart by serial number rather than by
+// address: a session that ended on another thread may have left its address
+// here for a new one to take.
+struct ThreadCurrent {
+  uint64_t serial = 0;  // 0: none yet
+  int32_t locale = 1033;
+  std::weak_ptr<const SessionState> session;
+};
+thread_local ThreadCurrent thread_current;
+std::atomic<uint64_t> next_serial{1};
 
 }  // namespace
 
@@ -21,13 +30,11 @@ SessionState::SessionState(std::shared_ptr<Store> store, std::string account, in
       account_(std::move(account)),
       locale_(locale),
       client_version_(client_version),
-      groups_(std::move(groups)) {}
+      groups_(std::move(groups)),
+      serial_(next_serial.fetch_add(1)) {}
 
 SessionState::~SessionState() {
-  if (thread_session == this) {
-    thread_session = nullptr;
-    thread_session_locale = 1033;
-  }
+  if (thread_current.serial == serial_) thread_current = ThreadCurrent();
   try {
     store_->storage().UnlockAll(id_);
   } catch (const com::Error&) {
@@ -47,12 +54,11 @@ void SessionState::Note(const com::Error& e) {
 
 void SessionState::Use() const {
   com::SetThreadLocaleID(locale_);
-  // A session that ended on another thread may have left its address here
-  // for a new one to take: the reference tells them apart.
-  if (thread_session != this || thread_session_ref.expired()) {
-    thread_session = this;
-    thread_session_locale = locale_;
-    thread_session_ref = weak_from_this();
+  ThreadCurrent& current = thread_current;
+  if (current.serial != serial_) {
+    current.serial = serial_;
+    current.locale = locale_;
+    current.session = weak_from_this();
   }
 }
 
@@ -87,11 +93,11 @@ void SessionState::DropPins() {
 
 int32_t ThreadSessionLocale() {
   // A session that ended on another thread cannot reset this thread's record.
-  return thread_session_ref.expired() ? 1033 : thread_session_locale;
+  return thread_current.session.expired() ? 1033 : thread_current.locale;
 }
 
 std::shared_ptr<SessionState> ThreadSession() {
-  return std::const_pointer_cast<SessionState>(thread_session_ref.lock());
+  return std::const_pointer_cast<SessionState>(thread_current.session.lock());
 }
 
 }  // namespace embedded

@@ -87,6 +87,9 @@ class SessionState : public std::enable_shared_from_this<SessionState> {
   std::unordered_map<com::Guid, OpenCard*, com::GuidHash> open_;
   std::unordered_map<com::Guid, com::Ref<OpenCard>, com::GuidHash> pinned_;
   bool pins_allowed_ = true;
+  // Tells sessions apart for the thread's current session (Use), unique in
+  // the process.
+  uint64_t serial_;
 };
 
 // The session last opened or used on this thread (SessionState::Use), for
