@@ -40,7 +40,8 @@ CREATE TABLE cards(
   owner_process TEXT NOT NULL,
   created REAL NOT NULL,
   modified REAL NOT NULL,
-  next_seq INTEGER NOT NULL);
+  next_seq INTEGER NOT NULL,
+  row_count INTEGER NOT NULL);
 CREATE INDEX cards_by_type ON cards(type, is_template) WHERE deleted = 0;
 CREATE TABLE rows(
   card INTEGER NOT NULL,
@@ -271,7 +272,7 @@ constexpr const char* kCountLayoutTables =
     "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN ('meta', 'cards', 'rows', 'locks')";
 constexpr const char* kCardByID =
     "SELECT ord, type, is_template, deleted, single, single_scope, name_fixed, description, name, owner_process, "
-    "created, modified, next_seq FROM cards WHERE id = ?1";
+    "created, modified, next_seq, row_count FROM cards WHERE id = ?1";
 constexpr const char* kRowsOfCard = "SELECT id, section, parent, seq, fields FROM rows WHERE card = ?1";
 constexpr const char* kStatusOf = "SELECT deleted FROM cards WHERE id = ?1";
 constexpr const char* kWritableOf = "SELECT ord, deleted FROM cards WHERE id = ?1";
@@ -295,10 +296,13 @@ constexpr const char* kSetMeta = "UPDATE meta SET value = ?2 WHERE key = ?1";
 constexpr const char* kCardExists = "SELECT 1 FROM cards WHERE id = ?1";
 constexpr const char* kInsertCard =
     "INSERT INTO cards(id, type, is_template, deleted, single, single_scope, name_fixed, description, name, "
-    "owner_process, created, modified, next_seq) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, 1)";
+    "owner_process, created, modified, next_seq, row_count) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, 1, 0)";
 constexpr const char* kUpdateHeader =
     "UPDATE cards SET description = ?2, name = ?3, owner_process = ?4, is_template = ?5, modified = ?6 WHERE ord = ?1";
-constexpr const char* kRaiseNextSeq = "UPDATE cards SET next_seq = max(next_seq, ?2) WHERE ord = ?1";
+// The row count lets a read size the card's map of rows at once.
+constexpr const char* kCountRows =
+    "UPDATE cards SET next_seq = max(next_seq, ?2), row_count = row_count + ?3 WHERE ord = ?1";
 // A removed row goes with every row under it, also rows another session put
 // there (the merge rule of removals).
 constexpr const char* kRemoveRow =
@@ -313,7 +317,7 @@ constexpr const char* kInsertRowUnder =
     "INSERT INTO rows(card, id, section, parent, seq, fields) VALUES (?1, ?2, ?3, ?4, ?5, ?6) ON CONFLICT DO NOTHING";
 constexpr const char* kRowFields = "SELECT fields FROM rows WHERE card = ?1 AND id = ?2";
 constexpr const char* kSetRowFields = "UPDATE rows SET fields = ?3 WHERE card = ?1 AND id = ?2";
-constexpr const char* kMarkDeleted = "UPDATE cards SET deleted = 1 WHERE ord = ?1";
+constexpr const char* kMarkDeleted = "UPDATE cards SET deleted = 1, row_count = 0 WHERE ord = ?1";
 constexpr const char* kDeleteRowsOfCard = "DELETE FROM rows WHERE card = ?1";
 
 std::string ToText(std::string_view v) { return std::string(v); }
@@ -552,6 +556,7 @@ std::optional<CardImage> SqliteStorage::Load(const com::Guid& card) {
     h.created = com::Date{q->Real(10)};
     h.modified = com::Date{q->Real(11)};
     image.next_seq = q->Int(12);
+    image.rows.reserve(static_cast<size_t>(std::max<int64_t>(0, q->Int(13))));
   }
   if (!image.header.deleted) {
     Db::Use q(db, kRowsOfCard);
@@ -689,10 +694,14 @@ void SqliteStorage::DoWrite(const ChangeSet& changes, const Writer& writer) {
       q->Bind(4, std::string_view(h.owner_process)).Bind(5, int64_t{h.is_template}).Bind(6, h.modified.serial).Run();
       step();
     }
+    int64_t counted = 0;
     for (const com::Guid& row : c.removed) {
       Db::Use q(db, kRemoveRow);
       q->Bind(1, ord).Bind(2, row).Run();
-      if (sqlite3_changes(db.handle()) > 0) step();
+      if (int gone = sqlite3_changes(db.handle()); gone > 0) {
+        counted -= gone;
+        step();
+      }
     }
     int64_t next_seq = 0;
     // Rows inserted by this change: a child of one of them needs no look
@@ -707,13 +716,14 @@ void SqliteStorage::DoWrite(const ChangeSet& changes, const Writer& writer) {
       q->BindBlob(6, blob).Run();
       if (sqlite3_changes(db.handle()) > 0) {
         placed.insert(row.id);
+        ++counted;
         next_seq = std::max(next_seq, row.seq + 1);
         step();
       }
     }
-    if (next_seq > 0) {
-      Db::Use q(db, kRaiseNextSeq);
-      q->Bind(1, ord).Bind(2, next_seq).Run();
+    if (counted != 0 || next_seq > 0) {
+      Db::Use q(db, kCountRows);
+      q->Bind(1, ord).Bind(2, next_seq).Bind(3, counted).Run();
     }
     // Updates of one row are read and written back once, in their order.
     std::vector<std::pair<com::Guid, std::vector<const FieldUpdate*>>> by_row;
