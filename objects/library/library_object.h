@@ -1,5 +1,6 @@
 #pragma once
 
+#include "objects/common/module_info.h"
 #include "objects/dictionary/dictionary_object.h"
 #include "objects/library/instances_object.h"
 #include "objects/library/templates_object.h"
@@ -39,6 +40,8 @@ class LibraryObject final : public com::Object<Library> {
   com::Ref<InstancesObject> instances_;
   com::Ref<ostrel::CardData> settings_card_;
   com::Ref<UserSettingsObject> user_settings_;
+  // The library's code stays loaded while a client holds its entry object.
+  com::ModuleObjectCount::Token alive_{ModuleObjects()};
 };
 
 }  // namespace vorlane

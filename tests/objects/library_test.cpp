@@ -42,6 +42,15 @@ TEST_F(LibraryTest, IsCreatableByItsProgIdAndTakesASessionAsItsConnection) {
   }
 }
 
+TEST_F(LibraryTest, KeepsItsModuleLoadedWhileAClientHoldsIt) {
+  com::ModuleObjectCount& alive = com::ModuleObjects("Vorlane");
+  const long before = alive.Count();
+  com::Ref<com::Unknown> made = com::CreateObject("QXVorlane.Library");
+  EXPECT_EQ(alive.Count(), before + 1);
+  made.reset();
+  EXPECT_EQ(alive.Count(), before);
+}
+
 TEST_F(LibraryTest, ANewConnectionGivesNewObjects) {
   auto dictionary = library->Dictionary();
   auto templates = library->Templates();
