@@ -28,7 +28,7 @@ bench: deps
 	@for b in build-bench/bench/*_bench; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
 
 demo: build
-	@$(BUILD)/demo/vorlane-demo
+	@demo/run-demo.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-bench

@@ -346,7 +346,8 @@ void ShowLog(Context& ctx, const std::string& id, int tail) {
     w.BeginArray();
     for (auto& m : messages) {
       w.BeginObject().Field("date", com::DateToIso(m->MessageDate())).Field("type", ActionTypeName(m->ActionType()));
-      w.Field("action", m->Action()).Field("function", m->FunctionName()).Field("message", m->Message()).EndObject();
+      w.Field("action", m->Action()).Field("change", m->ChangeState()).Field("function", m->FunctionName());
+      w.Field("message", m->Message()).EndObject();
     }
     PrintJson(w.EndArray());
     return;
@@ -355,8 +356,10 @@ void ShowLog(Context& ctx, const std::string& id, int tail) {
     Print("The log of " + p->Name() + " is empty.\n");
     return;
   }
-  Table t({"DATE", "TYPE", "ACTION", "MESSAGE"});
-  for (auto& m : messages) t.Add({ShowDate(m->MessageDate()), ActionTypeName(m->ActionType()), m->Action(), m->Message()});
+  Table t({"DATE", "TYPE", "ACTION", "CHANGE", "MESSAGE"});
+  for (auto& m : messages) {
+    t.Add({ShowDate(m->MessageDate()), ActionTypeName(m->ActionType()), m->Action(), m->ChangeState(), m->Message()});
+  }
   Print(t.Render());
 }
 
