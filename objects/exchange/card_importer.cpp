@@ -109,7 +109,7 @@ void CardImporter::SetRowHook(const std::string& section_id, std::function<void(
 }
 
 void CardImporter::ImportCard(com::Ref<ostrel::Session> session, ostrel::CardData& target, pugi::xml_node card,
-                              com::KeyedList& id_map, com::Collection& created,
+                              IdMap& id_map, com::Collection& created,
                               const com::KeyedList* skipped_types) {
   session_ = std::move(session);
   Run run{id_map, created, skipped_types};
@@ -117,7 +117,7 @@ void CardImporter::ImportCard(com::Ref<ostrel::Session> session, ostrel::CardDat
 }
 
 std::string CardImporter::ImportIntoNewCard(com::Ref<ostrel::Session> session, pugi::xml_node card,
-                                            com::KeyedList& id_map, com::Collection& created,
+                                            IdMap& id_map, com::Collection& created,
                                             const com::KeyedList* skipped_types) {
   session_ = std::move(session);
   Run run{id_map, created, skipped_types};
@@ -125,7 +125,7 @@ std::string CardImporter::ImportIntoNewCard(com::Ref<ostrel::Session> session, p
 }
 
 void CardImporter::ImportSection(com::Ref<ostrel::Session> session, ostrel::RowCollection& rows,
-                                 ostrel::SectionType& type, pugi::xml_node section, com::KeyedList& id_map,
+                                 ostrel::SectionType& type, pugi::xml_node section, IdMap& id_map,
                                  com::Collection& created, const com::KeyedList* skipped_types) {
   session_ = std::move(session);
   Run run{id_map, created, skipped_types};
@@ -140,7 +140,7 @@ void CardImporter::ImportCardOf(ostrel::CardData& target, pugi::xml_node card, R
     const std::string_view card_id = exchange::Attr(card, "CardID");
     if (!text::Trim(card_id).empty()) {
       try {
-        run.ids.Add(com::Variant(target.GetID()), NormalizeID(card_id));
+        run.ids.Add(NormalizeID(card_id), target.GetID());
       } catch (const com::Error&) {
         // Ignored: a card made for embedded data is entered under its ID
         // when it is made, and an ID already taken keeps its first card.
@@ -194,7 +194,7 @@ std::string CardImporter::NewCardOf(pugi::xml_node card, Run& run) {
   const std::string_view card_id = exchange::Attr(card, "CardID");
   if (!text::Trim(card_id).empty()) {
     try {
-      run.ids.Add(com::Variant(id), NormalizeID(card_id));
+      run.ids.Add(NormalizeID(card_id), id);
     } catch (const com::Error& e) {
       Rethrow(e, card, "CardID", card_id);
     }
@@ -234,7 +234,7 @@ void CardImporter::MapRow(ostrel::Row& row, pugi::xml_node element, Run& run) {
   // document: there is nothing to map.
   if (text::Trim(row_id).empty()) return;
   try {
-    run.ids.Add(com::Variant(row.GetID()), NormalizeID(row_id));
+    run.ids.Add(NormalizeID(row_id), row.GetID());
   } catch (const com::Error& e) {
     Rethrow(e, element, "RowID", row_id);
   }
@@ -356,7 +356,7 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
 void CardImporter::WriteCardReference(ostrel::Row& row, const Field& field, pugi::xml_node element,
                                       const std::string& value, Run& run) {
   std::string linked;
-  if (const com::Variant* mapped = run.ids.Find(NormalizeID(value))) linked = mapped->ToText();
+  if (const std::string* mapped = run.ids.Find(NormalizeID(value))) linked = *mapped;
 
   if (linked.empty()) {
     // Embedded card data: an element field + "CardData" holding the card's
@@ -416,10 +416,8 @@ void CardImporter::RewriteRowReferences(ostrel::CardData& target, const ImportSc
         if (current.IsNull()) continue;
         std::string text = current.ToText();
         if (text.empty()) continue;
-        const com::Variant* mapped = run.ids.Find(NormalizeID(text));
-        if (!mapped) continue;
-        std::string new_id = mapped->ToText();
-        if (!new_id.empty()) row->SetField(reference.field, com::Variant(new_id));
+        const std::string* mapped = run.ids.Find(NormalizeID(text));
+        if (mapped && !mapped->empty()) row->SetField(reference.field, com::Variant(*mapped));
       } catch (const com::Error&) {
         // Ignored field by field: a reference that cannot be read or
         // rewritten keeps the value it has.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "objects/exchange/id_map.h"
 #include "objects/exchange/import_schema.h"
 #include "platform/com/collection.h"
 #include "platform/ostrel/card_data.h"
@@ -55,22 +56,22 @@ class CardImporter {
   // error; a value that does not convert and a repeated row ID name their
   // element and attribute in the description.
   void ImportCard(com::Ref<ostrel::Session> session, ostrel::CardData& target, pugi::xml_node card,
-                  com::KeyedList& id_map, com::Collection& created, const com::KeyedList* skipped_types);
+                  IdMap& id_map, com::Collection& created, const com::KeyedList* skipped_types);
   // Makes a card of the element's "CardTypeID", imports the element into it
   // and returns its ID; the ID goes to `created` and to the ID map. A card
   // of a single-card type (a dictionary, the user's settings, the folder
   // card) is refused with 0x80040751.
-  std::string ImportIntoNewCard(com::Ref<ostrel::Session> session, pugi::xml_node card, com::KeyedList& id_map,
+  std::string ImportIntoNewCard(com::Ref<ostrel::Session> session, pugi::xml_node card, IdMap& id_map,
                                 com::Collection& created, const com::KeyedList* skipped_types);
   // Adds the rows of the section element to `rows`, keeping the rows there
   // are. Opens no bracket: the caller brackets the card.
   void ImportSection(com::Ref<ostrel::Session> session, ostrel::RowCollection& rows, ostrel::SectionType& type,
-                     pugi::xml_node section, com::KeyedList& id_map, com::Collection& created,
+                     pugi::xml_node section, IdMap& id_map, com::Collection& created,
                      const com::KeyedList* skipped_types);
 
  private:
   struct Run {
-    com::KeyedList& ids;
+    IdMap& ids;
     com::Collection& created;
     const com::KeyedList* skipped;
   };

@@ -18,6 +18,7 @@ constexpr char kTaskSection[] = "{D48E6155-C774-4205-AB70-7A67AB69DF22}";
 }  // namespace
 
 const ImportSchema::Field* ImportSchema::Section::Find(std::string_view name) const {
+  if (auto exact = exact_.find(name); exact != exact_.end()) return &fields[exact->second];
   auto it = by_name_.find(name);
   return it == by_name_.end() ? nullptr : &fields[it->second];
 }
@@ -52,6 +53,8 @@ const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) 
     section->by_name_.emplace(field.name, section->fields.size());
     section->fields.push_back(std::move(field));
   }
+  // Views of the names, taken once the list no longer moves.
+  for (size_t i = 0; i < section->fields.size(); ++i) section->exact_.emplace(section->fields[i].name, i);
 
   Section& placed = *sections_.emplace(id, std::move(section)).first->second;
   com::Ref<ostrel::SectionTypeCollection> subs = type.GetSubSectionTypes();

@@ -43,6 +43,9 @@ class ImportSchema {
 
    private:
     friend class ImportSchema;
+    // The schema's own spelling first, which is what documents carry; any
+    // other letter case through the slower map.
+    std::unordered_map<std::string_view, size_t> exact_;
     std::unordered_map<std::string, size_t, text::NoCaseHash, text::NoCaseEqual> by_name_;
   };
 

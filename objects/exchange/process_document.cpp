@@ -57,19 +57,6 @@ class StringWriter final : public pugi::xml_writer {
   std::string& out_;
 };
 
-class FileWriter final : public pugi::xml_writer {
- public:
-  explicit FileWriter(std::FILE* file) : file_(file) {}
-  void write(const void* data, size_t size) override {
-    if (ok_ && std::fwrite(data, 1, size, file_) != size) ok_ = false;
-  }
-  bool ok() const { return ok_; }
-
- private:
-  std::FILE* file_;
-  bool ok_ = true;
-};
-
 constexpr unsigned kSaveFormat = pugi::format_indent | pugi::format_no_declaration;
 constexpr const char kIndent[] = "  ";
 
@@ -131,6 +118,22 @@ pugi::xml_node LoadProcessFile(Document& doc, const std::string& path) {
   return LoadProcess(doc, std::move(text));
 }
 
+std::vector<pugi::xml_node> Descendants(pugi::xml_node top, const char* name) {
+  std::vector<pugi::xml_node> found;
+  pugi::xml_node node = top.first_child();
+  while (node) {
+    if (node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0) found.push_back(node);
+    if (pugi::xml_node child = node.first_child()) {
+      node = child;
+      continue;
+    }
+    while (node && node != top && !node.next_sibling()) node = node.parent();
+    if (!node || node == top) break;
+    node = node.next_sibling();
+  }
+  return found;
+}
+
 std::string ToText(pugi::xml_node node) {
   std::string out;
   StringWriter writer(out);
@@ -138,13 +141,26 @@ std::string ToText(pugi::xml_node node) {
   return out;
 }
 
-void SaveFile(const pugi::xml_document& doc, const std::string& path) {
+bool NamesLinkedCards(std::string_view text) {
+  // The card element is the document element's first child; its own
+  // "CardID" ends with its start tag, whose values (IDs, a flag) hold no '>'.
+  const size_t data = text.find('<');
+  const size_t card = data == std::string_view::npos ? data : text.find('<', data + 1);
+  const size_t card_end = card == std::string_view::npos ? card : text.find('>', card);
+  if (card_end == std::string_view::npos) return true;
+  return text.find("CardID=\"", card_end) != std::string_view::npos;
+}
+
+void SaveFile(std::string_view body, const std::string& path) {
+  static constexpr std::string_view kDeclaration = "<?xml version=\"1.0\"?>\n";
   const std::string temp = path + ".part";
   std::FILE* file = std::fopen(temp.c_str(), "wb");
   if (!file) ThrowWriteFailure(path, errno);
-  FileWriter writer(file);
-  doc.save(writer, kIndent, pugi::format_indent, pugi::encoding_utf8);
-  int error = writer.ok() ? 0 : (errno != 0 ? errno : EIO);
+  int error = 0;
+  if (std::fwrite(kDeclaration.data(), 1, kDeclaration.size(), file) != kDeclaration.size() ||
+      std::fwrite(body.data(), 1, body.size(), file) != body.size()) {
+    error = errno != 0 ? errno : EIO;
+  }
   if (std::fflush(file) != 0 && error == 0) error = errno;
   if (error == 0 && ::fsync(::fileno(file)) != 0) error = errno;
   if (std::fclose(file) != 0 && error == 0) error = errno;

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The process XML document: loading it from what a user picked, finding its
 // parts, and writing it out. The DOM is pugixml; every name is matched
@@ -58,13 +59,23 @@ inline std::string_view Attr(pugi::xml_node element, const char* name) {
   return element.attribute(name).value();
 }
 
+// The elements named `name` below `top` at any depth, in document order:
+// what XPath ".//name" selects, walked without building a node set.
+std::vector<pugi::xml_node> Descendants(pugi::xml_node top, const char* name);
+
 // The XML text of a node and everything under it: the document as the
 // platform writes its cards (indented by two blanks, no XML declaration).
 std::string ToText(pugi::xml_node node);
-// Writes the document with an XML declaration (UTF-8) to `path`, through a
-// temporary file beside it that replaces the target only once it is
-// complete: a failed write leaves no file, nor a half of one. Fails with
+// True when an element of the platform form `text` other than the card
+// element carries a "CardID" or "WeakCardID" attribute: a card that links no
+// other card is exported as its platform form, without a DOM. Attribute
+// values never hold a '"' of their own (the form escapes it), so the names
+// followed by '="' are attributes wherever they occur.
+bool NamesLinkedCards(std::string_view text);
+// Writes the document text (UTF-8) with an XML declaration to `path`,
+// through a temporary file beside it that replaces the target only once it
+// is complete: a failed write leaves no file, nor a half of one. Fails with
 // 0x80004005 naming the path when the file cannot be written.
-void SaveFile(const pugi::xml_document& doc, const std::string& path);
+void SaveFile(std::string_view text, const std::string& path);
 
 }  // namespace vorlane::exchange

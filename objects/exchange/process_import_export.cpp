@@ -87,8 +87,9 @@ void ProcessImportExportObject::Report(int64_t done, int64_t total) {
   if (progress_) progress_(done, std::max(done, total));
 }
 
-void ProcessImportExportObject::BuildDocument(exchange::Document& doc, const com::Ref<ostrel::Session>& session,
-                                              ostrel::CardData& process_data, bool sub_processes) {
+std::string ProcessImportExportObject::Export(const com::Ref<ostrel::Session>& session, ostrel::CardData& process_data,
+                                              bool sub_processes, com::Collection* function_ids,
+                                              bool keep_all_variables) {
   if (!session) throw com::Error(com::hr::kObjectNotSet);
   // Each export starts afresh: its own session, its own record of cards
   // written, and a dictionary read anew on first need.
@@ -96,21 +97,36 @@ void ProcessImportExportObject::BuildDocument(exchange::Document& doc, const com
   exported_.clear();
   dependent_gates_.clear();
   library_.reset();
+  std::string platform = process_data.GetXML(false);
+  if (!function_ids && !exchange::NamesLinkedCards(platform)) {
+    // Nothing to embed and nothing to leave out: the document is the
+    // card's platform form as it stands.
+    int64_t functions = 0;
+    for (size_t at = platform.find("<FunctionsRow "); at != std::string::npos; at = platform.find("<FunctionsRow ", at + 1)) {
+      ++functions;
+    }
+    Report(0, functions);
+    Report(functions, functions);
+    return platform;
+  }
   // The platform's own form of its card: a text that does not parse leaves
   // an empty document, which the export writes as it is.
-  doc.ParseTrusted(process_data.GetXML(false));
+  exchange::Document doc;
+  doc.ParseTrusted(std::move(platform));
   exported_.insert(NormalizeID(process_data.GetID()));
-  if (!doc.root()) return;
-  EmbedLinkedCards(doc.root().select_nodes(".//FunctionsRow"), sub_processes, true);
+  if (doc.root()) EmbedLinkedCards(exchange::Descendants(doc.root(), "FunctionsRow"), sub_processes, true);
+  if (function_ids) KeepPart(doc.dom(), *function_ids, keep_all_variables);
+  return exchange::ToText(doc.dom());
 }
 
-void ProcessImportExportObject::EmbedLinkedCards(const pugi::xpath_node_set& rows, bool sub_processes, bool report) {
+void ProcessImportExportObject::EmbedLinkedCards(const std::vector<pugi::xml_node>& rows, bool sub_processes,
+                                                 bool report) {
   const int64_t total = static_cast<int64_t>(rows.size());
   if (report) Report(0, total);
   int64_t done = 0;
-  for (const pugi::xpath_node& row : rows) {
-    EmbedLinkedCard(row.node(), "CardID", sub_processes);
-    EmbedLinkedCard(row.node(), "WeakCardID", sub_processes);
+  for (pugi::xml_node row : rows) {
+    EmbedLinkedCard(row, "CardID", sub_processes);
+    EmbedLinkedCard(row, "WeakCardID", sub_processes);
     if (report) Report(++done, total);
   }
 }
@@ -139,7 +155,7 @@ void ProcessImportExportObject::EmbedLinkedCard(pugi::xml_node row, const char* 
   exchange::Document linked;
   linked.ParseTrusted(card->GetXML(false));
   if (!linked.root()) return;
-  if (is_process) EmbedLinkedCards(linked.root().select_nodes(".//FunctionsRow"), sub_processes, false);
+  if (is_process) EmbedLinkedCards(exchange::Descendants(linked.root(), "FunctionsRow"), sub_processes, false);
   row.append_child((std::string(attribute) + "CardData").c_str()).append_copy(linked.root());
 }
 
@@ -147,17 +163,13 @@ void ProcessImportExportObject::ExportProcessEx(com::Ref<ostrel::Session> sessio
                                                 com::Ref<ostrel::CardData> process_data, const std::string& file_path,
                                                 bool export_sub_processes) {
   if (!process_data) throw com::Error(com::hr::kObjectNotSet);
-  exchange::Document doc;
-  BuildDocument(doc, session, *process_data, export_sub_processes);
-  exchange::SaveFile(doc.dom(), file_path);
+  exchange::SaveFile(Export(session, *process_data, export_sub_processes, nullptr, false), file_path);
 }
 
 std::string ProcessImportExportObject::SerializeProcess(com::Ref<ostrel::Session> session,
                                                         com::Ref<ostrel::CardData> process_data) {
   if (!process_data) throw com::Error(com::hr::kObjectNotSet);
-  exchange::Document doc;
-  BuildDocument(doc, session, *process_data, true);
-  return exchange::ToText(doc.dom());
+  return Export(session, *process_data, true, nullptr, false);
 }
 
 std::string ProcessImportExportObject::SerializeProcessPart(com::Ref<ostrel::Session> session,
@@ -165,10 +177,7 @@ std::string ProcessImportExportObject::SerializeProcessPart(com::Ref<ostrel::Ses
                                                             com::Ref<com::Collection> function_ids,
                                                             bool export_sub_processes, bool keep_all_variables) {
   if (!process_data) throw com::Error(com::hr::kObjectNotSet);
-  exchange::Document doc;
-  BuildDocument(doc, session, *process_data, export_sub_processes);
-  if (function_ids) KeepPart(doc.dom(), *function_ids, keep_all_variables);
-  return exchange::ToText(doc.dom());
+  return Export(session, *process_data, export_sub_processes, function_ids.get(), keep_all_variables);
 }
 
 void ProcessImportExportObject::KeepPart(pugi::xml_document& doc, com::Collection& function_ids,
@@ -254,7 +263,7 @@ void ProcessImportExportObject::Import(const com::Ref<ostrel::Session>& session,
   importer.SetMainUpdatable(update);
   importer.SetFolderID(folder_id);
 
-  const int64_t total = static_cast<int64_t>(process.select_nodes(".//FunctionsRow").size());
+  const int64_t total = static_cast<int64_t>(exchange::Descendants(process, "FunctionsRow").size());
   int64_t done = 0;
   Report(0, total);
   importer.SetRowHook(layout::kFunctions, [&] { Report(++done, total); });
@@ -265,8 +274,8 @@ void ProcessImportExportObject::Import(const com::Ref<ostrel::Session>& session,
   const bool own_bracket = !update->GetInUpdate();
   com::Ref<com::KeyedList> made = com::Make<com::KeyedList>();
   com::Collection& created = created_card_ids && !own_bracket ? *created_card_ids : *made;
-  com::Ref<com::KeyedList> ids = com::Make<com::KeyedList>();
-  importer.ImportCard(session, process_data, process, *ids, created, skipped_types);
+  IdMap ids;
+  importer.ImportCard(session, process_data, process, ids, created, skipped_types);
   if (created_card_ids && own_bracket) {
     for (size_t i = 0; i < made->size(); ++i) created_card_ids->Add(made->at(i), *made->key_at(i));
   }
@@ -317,12 +326,12 @@ void ProcessImportExportObject::DeserializeProcessPart(com::Ref<ostrel::Session>
   CardImporter importer;
   importer.SetSession(session);
   importer.SetMainUpdatable(update);
-  const int64_t total = static_cast<int64_t>(process.select_nodes(".//FunctionsRow").size());
+  const int64_t total = static_cast<int64_t>(exchange::Descendants(process, "FunctionsRow").size());
   int64_t done = 0;
   Report(0, total);
   importer.SetRowHook(layout::kFunctions, [&] { Report(++done, total); });
 
-  com::Ref<com::KeyedList> ids = com::Make<com::KeyedList>();
+  IdMap ids;
   com::Ref<com::KeyedList> skipped = com::Make<com::KeyedList>();
   com::Ref<com::KeyedList> made = com::Make<com::KeyedList>();
   // The sections are added inside one bracket, as a whole import is: a
@@ -339,7 +348,7 @@ void ProcessImportExportObject::DeserializeProcessPart(com::Ref<ostrel::Session>
       pugi::xml_node element = process.child(name);
       if (!element) continue;
       com::Ref<ostrel::RowCollection> rows = sections->Item(type->GetID())->GetRows();
-      importer.ImportSection(session, *rows, *type, element, *ids, created, skipped.get());
+      importer.ImportSection(session, *rows, *type, element, ids, created, skipped.get());
     }
     if (own_bracket) update->EndUpdate();
   } catch (...) {

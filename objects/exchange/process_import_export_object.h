@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "objects/exchange/process_document.h"
 #include "platform/com/text.h"
@@ -56,12 +57,13 @@ class ProcessImportExportObject final : public com::Object<ProcessImportExport, 
  private:
   using IdSet = std::unordered_set<std::string, text::NoCaseHash, text::NoCaseEqual>;
 
-  // The export document of the card, its linked cards embedded.
-  void BuildDocument(exchange::Document& doc, const com::Ref<ostrel::Session>& session,
-                     ostrel::CardData& process_data, bool sub_processes);
+  // The export document of the card as text, its linked cards embedded;
+  // with `function_ids`, only the part those functions need.
+  std::string Export(const com::Ref<ostrel::Session>& session, ostrel::CardData& process_data, bool sub_processes,
+                     com::Collection* function_ids, bool keep_all_variables);
   // Embeds the cards that the function rows link to; `report` tells the
   // progress callback after each row.
-  void EmbedLinkedCards(const pugi::xpath_node_set& rows, bool sub_processes, bool report);
+  void EmbedLinkedCards(const std::vector<pugi::xml_node>& rows, bool sub_processes, bool report);
   void EmbedLinkedCard(pugi::xml_node row, const char* attribute, bool sub_processes);
   // Keeps the listed functions and what they need.
   void KeepPart(pugi::xml_document& doc, com::Collection& function_ids, bool keep_all_variables);
