@@ -67,7 +67,7 @@ class ExchangeImporterTest : public ::testing::Test {
     exchange::Document doc;
     EXPECT_TRUE(doc.ParseUntrusted(xml)) << xml;
     CardImporter importer;
-    ids = com::Make<com::KeyedList>();  // one map per import
+    ids = std::make_unique<IdMap>();  // one map per import
     const std::string id = importer.ImportIntoNewCard(session, doc.root().first_child(), *ids, *created, skipped);
     return cards->GetCardData(id);
   }
@@ -78,7 +78,7 @@ class ExchangeImporterTest : public ::testing::Test {
   std::shared_ptr<embedded::Store> store;
   com::Ref<ostrel::Session> session;
   com::Ref<ostrel::CardManager> cards;
-  com::Ref<com::KeyedList> ids = com::Make<com::KeyedList>();
+  std::unique_ptr<IdMap> ids = std::make_unique<IdMap>();
   com::Ref<com::KeyedList> created = com::Make<com::KeyedList>();
 };
 
@@ -141,7 +141,7 @@ TEST_F(ExchangeImporterTest, TreesNestAndReferencesFollowTheirRows) {
   EXPECT_EQ(root->GetField("Peer").ToText(), grandchild->GetID());
   EXPECT_EQ(HeadOf(c)->GetField("Pick").ToText(), child->GetID()) << "found in any letter case, without braces";
   EXPECT_EQ(child->GetField("Peer").ToText(), "{NOT-IN-THE-FILE}");
-  EXPECT_EQ(ids->Find("{B3}")->ToText(), grandchild->GetID());
+  EXPECT_EQ(*ids->Find("{B3}"), grandchild->GetID());
   EXPECT_NE(grandchild->GetID(), "{B3}");
 }
 
@@ -245,6 +245,40 @@ TEST_F(ExchangeProcessRulesTest, AVariableValueOverTheSpareThresholdGoesToItsSpa
   auto whole_row = variables->Item(Variant(int32_t{1}));
   EXPECT_EQ(whole_row->GetField("UseSparedValue"), Variant(false));
   EXPECT_EQ(whole_row->GetField("Value"), Variant(at));
+}
+
+}  // namespace
+}  // namespace vorlane::testing
+
+namespace vorlane::testing {
+namespace {
+
+TEST(ExchangeDocumentTest, DescendantsAreWhatXPathSelects) {
+  exchange::Document doc;
+  ASSERT_TRUE(doc.ParseUntrusted(
+      "<Data><Process><Functions><FunctionsRow n='1'><CardIDCardData><Data><Process><Functions>"
+      "<FunctionsRow n='2'/></Functions></Process></Data></CardIDCardData></FunctionsRow>"
+      "<FunctionsRow n='3'><FunctionsRow n='4'/></FunctionsRow></Functions></Process>"
+      "<FunctionsRow n='5'/></Data>"));
+  std::vector<std::string> walked, selected;
+  for (pugi::xml_node n : exchange::Descendants(doc.root(), "FunctionsRow")) walked.push_back(n.attribute("n").value());
+  for (const pugi::xpath_node& n : doc.root().select_nodes(".//FunctionsRow")) {
+    selected.push_back(n.node().attribute("n").value());
+  }
+  EXPECT_EQ(walked, selected);
+  EXPECT_EQ(walked.size(), 5u);
+  EXPECT_TRUE(exchange::Descendants(doc.root().child("Process").child("Functions").child("FunctionsRow").child(
+                                        "CardIDCardData").child("Data").child("Process").child("Functions").child(
+                                        "FunctionsRow"),
+                                    "FunctionsRow")
+                  .empty());
+}
+
+TEST(ExchangeDocumentTest, OnlyLinksBelowTheCardElementCount) {
+  EXPECT_FALSE(exchange::NamesLinkedCards("<Data>\n  <Process CardID=\"{A}\" CardTypeID=\"{B}\">\n    <Functions>\n"
+                                          "      <FunctionsRow RowID=\"{C}\" Caption=\"CardID=&quot;\" />"));
+  EXPECT_TRUE(exchange::NamesLinkedCards("<Data><Process CardID=\"{A}\"><Functions><FunctionsRow WeakCardID=\"{D}\"/>"));
+  EXPECT_TRUE(exchange::NamesLinkedCards("not a card"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Export of a process with its linked cards and import into new cards.
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 
 #include "objects/common/ids.h"
 #include "platform/com/registry.h"
@@ -83,6 +84,18 @@ TEST_F(ExchangeRoundTripTest, WithoutLinksTheExportIsThePlatformForm) {
   process->SetName("Alone");
   process->Functions()->AddNew()->SetCaption("a & <b>");
   EXPECT_EQ(io->SerializeProcess(session, card), card->GetXML(false));
+}
+
+TEST_F(ExchangeRoundTripTest, WithLinksTheExportIsThePlatformFormWithTheCardsEmbedded) {
+  BuildSample();
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_string(io->SerializeProcess(session, card).c_str()));
+  for (const pugi::xpath_node& embedded : doc.select_nodes("//CardIDCardData | //WeakCardIDCardData")) {
+    embedded.parent().remove_child(embedded.node());
+  }
+  std::ostringstream out;
+  doc.save(out, "  ", pugi::format_indent | pugi::format_no_declaration);
+  EXPECT_EQ(out.str(), card->GetXML(false));
 }
 
 TEST_F(ExchangeRoundTripTest, WithoutSubProcessesDocumentsAreEmbeddedAndProcessesNot) {
