@@ -3,12 +3,12 @@
 
 #include "objects/core/card_layout.h"
 #include "objects/core/describe_list.h"
+#include "objects/library/instances_object.h"
+#include "objects/library/templates_object.h"
 #include "platform/com/collection.h"
 #include "platform/com/registry.h"
 #include "platform/ostrel/card_manager.h"
 #include "platform/ostrel/search_query.h"
-#include "objects/library/instances_object.h"
-#include "objects/library/templates_object.h"
 
 namespace vorlane {
 
@@ -29,7 +29,9 @@ com::Keyed<com::Ref<Process>>& ProcessList::List() {
 }
 
 void ProcessList::Load() {
-  com::Ref<ostrel::SearchQuery> query = com::Query<ostrel::SearchQuery>(com::CreateInstance(ostrel::SearchQuery::kCLSID));
+  // Process cards whose MainInfo "Template" holds the value, compared as
+  // the field's number.
+  auto query = com::Query<ostrel::SearchQuery>(com::CreateInstance(ostrel::SearchQuery::kCLSID));
   com::Ref<ostrel::SectionQuery> main_info =
       query->GetAttributeSearch()->AddCardTypeQuery(layout::kProcessCardType)->AddSectionQuery(layout::kMainInfo);
   main_info
@@ -39,6 +41,8 @@ void ProcessList::Load() {
   const std::string text = query->Render(true, com::Variant::Null());
   com::Ref<com::Collection> found = Cards()->FindCards(text);
   const int32_t count = found->Count();
+  // Only adds: what is listed already (found before, opened by ID, made
+  // here) keeps its place and its object.
   for (int32_t i = 1; i <= count; ++i) {
     com::Ref<ostrel::CardData> card = com::Query<ostrel::CardData>(found->Item(com::Variant(i)).ToObject());
     if (List().Find(card->GetID())) continue;
