@@ -25,6 +25,13 @@ void RowRecord::Set(const std::string& field, const com::Variant& value) {
   if (!value.IsNull()) fields.emplace_back(field, value);
 }
 
+void MergeHeader(CardHeader& into, const CardHeader& from, uint32_t parts) {
+  if (parts & kHeaderDescription) into.description = from.description;
+  if (parts & kHeaderName) into.name = from.name;
+  if (parts & kHeaderOwner) into.owner_process = from.owner_process;
+  if (parts & kHeaderTemplate) into.is_template = from.is_template;
+}
+
 void ChangeJournal::Undo(CardImage& image) {
   for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
     switch (it->kind) {
@@ -57,12 +64,8 @@ void ApplyChange(CardImage& image, const CardChange& change, ChangeJournal* jour
     if (change.create) {
       image.header = *change.header;
     } else {
-      CardHeader& h = image.header;
-      h.description = change.header->description;
-      h.name = change.header->name;
-      h.owner_process = change.header->owner_process;
-      h.is_template = change.header->is_template;
-      h.modified = change.header->modified;
+      MergeHeader(image.header, *change.header, change.header_parts);
+      image.header.modified = change.header->modified;
     }
     step();
   }

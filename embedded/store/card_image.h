@@ -35,6 +35,20 @@ struct CardHeader {
   com::Date modified;
 };
 
+// The parts of a card header a writer edits, as bits. A change of an
+// existing card names the parts it takes over, so that a writer puts back
+// only what it changed and another writer's change of another part stays
+// (the header's form of the field-level merge of rows).
+enum HeaderPart : uint32_t {
+  kHeaderDescription = 1,
+  kHeaderName = 2,
+  kHeaderOwner = 4,
+  kHeaderTemplate = 8,
+};
+
+// Copies the `parts` (HeaderPart bits) of `from` into `into`.
+void MergeHeader(CardHeader& into, const CardHeader& from, uint32_t parts);
+
 struct RowRecord {
   com::Guid id;
   com::Guid section;
@@ -68,9 +82,11 @@ struct CardChange {
   com::Guid card;
   // A new card: `header` is its whole header and there is no old state.
   bool create = false;
-  // The header as the writer sees it: its editable parts (description,
-  // name, owner, template flag) and the modified date are taken over.
+  // The header as the writer sees it: of an existing card, the parts named
+  // in `header_parts` and the modified date (which every write moves on)
+  // are taken over.
   std::optional<CardHeader> header;
+  uint32_t header_parts = 0;  // HeaderPart bits
   // Whole rows, parents before their children.
   std::vector<RowRecord> inserted;
   // Rows removed, each listed (the writer's descendants too); rows that

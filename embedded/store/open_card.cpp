@@ -138,7 +138,7 @@ std::string OpenCard::GetDescription() {
 void OpenCard::SetDescription(const std::string& value) {
   Enter();
   if (copy_.header().description == value) return;
-  copy_.EditHeader().description = value;
+  copy_.EditHeader(kHeaderDescription).description = value;
   Changed();
 }
 
@@ -179,7 +179,7 @@ void OpenCard::SetCardName(const std::string& name) {
     session_->Raise(ostrel::err::kRefused, "The name of card " + id_text_ + " is fixed by the platform.");
   }
   if (copy_.header().name == name) return;
-  copy_.EditHeader().name = name;
+  copy_.EditHeader(kHeaderName).name = name;
   Changed();
 }
 
@@ -191,7 +191,7 @@ std::string OpenCard::GetOwnerProcess() {
 void OpenCard::SetOwnerProcess(const std::string& process_id) {
   Enter();
   if (copy_.header().owner_process == process_id) return;
-  copy_.EditHeader().owner_process = process_id;
+  copy_.EditHeader(kHeaderOwner).owner_process = process_id;
   Changed();
 }
 

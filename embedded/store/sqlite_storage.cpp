@@ -298,8 +298,15 @@ constexpr const char* kInsertCard =
     "INSERT INTO cards(id, type, is_template, deleted, single, single_scope, name_fixed, description, name, "
     "owner_process, created, modified, next_seq, row_count) "
     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, 1, 0)";
+// Only the parts the change names (?7, HeaderPart bits) are taken over; the
+// modified date always is.
 constexpr const char* kUpdateHeader =
-    "UPDATE cards SET description = ?2, name = ?3, owner_process = ?4, is_template = ?5, modified = ?6 WHERE ord = ?1";
+    "UPDATE cards SET description = CASE WHEN ?7 & 1 THEN ?2 ELSE description END, "
+    "name = CASE WHEN ?7 & 2 THEN ?3 ELSE name END, "
+    "owner_process = CASE WHEN ?7 & 4 THEN ?4 ELSE owner_process END, "
+    "is_template = CASE WHEN ?7 & 8 THEN ?5 ELSE is_template END, modified = ?6 WHERE ord = ?1";
+static_assert(kHeaderDescription == 1 && kHeaderName == 2 && kHeaderOwner == 4 && kHeaderTemplate == 8,
+              "kUpdateHeader spells the HeaderPart bits");
 // The row count lets a read size the card's map of rows at once.
 constexpr const char* kCountRows =
     "UPDATE cards SET next_seq = max(next_seq, ?2), row_count = row_count + ?3 WHERE ord = ?1";
@@ -691,7 +698,8 @@ void SqliteStorage::DoWrite(const ChangeSet& changes, const Writer& writer) {
       const CardHeader& h = *c.header;
       Db::Use q(db, kUpdateHeader);
       q->Bind(1, ord).Bind(2, std::string_view(h.description)).Bind(3, std::string_view(h.name));
-      q->Bind(4, std::string_view(h.owner_process)).Bind(5, int64_t{h.is_template}).Bind(6, h.modified.serial).Run();
+      q->Bind(4, std::string_view(h.owner_process)).Bind(5, int64_t{h.is_template}).Bind(6, h.modified.serial);
+      q->Bind(7, int64_t{c.header_parts}).Run();
       step();
     }
     int64_t counted = 0;

@@ -113,29 +113,34 @@ void WorkingCopy::ClearRows(RowNode* owner, const SectionDef& s) {
   ++version_;
 }
 
+void WorkingCopy::LogField(const RowNode& node, size_t index) {
+  if (inserted_.contains(node.id)) return;  // the whole row goes with the write
+  auto& fields = updated_[node.id];
+  if (std::find(fields.begin(), fields.end(), index) == fields.end()) fields.push_back(static_cast<uint32_t>(index));
+}
+
 bool WorkingCopy::SetField(RowNode& node, size_t index, const com::Variant& value) {
   if (node.fields[index] == value) return false;
   node.fields[index] = value;
-  if (!inserted_.contains(node.id)) {
-    auto& fields = updated_[node.id];
-    if (std::find(fields.begin(), fields.end(), index) == fields.end()) fields.push_back(static_cast<uint32_t>(index));
-  }
+  LogField(node, index);
   if (node.section == type_.template_section && static_cast<int>(index) == type_.template_field) {
-    EditHeader().is_template = Truthy(value);
+    EditHeader(kHeaderTemplate).is_template = Truthy(value);
   }
   return true;
 }
 
 void WorkingCopy::SetTemplate(bool value) {
-  EditHeader().is_template = value;
+  EditHeader(kHeaderTemplate).is_template = value;
   if (!type_.template_section) return;
   RowList& rows = Container(nullptr, *type_.template_section);
   RowNode* row = rows.empty() ? AddRow(nullptr, *type_.template_section, true).get() : rows.front().get();
-  SetField(*row, type_.template_field, com::Variant(int32_t{value ? 1 : 0}));
+  // The field is written with the flag even when this view holds its value
+  // already: another session may have written the other value since.
+  if (!SetField(*row, type_.template_field, com::Variant(int32_t{value ? 1 : 0}))) LogField(*row, type_.template_field);
 }
 
 bool WorkingCopy::HasChanges() const {
-  return header_dirty_ || !inserted_.empty() || !removed_.empty() || !updated_.empty();
+  return header_dirty_ != 0 || !inserted_.empty() || !removed_.empty() || !updated_.empty();
 }
 
 RowRecord WorkingCopy::RecordOf(const RowNode& node) const {
@@ -154,6 +159,7 @@ CardChange WorkingCopy::PendingChange() const {
   CardChange c;
   c.card = header_.id;
   c.header = header_;
+  c.header_parts = header_dirty_;
   for (const com::Guid& id : inserted_order_) {
     if (!inserted_.contains(id)) continue;
     if (auto node = Find(id)) c.inserted.push_back(RecordOf(*node));
@@ -168,7 +174,7 @@ CardChange WorkingCopy::PendingChange() const {
 }
 
 void WorkingCopy::ClearLog() {
-  header_dirty_ = false;
+  header_dirty_ = 0;
   inserted_order_.clear();
   inserted_.clear();
   removed_.clear();
@@ -214,14 +220,9 @@ void WorkingCopy::Load(const CardImage& image, bool keep_edits) {
     source = &merged;
   }
   CardHeader edited = header_;
-  bool header_edited = keep_edits && header_dirty_;
+  const uint32_t header_edited = keep_edits ? header_dirty_ : 0;
   header_ = source->header;
-  if (header_edited) {
-    header_.description = edited.description;
-    header_.name = edited.name;
-    header_.owner_process = edited.owner_process;
-    header_.is_template = edited.is_template;
-  }
+  MergeHeader(header_, edited, header_edited);
   next_seq_ = std::max(next_seq_, source->next_seq);
 
   // Rows by parent, each group in row order.

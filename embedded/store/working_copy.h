@@ -39,9 +39,10 @@ class WorkingCopy {
 
   const CardTypeDef& type() const { return type_; }
   const CardHeader& header() const { return header_; }
-  // Header edits are logged: the next write carries the header.
-  CardHeader& EditHeader() {
-    header_dirty_ = true;
+  // Header edits are logged by part (HeaderPart): the next write takes over
+  // only the parts edited since the last write or reload.
+  CardHeader& EditHeader(HeaderPart part) {
+    header_dirty_ |= part;
     return header_;
   }
 
@@ -74,7 +75,8 @@ class WorkingCopy {
   void Stamp(RowNode& node, size_t index, const com::Variant& value) { node.fields[index] = value; }
 
   bool HasChanges() const;
-  // The log as a change of the card; the header always goes with it.
+  // The log as a change of the card; the header always goes with it (for
+  // the modified date), naming the parts edited.
   CardChange PendingChange() const;
   void ClearLog();
 
@@ -89,13 +91,15 @@ class WorkingCopy {
 
  private:
   RowRecord RecordOf(const RowNode& node) const;
+  // Logs a field of the row as set.
+  void LogField(const RowNode& node, size_t index);
   void Forget(RowNode& node);
   std::shared_ptr<RowNode> Reuse(std::unordered_map<com::Guid, std::shared_ptr<RowNode>, com::GuidHash>& old,
                                  const RowRecord& rec, const SectionDef& s, RowNode* owner);
 
   const CardTypeDef& type_;
   CardHeader header_;
-  bool header_dirty_ = false;
+  uint32_t header_dirty_ = 0;  // HeaderPart bits edited
   std::vector<RowList> top_;
   std::unordered_map<com::Guid, std::shared_ptr<RowNode>, com::GuidHash> index_;
   int64_t next_seq_ = 1;

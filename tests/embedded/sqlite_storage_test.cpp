@@ -395,6 +395,7 @@ TEST_F(StoreFile, AFaultInTheMiddleOfAWriteOfSeveralCardsKeepsNoneOfIt) {
   ca.card = com::Guid(a);
   ca.header = storage.Load(com::Guid(a))->header;
   ca.header->description = "changed";
+  ca.header_parts = kHeaderDescription;
   ca.updated.push_back({a_row, "Name", com::Variant("changed")});
   RowRecord added;
   added.id = com::Guid::Generate();

@@ -138,6 +138,7 @@ TEST(MemoryStorage, RefusedWritesChangeNothing) {
   edit.card = c.card;
   edit.header = *c.header;
   edit.header->description = "bob's";
+  edit.header_parts = kHeaderDescription;
   ChangeSet set;
   set.cards.push_back(edit);
   EXPECT_EQ(CodeOf([&] { storage.Write(set, {"s2", "bob"}); }), ostrel::err::kRefused);
