@@ -14,23 +14,28 @@ namespace {
   throw com::Error(code, std::string(ostrel::err::kSource), text);
 }
 
+// A new row of `section` in a new card, with every field's default.
+RowRecord NewRow(CardImage& image, const SectionDef& section, const com::Guid& parent, const com::Guid& id) {
+  RowRecord r;
+  r.id = id;
+  r.section = section.id;
+  r.parent = parent;
+  r.seq = image.next_seq++;
+  for (const FieldDef& f : section.fields) {
+    if (f.new_guid) {
+      r.Set(f.name, com::Variant(com::Guid::Generate().ToString()));
+    } else {
+      r.Set(f.name, f.default_value);
+    }
+  }
+  return r;
+}
+
 // The seeded rows of a new card, with fresh IDs where the seed gives none.
 void AddSeed(CardImage& image, const std::vector<SeedRow>& rows, const com::Guid& parent) {
   for (const SeedRow& seed : rows) {
-    RowRecord r;
-    r.id = seed.id ? *seed.id : com::Guid::Generate();
-    r.section = seed.section->id;
-    r.parent = parent;
-    r.seq = image.next_seq++;
     // Defaults first, then what the seed gives.
-    for (size_t i = 0; i < seed.section->fields.size(); ++i) {
-      const FieldDef& f = seed.section->fields[i];
-      if (f.new_guid) {
-        r.Set(f.name, com::Variant(com::Guid::Generate().ToString()));
-      } else {
-        r.Set(f.name, f.default_value);
-      }
-    }
+    RowRecord r = NewRow(image, *seed.section, parent, seed.id ? *seed.id : com::Guid::Generate());
     for (const auto& [index, value] : seed.fields) r.Set(seed.section->fields[index].name, value);
     com::Guid id = r.id;
     image.rows.emplace(id, std::move(r));
@@ -77,6 +82,18 @@ CardImage NewCardImage(const SessionState& session, const CardTypeDef& type, boo
   h.single_scope = ScopeOf(session, type);
   h.created = h.modified = com::Now();
   AddSeed(image, type.seed, com::Guid());
+  // A card-level single-row section gets its row with the card, written with
+  // it: made later, each session that first reached it would make its own.
+  for (const SectionDef* s : type.top) {
+    if (!s->IsSingleRow()) continue;
+    bool has_row = std::any_of(image.rows.begin(), image.rows.end(),
+                               [&](const auto& entry) { return entry.second.section == s->id; });
+    if (!has_row) {
+      RowRecord r = NewRow(image, *s, com::Guid(), com::Guid::Generate());
+      com::Guid id = r.id;
+      image.rows.emplace(id, std::move(r));
+    }
+  }
   if (type.template_section) {
     // The template field follows the flag from the start.
     const std::string& field = type.template_section->fields[type.template_field].name;

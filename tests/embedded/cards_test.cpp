@@ -112,8 +112,23 @@ TEST_F(Cards_, TheTemplateFlagAndTheTemplateFieldMoveTogether) {
   EXPECT_FALSE(card->GetIsTemplate());
   auto made = Cards(s)->CreateCardData(kProcessType, ostrel::create_flag::kTemplate);
   EXPECT_TRUE(made->GetIsTemplate());
-  EXPECT_EQ(Rows(made, kMainInfo)->AddNew(0)->GetField("Template"), com::Variant(int32_t{1}));
+  EXPECT_EQ(Rows(made, kMainInfo)->Item(com::Variant(0))->GetField("Template"), com::Variant(int32_t{1}));
   EXPECT_TRUE(OpenCard(Session("bob"), made->GetID())->GetIsTemplate());
+}
+
+TEST_F(Cards_, ANewCardHasItsSingleRowOnceWhoeverReachesItFirst) {
+  // Two sessions open a new card before either has read its main row; each
+  // writes a field of it: the card still has one main row, with both fields.
+  auto alice = Session("alice");
+  auto bob = Session("bob");
+  auto card = NewProcess(alice);
+  auto there = OpenCard(bob, card->GetID());
+  Rows(card, kMainInfo)->Item(com::Variant(0))->SetField("Name", com::Variant("named"));
+  Rows(there, kMainInfo)->Item(com::Variant(0))->SetField("Version", com::Variant("2"));
+  auto fresh = OpenCard(Session("carol"), card->GetID());
+  ASSERT_EQ(Rows(fresh, kMainInfo)->Count(), 1);
+  EXPECT_EQ(Rows(fresh, kMainInfo)->Item(com::Variant(0))->GetField("Name"), com::Variant("named"));
+  EXPECT_EQ(Rows(fresh, kMainInfo)->Item(com::Variant(0))->GetField("Version"), com::Variant("2"));
 }
 
 TEST_F(Cards_, DictionariesAreSingleCardsMadeOnFirstUse) {
