@@ -8,7 +8,7 @@ namespace embedded::search {
 // A new, empty search query: the object behind class
 // ostrel::SearchQuery::kCLSID ("Ostrel.SearchQuery"), which the store library
 // registers in the process's class registry when it loads. The query and its
-// parts keep what they are given, in memory, until GetQueryXML renders them.
+// parts keep what they are given, in memory, until Render renders them.
 com::Ref<ostrel::SearchQuery> NewSearchQuery();
 
 // The class as the registry knows it.

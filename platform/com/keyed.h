@@ -21,10 +21,7 @@ template <class T>
 class Keyed {
  public:
   void Add(T item, std::optional<std::string> key) {
-    if (key) {
-      if (keys_.contains(*key)) throw Error(hr::kDuplicateKey);
-      keys_.emplace(*key, items_.size());
-    }
+    if (key && !keys_.try_emplace(*key, items_.size()).second) throw Error(hr::kDuplicateKey);
     bool has_key = key.has_value();
     items_.push_back(Entry{std::move(item), has_key ? std::move(*key) : std::string(), has_key});
   }
