@@ -137,9 +137,9 @@ class SearchQueryObject final : public com::Object<ostrel::SearchQuery> {
     if (!reserved.IsNull() && !reserved.IsEmpty()) {
       Refuse(com::hr::kInvalidArg, "The second argument of SearchQuery.Render is reserved and must be Null");
     }
-    QuerySpec spec;
-    spec.card_types = search_->Spec();
-    return RenderQuery(spec, indented);
+    QuerySpec query;
+    query.card_types = search_->Spec();
+    return RenderQuery(query, indented);
   }
 
  private:

@@ -73,20 +73,20 @@ std::optional<Variant> TypedValue(const std::string& text, int code) {
   }
 }
 
-Condition Resolve(const CardTypeDef& type, const SectionDef& section, const ConditionSpec& spec) {
+Condition Resolve(const CardTypeDef& type, const SectionDef& section, const ConditionSpec& wanted) {
   Condition c;
-  std::optional<size_t> index = section.Field(spec.field);
+  std::optional<size_t> index = section.Field(wanted.field);
   if (!index) {
     Fail(ostrel::err::kUnknownSchemaItem, "Search query: the section " + section.name + " of " + type.name +
-                                              " has no field \"" + spec.field + "\"");
+                                              " has no field \"" + wanted.field + "\"");
   }
   c.field = &section.fields[*index];
   c.template_field = &section == type.template_section && static_cast<int>(*index) == type.template_field;
-  c.operation = spec.operation;
-  c.link = spec.link;
-  c.typed = spec.typed;
-  c.has_value = spec.value.has_value();
-  c.text = spec.value.value_or("");
+  c.operation = wanted.operation;
+  c.link = wanted.link;
+  c.typed = wanted.typed;
+  c.has_value = wanted.value.has_value();
+  c.text = wanted.value.value_or("");
   const int code = CodeOf(c);
   if (c.operation == op::kContains) {
     if (!ostrel::IsTextCode(code) && code != ostrel::field_type::kVariant) {
@@ -118,13 +118,13 @@ std::optional<bool> TemplateIndexOf(const SectionPlan& plan) {
   return std::nullopt;
 }
 
-TypePlan Plan(const Schema& schema, const CardTypeSpec& spec) {
+TypePlan Plan(const Schema& schema, const CardTypeSpec& wanted) {
   TypePlan plan;
-  plan.type = schema.Find(spec.card_type);
+  plan.type = schema.Find(wanted.card_type);
   if (!plan.type) {
-    Fail(ostrel::err::kUnknownCardType, "Search query: no card type " + spec.card_type.ToString() + " is defined");
+    Fail(ostrel::err::kUnknownCardType, "Search query: no card type " + wanted.card_type.ToString() + " is defined");
   }
-  for (const SectionSpec& s : spec.sections) {
+  for (const SectionSpec& s : wanted.sections) {
     SectionPlan& sp = plan.sections.emplace_back();
     sp.section = plan.type->Section(s.section);
     if (!sp.section) {
@@ -250,7 +250,7 @@ std::vector<com::Guid> XmlSearchEngine::Find(Store& store, std::string_view text
   const QuerySpec query = ParseQuery(text);
   // Every part is checked against the schema before any card is read.
   std::vector<TypePlan> plans;
-  for (const CardTypeSpec& spec : query.card_types) plans.push_back(Plan(store.schema(), spec));
+  for (const CardTypeSpec& wanted : query.card_types) plans.push_back(Plan(store.schema(), wanted));
 
   std::vector<com::Guid> found;
   std::unordered_set<com::Guid, com::GuidHash> seen;

@@ -152,22 +152,22 @@ constexpr Variant::Type ResultType() {
 }
 
 template <class... A>
-std::vector<ParamInfo> Params(std::initializer_list<ParamSpec> specs, bool is_let) {
+std::vector<ParamInfo> Params(std::initializer_list<ParamSpec> given, bool is_let) {
   constexpr Variant::Type types[] = {Value<Bare<A>>::kType..., Variant::Type::Empty};
   constexpr size_t n = sizeof...(A);
   std::vector<ParamInfo> out(n);
-  auto spec = specs.begin();
+  auto next = given.begin();
   for (size_t i = 0; i < n; ++i) {
     out[i].type = types[i];
     if (is_let && i + 1 == n) {
       out[i].name = "Value";
       continue;
     }
-    if (spec != specs.end()) {
-      out[i].name = spec->name;
-      out[i].optional = spec->optional;
-      out[i].default_value = spec->default_value;
-      ++spec;
+    if (next != given.end()) {
+      out[i].name = next->name;
+      out[i].optional = next->optional;
+      out[i].default_value = next->default_value;
+      ++next;
     } else {
       out[i].name = "Arg" + std::to_string(i + 1);
     }
