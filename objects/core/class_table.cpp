@@ -1,31 +1,21 @@
 // The classes of the library in the process's class registry. None of these
 // is creatable by clients: their owners hand them out.
-#include "objects/common/module_info.h"
-#include "platform/com/registry.h"
+#include "objects/core/class_info.h"
 #include "vorlane/process.h"
 
 namespace vorlane {
 namespace {
 
-com::ClassInfo Handed(const com::Guid& clsid, const char* name) {
-  com::ClassInfo info;
-  info.clsid = clsid;
-  info.progid = std::string("QXVorlane.") + name;
-  info.creatable = false;
-  info.module = std::string(ThisModule().name);
-  return info;
-}
-
 const com::ClassRegistrar kClasses[] = {
-    com::ClassRegistrar(Handed(Process::kCLSID, "Process")),
-    com::ClassRegistrar(Handed(Functions::kCLSID, "Functions")),
-    com::ClassRegistrar(Handed(ProcFunction::kCLSID, "ProcFunction")),
-    com::ClassRegistrar(Handed(Gates::kCLSID, "Gates")),
-    com::ClassRegistrar(Handed(Gate::kCLSID, "Gate")),
-    com::ClassRegistrar(Handed(Links::kCLSID, "Links")),
-    com::ClassRegistrar(Handed(Link::kCLSID, "Link")),
-    com::ClassRegistrar(Handed(PassStates::kCLSID, "PassStates")),
-    com::ClassRegistrar(Handed(PassState::kCLSID, "PassState")),
+    com::ClassRegistrar(HandedOut(Process::kCLSID, "Process")),
+    com::ClassRegistrar(HandedOut(Functions::kCLSID, "Functions")),
+    com::ClassRegistrar(HandedOut(ProcFunction::kCLSID, "ProcFunction")),
+    com::ClassRegistrar(HandedOut(Gates::kCLSID, "Gates")),
+    com::ClassRegistrar(HandedOut(Gate::kCLSID, "Gate")),
+    com::ClassRegistrar(HandedOut(Links::kCLSID, "Links")),
+    com::ClassRegistrar(HandedOut(Link::kCLSID, "Link")),
+    com::ClassRegistrar(HandedOut(PassStates::kCLSID, "PassStates")),
+    com::ClassRegistrar(HandedOut(PassState::kCLSID, "PassState")),
 };
 
 }  // namespace
