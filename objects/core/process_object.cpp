@@ -106,32 +106,21 @@ int32_t ProcessObject::RefreshPeriod() {
   return field->GetDefaultValue().ToI4();
 }
 
-com::Ref<FunctionsObject> ProcessObject::FunctionList() {
-  if (!functions_) {
-    auto list = com::Make<FunctionsObject>();
-    list->Attach(RowContainer::Of(card().GetSections()->Item(layout::kFunctions)));
-    functions_ = std::move(list);
+template <class List>
+const com::Ref<List>& ProcessObject::CardList(com::Ref<List>& slot, const char* section_id) {
+  if (!slot) {
+    auto list = com::Make<List>();
+    list->Attach(RowContainer::Of(card().GetSections()->Item(section_id)));
+    slot = std::move(list);
   }
-  return functions_;
+  return slot;
 }
 
-com::Ref<vorlane::Gates> ProcessObject::Gates() {
-  if (!gates_) {
-    auto list = com::Make<GatesObject>();
-    list->Attach(RowContainer::Of(card().GetSections()->Item(layout::kGates)));
-    gates_ = std::move(list);
-  }
-  return gates_;
-}
+com::Ref<FunctionsObject> ProcessObject::FunctionList() { return CardList(functions_, layout::kFunctions); }
 
-com::Ref<vorlane::Links> ProcessObject::Links() {
-  if (!links_) {
-    auto list = com::Make<LinksObject>();
-    list->Attach(RowContainer::Of(card().GetSections()->Item(layout::kLinks)));
-    links_ = std::move(list);
-  }
-  return links_;
-}
+com::Ref<vorlane::Gates> ProcessObject::Gates() { return CardList(gates_, layout::kGates); }
+
+com::Ref<vorlane::Links> ProcessObject::Links() { return CardList(links_, layout::kLinks); }
 
 com::Ref<VariableNotificatorObject> ProcessObject::NotificatorObject() {
   if (!notificator_) {
@@ -162,14 +151,7 @@ com::Ref<vorlane::DocTypes> ProcessObject::DocTypes() {
   return doc_types_;
 }
 
-com::Ref<vorlane::LogMessages> ProcessObject::LogMessages() {
-  if (!log_messages_) {
-    auto list = com::Make<LogMessagesObject>();
-    list->Attach(RowContainer::Of(card().GetSections()->Item(layout::kLogMessages)));
-    log_messages_ = std::move(list);
-  }
-  return log_messages_;
-}
+com::Ref<vorlane::LogMessages> ProcessObject::LogMessages() { return CardList(log_messages_, layout::kLogMessages); }
 
 com::Ref<LogReader> ProcessObject::GetLogReader() {
   // From the first row of the log, with no limit.

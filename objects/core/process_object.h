@@ -125,6 +125,10 @@ class ProcessObject final : public com::Object<Process> {
   ostrel::CardLock& lock() const;
   ostrel::CardUpdate& update() const;
   com::Ref<FunctionsObject> FunctionList();
+  // The collection kept in `slot` over the card-level section `section_id`,
+  // made and attached on first request.
+  template <class List>
+  const com::Ref<List>& CardList(com::Ref<List>& slot, const char* section_id);
   // The notificator, made with the process's own listener connected.
   com::Ref<VariableNotificatorObject> NotificatorObject();
   void ApplyDescription(ProcessStateEnum state);
