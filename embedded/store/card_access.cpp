@@ -68,7 +68,7 @@ com::Ref<OpenCard> OpenCardOf(const std::shared_ptr<SessionState>& session, cons
     Fail(ostrel::err::kUnknownCardType,
          "Card " + card.ToString() + " is of type " + image->header.type.ToString() + ", which this store does not define");
   }
-  return OpenCard::Open(session, *type, *image);
+  return OpenCard::Open(session, *type, std::move(*image));
 }
 
 CardImage NewCardImage(const SessionState& session, const CardTypeDef& type, bool is_template) {
@@ -105,7 +105,7 @@ CardImage NewCardImage(const SessionState& session, const CardTypeDef& type, boo
 }
 
 com::Ref<OpenCard> CreateCardFrom(const std::shared_ptr<SessionState>& session, const CardTypeDef& type,
-                                  const CardImage& image) {
+                                  CardImage image) {
   CardChange change;
   change.card = image.header.id;
   change.create = true;
@@ -127,8 +127,8 @@ com::Ref<OpenCard> CreateCardFrom(const std::shared_ptr<SessionState>& session, 
   }
   ChangeSet set;
   set.cards.push_back(std::move(change));
-  session->Guard([&] { session->store().storage().Write(set, session->writer()); });
-  return OpenCard::Open(session, type, image);
+  session->Guard([&] { session->store().storage().Write(std::move(set), session->writer()); });
+  return OpenCard::Open(session, type, std::move(image));
 }
 
 com::Ref<OpenCard> SingleCardOf(const std::shared_ptr<SessionState>& session, const CardTypeDef& type) {
@@ -156,7 +156,7 @@ com::Ref<OpenCard> SingleCardOf(const std::shared_ptr<SessionState>& session, co
 void DeleteCardOf(const std::shared_ptr<SessionState>& session, const com::Guid& card) {
   ChangeSet set;
   set.deleted.push_back(card);
-  session->Guard([&] { session->store().storage().Write(set, session->writer()); });
+  session->Guard([&] { session->store().storage().Write(std::move(set), session->writer()); });
   session->store().MarkDeleted(card);
   if (OpenCard* open = session->FindOpen(card)) session->Unpin(open);
 }

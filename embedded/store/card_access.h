@@ -18,7 +18,7 @@ com::Guid ParseCardID(std::string_view text);
 com::Ref<OpenCard> OpenCardOf(const std::shared_ptr<SessionState>& session, const com::Guid& card);
 // Writes `image` as a new card (its rows, header and ID as given) and opens it.
 com::Ref<OpenCard> CreateCardFrom(const std::shared_ptr<SessionState>& session, const CardTypeDef& type,
-                                  const CardImage& image);
+                                  CardImage image);
 // A new card of the type with its seeded rows, not yet written.
 CardImage NewCardImage(const SessionState& session, const CardTypeDef& type, bool is_template);
 // The single card of the type, made on first use.

@@ -52,7 +52,7 @@ void ChangeJournal::Undo(CardImage& image) {
   header_.reset();
 }
 
-void ApplyChange(CardImage& image, const CardChange& change, ChangeJournal* journal,
+void ApplyChange(CardImage& image, CardChange& change, ChangeJournal* journal,
                  const std::function<void()>& between) {
   bool first = true;
   auto step = [&] {
@@ -76,15 +76,16 @@ void ApplyChange(CardImage& image, const CardChange& change, ChangeJournal* jour
     image.rows.erase(it);
     step();
   }
-  for (const RowRecord& row : change.inserted) {
-    if (image.rows.contains(row.id)) continue;
+  for (RowRecord& row : change.inserted) {
     if (!row.parent.IsNull() && !image.rows.contains(row.parent)) continue;
+    const int64_t seq = row.seq;
+    auto [it, added] = image.rows.try_emplace(row.id, std::move(row));
+    if (!added) continue;
     if (journal) {
       journal->HeaderChanged(image.header, image.next_seq);
-      journal->RowInserted(row.id);
+      journal->RowInserted(it->first);
     }
-    image.rows.emplace(row.id, row);
-    if (row.seq >= image.next_seq) image.next_seq = row.seq + 1;
+    if (seq >= image.next_seq) image.next_seq = seq + 1;
     step();
   }
   for (const FieldUpdate& u : change.updated) {

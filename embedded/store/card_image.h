@@ -131,13 +131,14 @@ class ChangeJournal {
   std::optional<std::pair<CardHeader, int64_t>> header_;
 };
 
-// Applies `change` to `image`, merging at field level: an update of a row
+// Applies `change` to `image`, taking its inserted rows (they are left
+// moved-from), merging at field level: an update of a row
 // that is gone, an insert under a parent that is gone or of a row that
 // exists already, and a removal of a row that is gone are skipped, so that
 // edits of two sessions to one card meet without either failing. Records
 // undo entries in `journal` when one is given. Calls `between` once after
 // the first element is applied (the point where a storage fault strikes).
-void ApplyChange(CardImage& image, const CardChange& change, ChangeJournal* journal,
+void ApplyChange(CardImage& image, CardChange& change, ChangeJournal* journal,
                  const std::function<void()>& between = {});
 
 // Drops rows whose parent is not in the image (left behind when another

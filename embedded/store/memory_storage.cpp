@@ -97,7 +97,7 @@ void MemoryStorage::CheckWritable(const com::Guid& card, const Writer& writer) c
   }
 }
 
-void MemoryStorage::DoWrite(const ChangeSet& changes, const Writer& writer) {
+void MemoryStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
   std::lock_guard lock(mutex_);
   // Every check comes first, so that a refused write changes nothing.
   for (const CardChange& c : changes.cards) {
@@ -128,11 +128,12 @@ void MemoryStorage::DoWrite(const ChangeSet& changes, const Writer& writer) {
   undo.reserve(changes.cards.size() + changes.deleted.size());
   auto strike = [this] { StrikeFaultIfDue(); };
   try {
-    for (const CardChange& c : changes.cards) {
+    for (CardChange& c : changes.cards) {
       if (c.create) {
         undo.push_back({c.card, true, {}});
         CardImage& image = cards_[c.card];
         order_.push_back(c.card);
+        image.rows.reserve(c.inserted.size());
         ApplyChange(image, c, nullptr, strike);
       } else {
         undo.push_back({c.card, false, {}});

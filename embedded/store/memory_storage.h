@@ -25,7 +25,7 @@ class MemoryStorage final : public Storage {
   int64_t NextSequence() override;
 
  protected:
-  void DoWrite(const ChangeSet& changes, const Writer& writer) override;
+  void DoWrite(ChangeSet& changes, const Writer& writer) override;
 
  private:
   // Fails with the codes of Write when `writer` may not change the card.

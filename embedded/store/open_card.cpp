@@ -15,14 +15,13 @@ std::string Quote(std::string_view s) { return "\"" + std::string(s) + "\""; }
 
 }  // namespace
 
-com::Ref<OpenCard> OpenCard::Open(std::shared_ptr<SessionState> session, const CardTypeDef& type,
-                                  const CardImage& image) {
-  com::Ref<OpenCard> card = com::Ref<OpenCard>::Adopt(new OpenCard(std::move(session), type, image));
+com::Ref<OpenCard> OpenCard::Open(std::shared_ptr<SessionState> session, const CardTypeDef& type, CardImage image) {
+  com::Ref<OpenCard> card = com::Ref<OpenCard>::Adopt(new OpenCard(std::move(session), type, std::move(image)));
   card->session_->Register(card.get());
   return card;
 }
 
-OpenCard::OpenCard(std::shared_ptr<SessionState> session, const CardTypeDef& type, const CardImage& image)
+OpenCard::OpenCard(std::shared_ptr<SessionState> session, const CardTypeDef& type, CardImage image)
     : session_(std::move(session)),
       schema_(session_->store().schema_ptr()),
       type_(type),
@@ -30,7 +29,7 @@ OpenCard::OpenCard(std::shared_ptr<SessionState> session, const CardTypeDef& typ
       id_text_(image.header.id.ToString()),
       shared_(session_->store().Shared(image.header.id)),
       copy_(type) {
-  copy_.Load(image, false);
+  copy_.Load(std::move(image), false);
 }
 
 OpenCard::~OpenCard() { session_->Unregister(this); }
@@ -88,7 +87,7 @@ void OpenCard::Flush(bool undo_on_failure) {
     }
     ChangeSet set;
     set.cards.push_back(std::move(change));
-    storage.Write(set, session_->writer());
+    storage.Write(std::move(set), session_->writer());
   } catch (const com::Error& e) {
     if (e.code() == ostrel::err::kCardDeleted) {
       session_->store().MarkDeleted(id_);
@@ -118,7 +117,7 @@ void OpenCard::Reload(bool keep_edits) {
     session_->store().MarkDeleted(id_);
     Deleted();
   }
-  copy_.Load(*image, keep_edits);
+  copy_.Load(std::move(*image), keep_edits);
 }
 
 // ---- CardData ------------------------------------------------------------------
@@ -206,7 +205,7 @@ com::Ref<ostrel::CardData> OpenCard::CopyCard() {
   h.id = com::Guid::Generate();
   h.created = h.modified = com::Now();
   h.deleted = false;
-  return CreateCardFrom(session_, type_, image);
+  return CreateCardFrom(session_, type_, std::move(image));
 }
 
 com::Ref<ostrel::SectionCollection> OpenCard::GetSections() {

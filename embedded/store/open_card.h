@@ -19,9 +19,9 @@ namespace embedded {
 // of it hands out this object again.
 class OpenCard final : public com::Object<ostrel::CardData, ostrel::CardLock, ostrel::CardUpdate> {
  public:
-  // Opens the card from its written state and registers it with the session.
-  static com::Ref<OpenCard> Open(std::shared_ptr<SessionState> session, const CardTypeDef& type,
-                                 const CardImage& image);
+  // Opens the card from its written state (taking its rows) and registers
+  // it with the session.
+  static com::Ref<OpenCard> Open(std::shared_ptr<SessionState> session, const CardTypeDef& type, CardImage image);
   ~OpenCard() override;
 
   // CardData.
@@ -83,7 +83,7 @@ class OpenCard final : public com::Object<ostrel::CardData, ostrel::CardLock, os
   void SetField(RowNode& node, std::string_view name, const com::Variant& value);
 
  private:
-  OpenCard(std::shared_ptr<SessionState> session, const CardTypeDef& type, const CardImage& image);
+  OpenCard(std::shared_ptr<SessionState> session, const CardTypeDef& type, CardImage image);
 
   // Writes what changed. With `undo_on_failure` a failed write also drops
   // the changes, so that the card shows its written state again.

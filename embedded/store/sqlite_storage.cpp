@@ -643,7 +643,7 @@ void SqliteStorage::CheckWritable(const com::Guid& card, const Writer& writer, i
   }
 }
 
-void SqliteStorage::DoWrite(const ChangeSet& changes, const Writer& writer) {
+void SqliteStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
   std::lock_guard lock(mutex_);
   Db& db = *db_;
   Db::Transaction txn(db, true);

@@ -79,7 +79,7 @@ class SqliteStorage final : public Storage {
   static std::string SchemasVersion(const std::vector<SchemaSource>& sources);
 
  protected:
-  void DoWrite(const ChangeSet& changes, const Writer& writer) override;
+  void DoWrite(ChangeSet& changes, const Writer& writer) override;
 
  private:
   class Db;

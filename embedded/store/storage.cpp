@@ -7,7 +7,7 @@ namespace embedded {
 
 thread_local bool Storage::fault_due_ = false;
 
-void Storage::Write(const ChangeSet& changes, const Writer& writer) {
+void Storage::Write(ChangeSet changes, const Writer& writer) {
   int n = fault_countdown_.load();
   bool due = false;
   while (n > 0) {

@@ -61,7 +61,7 @@ class Storage {
   // deleted or unknown, with kRefused for a card whose lock another session
   // holds, for a second single card of a type and scope, or for a card that
   // is created twice, and with kStorageFailure when the medium fails.
-  void Write(const ChangeSet& changes, const Writer& writer);
+  void Write(ChangeSet changes, const Writer& writer);
 
   // The card's lock holder, nullopt when it is free.
   virtual std::optional<LockHolder> GetLock(const com::Guid& card) = 0;
@@ -84,7 +84,8 @@ class Storage {
   void InjectWriteFault(int nth) { fault_countdown_.store(nth); }
 
  protected:
-  virtual void DoWrite(const ChangeSet& changes, const Writer& writer) = 0;
+  // May take the rows and values of `changes`: a write owns its change set.
+  virtual void DoWrite(ChangeSet& changes, const Writer& writer) = 0;
   // Throws kStorageFailure when an injected fault is due for this write.
   // Implementations call it at least once in every DoWrite before they
   // commit, after applying part of the write where there is a part.

@@ -41,7 +41,7 @@ com::Ref<ostrel::CardData> StoreCardManager::CreateCardData(const std::string& c
     state_->Raise(ostrel::err::kRefused, "The card of type " + type.display_name +
                                              " exists already: the type has a single card (GetDictionaryData).");
   }
-  return CreateCardFrom(state_, type, image);
+  return CreateCardFrom(state_, type, std::move(image));
 }
 
 com::Ref<ostrel::CardData> StoreCardManager::GetDictionaryData(const std::string& card_type_id) {

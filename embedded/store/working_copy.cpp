@@ -1,6 +1,7 @@
 #include "embedded/store/working_copy.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "platform/ostrel/field_type_codes.h"
 
@@ -72,10 +73,11 @@ std::shared_ptr<RowNode> WorkingCopy::AddRow(RowNode* owner, const SectionDef& s
     node->fields[type_.template_field] = com::Variant(int32_t{header_.is_template ? 1 : 0});
   }
   node->subs.resize(s.subsections.size());
+  node->inserted = true;
   Container(owner, s).push_back(node);
-  index_[node->id] = node;
-  inserted_.insert(node->id);
-  inserted_order_.push_back(node->id);
+  index_.emplace(node->id, node);
+  inserted_.push_back(node);
+  ++inserted_count_;
   ++version_;
   return node;
 }
@@ -87,11 +89,17 @@ void WorkingCopy::Forget(RowNode& node) {
   }
   for (auto& child : node.children) Forget(*child);
   node.children.clear();
-  if (!inserted_.erase(node.id)) {
+  if (node.inserted) {
+    node.inserted = false;
+    --inserted_count_;
+  } else {
     removed_.push_back(node.id);
     if (auto it = index_.find(node.id); it != index_.end()) removed_nodes_[node.id] = it->second;
   }
-  updated_.erase(node.id);
+  if (!node.dirty.empty()) {
+    node.dirty.clear();
+    --updated_count_;
+  }
   index_.erase(node.id);
   node.deleted = true;
   node.parent = nullptr;
@@ -113,10 +121,15 @@ void WorkingCopy::ClearRows(RowNode* owner, const SectionDef& s) {
   ++version_;
 }
 
-void WorkingCopy::LogField(const RowNode& node, size_t index) {
-  if (inserted_.contains(node.id)) return;  // the whole row goes with the write
-  auto& fields = updated_[node.id];
-  if (std::find(fields.begin(), fields.end(), index) == fields.end()) fields.push_back(static_cast<uint32_t>(index));
+void WorkingCopy::LogField(RowNode& node, size_t index) {
+  if (node.inserted) return;  // the whole row goes with the write
+  if (node.dirty.empty()) {
+    updated_.push_back(index_.at(node.id));
+    ++updated_count_;
+  } else if (std::find(node.dirty.begin(), node.dirty.end(), index) != node.dirty.end()) {
+    return;
+  }
+  node.dirty.push_back(static_cast<uint32_t>(index));
 }
 
 bool WorkingCopy::SetField(RowNode& node, size_t index, const com::Variant& value) {
@@ -140,7 +153,7 @@ void WorkingCopy::SetTemplate(bool value) {
 }
 
 bool WorkingCopy::HasChanges() const {
-  return header_dirty_ != 0 || !inserted_.empty() || !removed_.empty() || !updated_.empty();
+  return header_dirty_ != 0 || inserted_count_ != 0 || !removed_.empty() || updated_count_ != 0;
 }
 
 RowRecord WorkingCopy::RecordOf(const RowNode& node) const {
@@ -149,6 +162,9 @@ RowRecord WorkingCopy::RecordOf(const RowNode& node) const {
   r.section = node.section->id;
   if (node.parent) r.parent = node.parent->id;
   r.seq = node.seq;
+  size_t set = 0;
+  for (const com::Variant& v : node.fields) set += !v.IsNull();
+  r.fields.reserve(set);
   for (size_t i = 0; i < node.fields.size(); ++i) {
     if (!node.fields[i].IsNull()) r.fields.emplace_back(node.section->fields[i].name, node.fields[i]);
   }
@@ -160,113 +176,159 @@ CardChange WorkingCopy::PendingChange() const {
   c.card = header_.id;
   c.header = header_;
   c.header_parts = header_dirty_;
-  for (const com::Guid& id : inserted_order_) {
-    if (!inserted_.contains(id)) continue;
-    if (auto node = Find(id)) c.inserted.push_back(RecordOf(*node));
+  c.inserted.reserve(inserted_count_);
+  for (const auto& node : inserted_) {
+    if (node->inserted) c.inserted.push_back(RecordOf(*node));
   }
   c.removed = removed_;
-  for (const auto& [id, fields] : updated_) {
-    auto node = Find(id);
-    if (!node) continue;
-    for (uint32_t i : fields) c.updated.push_back({id, node->section->fields[i].name, node->fields[i]});
+  for (const auto& node : updated_) {
+    for (uint32_t i : node->dirty) c.updated.push_back({node->id, node->section->fields[i].name, node->fields[i]});
   }
   return c;
 }
 
 void WorkingCopy::ClearLog() {
   header_dirty_ = 0;
-  inserted_order_.clear();
+  for (const auto& node : inserted_) node->inserted = false;
+  for (const auto& node : updated_) node->dirty.clear();
   inserted_.clear();
-  removed_.clear();
   updated_.clear();
+  inserted_count_ = updated_count_ = 0;
+  removed_.clear();
   removed_nodes_.clear();
 }
 
-std::shared_ptr<RowNode> WorkingCopy::Reuse(
-    std::unordered_map<com::Guid, std::shared_ptr<RowNode>, com::GuidHash>& old, const RowRecord& rec,
-    const SectionDef& s, RowNode* owner) {
+void WorkingCopy::PruneLog() {
+  std::erase_if(inserted_, [](const auto& node) { return !node->inserted; });
+  std::erase_if(updated_, [](const auto& node) { return node->dirty.empty(); });
+  inserted_count_ = inserted_.size();
+  updated_count_ = updated_.size();
+}
+
+std::shared_ptr<RowNode> WorkingCopy::Reuse(Index& old, RowRecord& rec, const SectionDef& s) {
   std::shared_ptr<RowNode> node;
-  auto it = old.find(rec.id);
-  if (it != old.end() && it->second->section == &s) {
-    node = std::move(it->second);
-    old.erase(it);
-  } else {
+  if (!old.empty()) {
+    auto it = old.find(rec.id);
+    if (it != old.end() && it->second->section == &s) {
+      node = std::move(it->second);
+      old.erase(it);
+    }
+  }
+  if (!node) {
     node = std::make_shared<RowNode>();
     node->id = rec.id;
     node->id_text = rec.id.ToString();
     node->section = &s;
   }
-  node->parent = owner;
+  node->parent = nullptr;
   node->seq = rec.seq;
   node->deleted = false;
   node->fields.assign(s.fields.size(), com::Variant::Null());
-  for (const auto& [name, value] : rec.fields) {
-    if (auto i = s.Field(name)) node->fields[*i] = value;
+  for (auto& [name, value] : rec.fields) {
+    if (auto i = s.Field(name)) node->fields[*i] = std::move(value);
   }
   node->subs.assign(s.subsections.size(), {});
   node->children.clear();
-  index_[node->id] = node;
   return node;
 }
 
-void WorkingCopy::Load(const CardImage& image, bool keep_edits) {
-  CardImage merged;
-  const CardImage* source = &image;
+void WorkingCopy::Load(CardImage image, bool keep_edits) {
   if (keep_edits && HasChanges()) {
-    merged = image;
     CardChange pending = PendingChange();
     pending.header.reset();
-    ApplyChange(merged, pending, nullptr);
-    source = &merged;
+    ApplyChange(image, pending, nullptr);
   }
   CardHeader edited = header_;
   const uint32_t header_edited = keep_edits ? header_dirty_ : 0;
-  header_ = source->header;
+  header_ = std::move(image.header);
   MergeHeader(header_, edited, header_edited);
-  next_seq_ = std::max(next_seq_, source->next_seq);
+  next_seq_ = std::max(next_seq_, image.next_seq);
 
-  // Rows by parent, each group in row order.
-  std::unordered_map<com::Guid, std::vector<const RowRecord*>, com::GuidHash> by_parent;
-  for (const auto& [id, rec] : source->rows) by_parent[rec.parent].push_back(&rec);
-  for (auto& [parent, group] : by_parent) {
-    std::sort(group.begin(), group.end(), [](const RowRecord* a, const RowRecord* b) {
-      return a->seq != b->seq ? a->seq < b->seq : a->id < b->id;
-    });
-  }
-
-  auto old = std::move(index_);
-  index_.clear();
+  Index old = std::move(index_);
+  index_ = Index();
+  index_.reserve(image.rows.size());
   for (auto& [id, weak] : removed_nodes_) {
     if (auto node = weak.lock()) old.emplace(id, std::move(node));
   }
   for (RowList& list : top_) list.clear();
 
-  // Attaches the rows under `owner` (the card when null) and below.
-  auto attach = [&](auto&& self, RowNode* owner, const com::Guid& owner_id) -> void {
-    auto group = by_parent.find(owner_id);
-    if (group == by_parent.end()) return;
-    for (const RowRecord* rec : group->second) {
-      const SectionDef* s = type_.Section(rec->section);
-      if (!s) continue;  // a section the schema no longer has
-      bool fits = owner ? (s == owner->section ? s->IsTree() : s->parent == owner->section) : s->parent == nullptr;
-      if (!fits) continue;
-      auto node = Reuse(old, *rec, *s, owner);
-      Container(owner, *s).push_back(node);
-      self(self, node.get(), node->id);
+  // A node for every row of a section the schema has, then each under its
+  // parent: the card for a card-level row, the owning row for a sub-section
+  // row, the parent row for a tree child.
+  // The index's own handles: its entries stay where they are as it grows.
+  std::vector<std::pair<const std::shared_ptr<RowNode>*, com::Guid>> made;
+  made.reserve(image.rows.size());
+  const SectionDef* s = nullptr;
+  for (auto& [id, rec] : image.rows) {
+    if (!s || s->id != rec.section) s = type_.Section(rec.section);
+    if (!s) continue;  // a section the schema no longer has
+    auto [entry, added] = index_.emplace(id, Reuse(old, rec, *s));
+    made.emplace_back(&entry->second, rec.parent);
+  }
+  std::vector<RowList*> filled;
+  for (auto& [handle, parent_id] : made) {
+    RowNode* node = handle->get();
+    RowNode* owner = nullptr;
+    if (!parent_id.IsNull()) {
+      auto it = index_.find(parent_id);
+      if (it == index_.end()) continue;  // its parent went: so does the row
+      owner = it->second.get();
+    }
+    const SectionDef& ns = *node->section;
+    bool fits = owner ? (&ns == owner->section ? ns.IsTree() : ns.parent == owner->section) : ns.parent == nullptr;
+    if (!fits) continue;
+    RowList& list = Container(owner, ns);
+    if (list.empty()) filled.push_back(&list);
+    node->parent = owner;
+    list.push_back(*handle);
+  }
+  for (RowList* list : filled) {
+    std::sort(list->begin(), list->end(), [](const auto& a, const auto& b) {
+      return a->seq != b->seq ? a->seq < b->seq : a->id < b->id;
+    });
+  }
+
+  // Rows not reached from the card (under a row that went or did not fit,
+  // or in a loop of parents) are not the card's.
+  size_t reached = 0;
+  auto count = [&](auto&& self, const RowList& rows) -> void {
+    for (const auto& node : rows) {
+      ++reached;
+      for (const RowList& sub : node->subs) self(self, sub);
+      self(self, node->children);
     }
   };
-  attach(attach, nullptr, com::Guid());
+  for (const RowList& list : top_) count(count, list);
+  if (reached != index_.size()) {
+    std::unordered_set<const RowNode*> kept;
+    auto keep = [&](auto&& self, const RowList& rows) -> void {
+      for (const auto& node : rows) {
+        kept.insert(node.get());
+        for (const RowList& sub : node->subs) self(self, sub);
+        self(self, node->children);
+      }
+    };
+    for (const RowList& list : top_) keep(keep, list);
+    for (auto it = index_.begin(); it != index_.end();) {
+      if (kept.contains(it->second.get())) {
+        ++it;
+        continue;
+      }
+      old.emplace(it->first, std::move(it->second));
+      it = index_.erase(it);
+    }
+  }
 
   for (auto& [id, node] : old) {
     node->deleted = true;
     node->parent = nullptr;
     for (auto& list : node->subs) list.clear();
     node->children.clear();
+    if (node->inserted) node->inserted = false;
+    node->dirty.clear();
   }
   if (keep_edits) {
-    std::erase_if(inserted_order_, [&](const com::Guid& id) { return !index_.contains(id); });
-    std::erase_if(inserted_, [&](const com::Guid& id) { return !index_.contains(id); });
-    std::erase_if(updated_, [&](const auto& entry) { return !index_.contains(entry.first); });
+    PruneLog();
     header_dirty_ = header_edited;
   } else {
     ClearLog();

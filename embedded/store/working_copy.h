@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "embedded/store/card_image.h"
@@ -26,6 +25,11 @@ struct RowNode {
   std::vector<std::vector<std::shared_ptr<RowNode>>> subs;  // by sub-section ordinal
   std::vector<std::shared_ptr<RowNode>> children;           // tree child rows
   bool deleted = false;
+  // The log, kept on the row so that a change costs no look-up: the row was
+  // added since the last write (it goes whole), or these fields of a
+  // written row were set (by field index, each once).
+  bool inserted = false;
+  std::vector<uint32_t> dirty;
 };
 
 using RowList = std::vector<std::shared_ptr<RowNode>>;
@@ -80,11 +84,11 @@ class WorkingCopy {
   CardChange PendingChange() const;
   void ClearLog();
 
-  // Replaces the rows by the written state `image`; with `keep_edits`, the
-  // logged edits are applied on top again and stay logged. Nodes of rows
-  // that remain are updated in place; those of rows that went are marked
-  // deleted.
-  void Load(const CardImage& image, bool keep_edits);
+  // Replaces the rows by the written state `image` (whose field values it
+  // takes); with `keep_edits`, the logged edits are applied on top again
+  // and stay logged. Nodes of rows that remain are updated in place; those
+  // of rows that went are marked deleted.
+  void Load(CardImage image, bool keep_edits);
   // The rows as they stand, as a card image: with `new_ids`, every row gets
   // a new ID and row references into the card follow.
   CardImage Image(bool new_ids) const;
@@ -92,24 +96,33 @@ class WorkingCopy {
  private:
   RowRecord RecordOf(const RowNode& node) const;
   // Logs a field of the row as set.
-  void LogField(const RowNode& node, size_t index);
+  void LogField(RowNode& node, size_t index);
   void Forget(RowNode& node);
-  std::shared_ptr<RowNode> Reuse(std::unordered_map<com::Guid, std::shared_ptr<RowNode>, com::GuidHash>& old,
-                                 const RowRecord& rec, const SectionDef& s, RowNode* owner);
+  using Index = std::unordered_map<com::Guid, std::shared_ptr<RowNode>, com::GuidHash>;
+  // The node for a written row: the one of the same ID in `old` when there
+  // is one (row objects hold it), a new one otherwise; its fields taken
+  // from `rec`.
+  std::shared_ptr<RowNode> Reuse(Index& old, RowRecord& rec, const SectionDef& s);
+  // Drops entries of the log whose rows went, and compacts it.
+  void PruneLog();
 
   const CardTypeDef& type_;
   CardHeader header_;
   uint32_t header_dirty_ = 0;  // HeaderPart bits edited
   std::vector<RowList> top_;
-  std::unordered_map<com::Guid, std::shared_ptr<RowNode>, com::GuidHash> index_;
+  Index index_;
   int64_t next_seq_ = 1;
   uint64_t version_ = 0;
 
-  // The log.
-  std::vector<com::Guid> inserted_order_;
-  std::unordered_set<com::Guid, com::GuidHash> inserted_;
+  // The log: the rows flagged `inserted` in the order they were added, the
+  // rows with `dirty` fields in the order they were first set. A row that
+  // goes is unflagged and stays listed until the next prune; the counts are
+  // of flagged rows.
+  std::vector<std::shared_ptr<RowNode>> inserted_;
+  std::vector<std::shared_ptr<RowNode>> updated_;
+  size_t inserted_count_ = 0;
+  size_t updated_count_ = 0;
   std::vector<com::Guid> removed_;
-  std::unordered_map<com::Guid, std::vector<uint32_t>, com::GuidHash> updated_;
   // Nodes of written rows removed since the last write: a reload that
   // brings the rows back (a cancelled bracket) revives them for the row
   // objects that still hold them.

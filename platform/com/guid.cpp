@@ -33,30 +33,17 @@ Guid Guid::Generate() {
 
 std::string Guid::ToString() const {
   static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string s;
-  s.reserve(38);
-  s += '{';
+  // Filled in place: every new row and every GetID of a row makes one.
+  std::string s(38, '-');
+  s.front() = '{';
+  s.back() = '}';
+  size_t at = 1;
   for (size_t i = 0; i < 16; ++i) {
-    if (i == 4 || i == 6 || i == 8 || i == 10) s += '-';
-    s += kDigits[bytes_[i] >> 4];
-    s += kDigits[bytes_[i] & 0x0F];
+    if (i == 4 || i == 6 || i == 8 || i == 10) ++at;
+    s[at++] = kDigits[bytes_[i] >> 4];
+    s[at++] = kDigits[bytes_[i] & 0x0F];
   }
-  s += '}';
   return s;
-}
-
-size_t GuidHash::operator()(const Guid& g) const noexcept {
-  // Two words mixed with a few multiplies: the tables of rows and cards look
-  // a GUID up on every tracked field write, where a byte-wise hash costs a
-  // multiply per byte. The final mix spreads IDs that differ in a few bits
-  // only (seeded and null-based IDs) as well as random ones.
-  uint64_t a, b;
-  std::memcpy(&a, g.bytes().data(), 8);
-  std::memcpy(&b, g.bytes().data() + 8, 8);
-  uint64_t h = (a ^ 0x9E3779B97F4A7C15ull) * 0xBF58476D1CE4E5B9ull;
-  h ^= b + 0x94D049BB133111EBull + (h << 6) + (h >> 2);
-  h = (h ^ (h >> 31)) * 0x94D049BB133111EBull;
-  return static_cast<size_t>(h ^ (h >> 29));
 }
 
 }  // namespace com

@@ -47,7 +47,7 @@ class CountingStorage final : public Storage {
   std::atomic<int> loads{0};
 
  protected:
-  void DoWrite(const ChangeSet& changes, const Writer& writer) override { inner_.Write(changes, writer); }
+  void DoWrite(ChangeSet& changes, const Writer& writer) override { inner_.Write(std::move(changes), writer); }
 
  private:
   MemoryStorage inner_;
