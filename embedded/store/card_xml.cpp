@@ -1,8 +1,9 @@
 #include "embedded/store/card_xml.h"
 
-#include <pugixml.hpp>
-
-#include <sstream>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <string_view>
 #include <unordered_set>
 
 #include "embedded/store/card_access.h"
@@ -12,55 +13,134 @@
 namespace embedded {
 namespace {
 
+// The form is written straight into one string, element by element, as an
+// XML writer indenting by two blanks writes it: each element on a line of
+// its own, one without children closed as "<Name ... />", the document
+// ending with a line feed and carrying no declaration.
+
+// Bytes an attribute value cannot hold as they are: control characters,
+// '&', '<' and '"'. A '>' or a '\'' stays as it is.
+constexpr std::array<bool, 256> kEscaped = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 32; ++c) table[c] = true;
+  table['&'] = table['<'] = table['"'] = true;
+  return table;
+}();
+
+// Appends `value` escaped for a double-quoted attribute. Control
+// characters are written as two-digit references ("&#09;", "&#10;"); the
+// value ends at a NUL character, as the C string it is taken for.
+void AppendEscaped(std::string& out, std::string_view value) {
+  const char* p = value.data();
+  const char* const end = p + value.size();
+  while (p != end) {
+    const char* run = p;
+    while (p != end && !kEscaped[static_cast<unsigned char>(*p)]) ++p;
+    out.append(run, p);
+    if (p == end) return;
+    const unsigned char c = static_cast<unsigned char>(*p++);
+    switch (c) {
+      case 0: return;
+      case '&': out.append("&amp;"); break;
+      case '<': out.append("&lt;"); break;
+      case '"': out.append("&quot;"); break;
+      default: {
+        const char reference[] = {'&', '#', static_cast<char>('0' + c / 10), static_cast<char>('0' + c % 10), ';'};
+        out.append(reference, sizeof reference);
+      }
+    }
+  }
+}
+
+// The XML text of a field value (ostrel::ToXmlText), appended escaped. The
+// kinds that fill most rows are written without a text of their own.
+void AppendValue(std::string& out, const com::Variant& v) {
+  using T = com::Variant::Type;
+  char buf[64];
+  std::to_chars_result r{};
+  switch (v.type()) {
+    case T::Text: AppendEscaped(out, *v.TryText()); return;
+    case T::Bool: out += *v.TryBool() ? '1' : '0'; return;
+    case T::I2: r = std::to_chars(buf, buf + sizeof buf, *v.TryI2()); break;
+    case T::I4: r = std::to_chars(buf, buf + sizeof buf, *v.TryI4()); break;
+    case T::R8: {
+      const double d = *v.TryR8();
+      if (!std::isfinite(d)) {
+        AppendEscaped(out, ostrel::ToXmlText(v));
+        return;
+      }
+      r = std::to_chars(buf, buf + sizeof buf, d);
+      break;
+    }
+    default: AppendEscaped(out, ostrel::ToXmlText(v)); return;
+  }
+  out.append(buf, r.ptr);
+}
+
 class XmlWriter {
  public:
-  explicit XmlWriter(bool follow_links) : follow_(follow_links) {}
+  XmlWriter(bool follow_links, std::string& out) : follow_(follow_links), out_(out) {}
 
-  void Card(OpenCard& card, pugi::xml_node parent) {
+  void Card(OpenCard& card, int depth) {
     written_.insert(card.id());
-    pugi::xml_node data = parent.append_child("Data");
+    Start("Data", depth);
     const CardTypeDef& type = card.type();
-    pugi::xml_node el = data.append_child(type.name.c_str());
-    el.append_attribute("CardID").set_value(card.id_text().c_str());
-    el.append_attribute("CardTypeID").set_value(type.id_text.c_str());
-    el.append_attribute("Template").set_value(card.copy().header().is_template ? "1" : "0");
-    for (const SectionDef* s : type.top) Section(card, el, nullptr, *s);
+    Start(type.name, depth + 1);
+    Attribute("CardID", card.id_text());
+    Attribute("CardTypeID", type.id_text);
+    Attribute("Template", card.copy().header().is_template ? "1" : "0");
+    for (const SectionDef* s : type.top) Section(card, nullptr, *s, depth + 2);
+    End(type.name, depth + 1);
+    End("Data", depth);
   }
 
  private:
-  void Section(OpenCard& card, pugi::xml_node parent, RowNode* owner, const SectionDef& s) {
+  void Section(OpenCard& card, RowNode* owner, const SectionDef& s, int depth) {
     const RowList& rows = card.copy().Container(owner, s);
     if (s.IsSingleRow()) {
       if (rows.empty()) return;
-      Row(card, parent.append_child(s.name.c_str()), *rows.front());
+      Row(card, s.name, *rows.front(), depth);
       return;
     }
-    pugi::xml_node el = parent.append_child(s.name.c_str());
-    const std::string row_name = s.name + "Row";
-    for (const auto& node : rows) Row(card, el.append_child(row_name.c_str()), *node);
+    Start(s.name, depth);
+    if (!rows.empty()) {
+      const std::string row_name = s.name + "Row";
+      for (const auto& node : rows) Row(card, row_name, *node, depth + 1);
+    }
+    End(s.name, depth);
   }
 
-  void Row(OpenCard& card, pugi::xml_node el, const RowNode& node) {
+  void Row(OpenCard& card, std::string_view name, const RowNode& node, int depth) {
     const SectionDef& s = *node.section;
-    el.append_attribute("RowID").set_value(node.id_text.c_str());
+    Start(name, depth);
+    Attribute("RowID", node.id_text);
     for (size_t i = 0; i < s.fields.size(); ++i) {
       const com::Variant& v = node.fields[i];
       if (v.IsNull() || v.IsEmpty() || (v.IsText() && v.TryText()->empty())) continue;
       const FieldDef& f = s.fields[i];
-      el.append_attribute(f.name.c_str()).set_value(ostrel::ToXmlText(v).c_str());
+      out_ += ' ';
+      out_ += f.name;
+      out_ += "=\"";
+      AppendValue(out_, v);
+      out_ += '"';
       if (f.code == ostrel::field_type::kVariant) {
-        el.append_attribute(("_Type_" + f.name).c_str()).set_value(std::string(ostrel::XmlTypeOf(v.type())).c_str());
+        out_ += " _Type_";
+        out_ += f.name;
+        out_ += "=\"";
+        AppendEscaped(out_, ostrel::XmlTypeOf(v.type()));
+        out_ += '"';
       }
     }
-    for (const SectionDef* sub : s.subsections) Section(card, el, const_cast<RowNode*>(&node), *sub);
-    if (s.IsTree()) {
+    for (const SectionDef* sub : s.subsections) Section(card, const_cast<RowNode*>(&node), *sub, depth + 1);
+    if (s.IsTree() && !node.children.empty()) {
       const std::string row_name = s.name + "Row";
-      for (const auto& child : node.children) Row(card, el.append_child(row_name.c_str()), *child);
+      for (const auto& child : node.children) Row(card, row_name, *child, depth + 1);
     }
-    if (follow_) Links(card, el, node);
+    if (follow_) Links(card, node, depth + 1);
+    End(name, depth);
   }
 
-  void Links(OpenCard& card, pugi::xml_node el, const RowNode& node) {
+  void Links(OpenCard& card, const RowNode& node, int depth) {
     const SectionDef& s = *node.section;
     for (size_t i = 0; i < s.fields.size(); ++i) {
       if (s.fields[i].code != ostrel::field_type::kCardRef || !node.fields[i].IsText()) continue;
@@ -71,22 +151,57 @@ class XmlWriter {
       Storage::Status status = session.Guard([&] { return session.store().storage().GetStatus(*id); });
       if (status != Storage::Status::kExists) continue;
       com::Ref<OpenCard> linked = OpenCardOf(card.session_ptr(), *id);
-      Card(*linked, el.append_child((s.fields[i].name + "CardData").c_str()));
+      const std::string name = s.fields[i].name + "CardData";
+      Start(name, depth);
+      Card(*linked, depth + 1);
+      End(name, depth);
     }
   }
 
+  // An element's start tag is left open for its attributes, and closed by
+  // its first child or, when it has none, by its end.
+  void Start(std::string_view name, int depth) {
+    CloseStartTag();
+    out_.append(static_cast<size_t>(depth) * 2, ' ');
+    out_ += '<';
+    out_ += name;
+    open_ = true;
+  }
+  void Attribute(std::string_view name, std::string_view value) {
+    out_ += ' ';
+    out_ += name;
+    out_ += "=\"";
+    AppendEscaped(out_, value);
+    out_ += '"';
+  }
+  void CloseStartTag() {
+    if (open_) out_ += ">\n";
+    open_ = false;
+  }
+  void End(std::string_view name, int depth) {
+    if (open_) {
+      out_ += " />\n";
+      open_ = false;
+      return;
+    }
+    out_.append(static_cast<size_t>(depth) * 2, ' ');
+    out_ += "</";
+    out_ += name;
+    out_ += ">\n";
+  }
+
   bool follow_;
+  std::string& out_;
+  bool open_ = false;
   std::unordered_set<com::Guid, com::GuidHash> written_;
 };
 
 }  // namespace
 
 std::string CardXml(OpenCard& card, bool follow_links) {
-  pugi::xml_document doc;
-  XmlWriter(follow_links).Card(card, doc);
-  std::ostringstream out;
-  doc.save(out, "  ", pugi::format_indent | pugi::format_no_declaration);
-  return out.str();
+  std::string out;
+  XmlWriter(follow_links, out).Card(card, 0);
+  return out;
 }
 
 }  // namespace embedded

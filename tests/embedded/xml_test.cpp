@@ -1,6 +1,10 @@
 // The card's XML form.
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <utility>
+#include <vector>
+
 #include "tests/embedded/store_fixture.h"
 
 namespace embedded::testing {
@@ -104,6 +108,65 @@ TEST_F(CardXml, ATreeNestsItsChildRows) {
                       "        </FoldersRow>\n"
                       "      </FoldersRow>\n";
   EXPECT_NE(xml.find(inner), std::string::npos) << xml;
+}
+
+// Each value is an attribute as an XML writer escapes it: '&', '<' and '"'
+// as entities, control characters as two-digit references, '>' and '\''
+// as they are; a value ends at a NUL character.
+TEST_F(CardXml, AttributeValuesAreEscapedAsAnXmlWriterEscapesThem) {
+  auto card = NewProcess(Session());
+  auto fns = Rows(card, kFunctions);
+  auto fn = fns->AddNew(0);
+  fn->SetField("Caption", Text("a\tb\nc\rd\x01" "e'f>g\"h&i<j Привет"));
+  fn->SetField("Description", com::Variant(std::string("ab\0cd", 5)));
+  auto cut = fns->AddNew(0);
+  cut->SetField("Caption", com::Variant(std::string("\0x", 2)));  // written, as an empty value
+  std::string xml = card->GetXML(false);
+  EXPECT_NE(xml.find(" Caption=\"a&#09;b&#10;c&#13;d&#01;e'f>g&quot;h&amp;i&lt;j Привет\" Description=\"ab\" "),
+            std::string::npos)
+      << xml;
+  EXPECT_NE(xml.find("<FunctionsRow RowID=\"" + cut->GetID() + "\" Caption=\"\" "), std::string::npos) << xml;
+}
+
+// A variant field is written in the XML text of its value's kind, with a
+// companion naming that kind.
+TEST_F(CardXml, VariantValuesNameTheirKind) {
+  auto card = NewProcess(Session("alice", 1049));
+  auto vars = Rows(card, kVariables);
+  const std::vector<std::pair<com::Variant, std::string>> cases = {
+      {com::Variant(int16_t{-7}), R"(Value="-7" _Type_Value="i2")"},
+      {com::Variant(int32_t{2147483647}), R"(Value="2147483647" _Type_Value="int")"},
+      {com::Variant(0.1f), R"(Value="0.1" _Type_Value="r4")"},
+      {com::Variant(-2.5e-300), R"(Value="-2.5e-300" _Type_Value="float")"},
+      {com::Variant(std::numeric_limits<double>::quiet_NaN()), R"(Value="NaN" _Type_Value="float")"},
+      {com::Variant(-std::numeric_limits<double>::infinity()), R"(Value="-INF" _Type_Value="float")"},
+      {com::Variant(true), R"(Value="1" _Type_Value="boolean")"},
+      {com::Variant(*com::MakeDate(1999, 1, 2, 3, 4, 5)), R"(Value="1999-01-02T03:04:05" _Type_Value="dateTime")"},
+      {Text("<5>"), R"(Value="&lt;5>" _Type_Value="string")"},
+  };
+  for (const auto& [value, attributes] : cases) vars->AddNew(0)->SetField("Value", value);
+  std::string xml = card->GetXML(false);
+  for (const auto& [value, attributes] : cases) EXPECT_NE(xml.find(" " + attributes + " "), std::string::npos) << attributes;
+}
+
+// An embedded card is indented as the elements around it, and an element
+// without children of its own, embedded or not, is closed in its start tag.
+TEST_F(CardXml, EmbeddedCardsAreIndentedWhereTheyStand) {
+  auto s = Session();
+  auto process = NewProcess(s);
+  auto document = Cards(s)->CreateCardData(kDocumentType, 0);
+  auto fn = Rows(process, kFunctions)->AddNew(0);
+  fn->SetField("CardID", com::Variant(document->GetID()));
+  std::string xml = process->GetXML(true);
+  const std::string embedded = "        <PassStates />\n"
+                               "        <CardIDCardData>\n"
+                               "          <Data>\n"
+                               "            <Document CardID=\"" + document->GetID() + "\" ";
+  EXPECT_NE(xml.find(embedded), std::string::npos) << xml;
+  EXPECT_NE(xml.find("          </Data>\n        </CardIDCardData>\n      </FunctionsRow>\n    </Functions>\n"),
+            std::string::npos)
+      << xml;
+  EXPECT_TRUE(xml.ends_with("  </Process>\n</Data>\n"));
 }
 
 }  // namespace
