@@ -64,18 +64,33 @@ std::string Where(pugi::xml_node element, std::string_view attribute, std::strin
                    Where(element, attribute, value) + ": " + e.description());
 }
 
+// Equality without regard to case of a text and a name in ASCII letters:
+// what text::EqualNoCase says of the two, since no other letter folds to
+// an ASCII one.
+bool IsName(std::string_view text, std::string_view ascii_name) {
+  if (text.size() != ascii_name.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    char n = ascii_name[i];
+    if (n >= 'a' && n <= 'z') n = static_cast<char>(n - 'a' + 'A');
+    if (c != n) return false;
+  }
+  return true;
+}
+
 // The data types a "_Type_" companion may name: those of the platform's XML
 // form (ostrel::XmlTypeOf) and their usual aliases.
 bool IsKnownXmlType(std::string_view type) {
   static constexpr std::string_view kTypes[] = {"string", "int", "i4", "i2", "float", "r8", "number",
                                                 "r4", "boolean", "bool", "dateTime", "date"};
   for (std::string_view known : kTypes) {
-    if (text::EqualNoCase(known, type)) return true;
+    if (IsName(type, known)) return true;
   }
   return false;
 }
 
-bool IsStringType(std::string_view type) { return type.empty() || text::EqualNoCase(type, "string"); }
+bool IsStringType(std::string_view type) { return type.empty() || IsName(type, "string"); }
 
 // The first child of `node` when it is an element; a null node otherwise.
 pugi::xml_node FirstElement(pugi::xml_node node) {
@@ -140,7 +155,7 @@ void CardImporter::ImportCardOf(ostrel::CardData& target, pugi::xml_node card, R
     const std::string_view card_id = exchange::Attr(card, "CardID");
     if (!text::Trim(card_id).empty()) {
       try {
-        run.ids.Add(NormalizeID(card_id), target.GetID());
+        run.ids.Add(card_id, target.GetID());
       } catch (const com::Error&) {
         // Ignored: a card made for embedded data is entered under its ID
         // when it is made, and an ID already taken keeps its first card.
@@ -194,7 +209,7 @@ std::string CardImporter::NewCardOf(pugi::xml_node card, Run& run) {
   const std::string_view card_id = exchange::Attr(card, "CardID");
   if (!text::Trim(card_id).empty()) {
     try {
-      run.ids.Add(NormalizeID(card_id), id);
+      run.ids.Add(card_id, id);
     } catch (const com::Error& e) {
       Rethrow(e, card, "CardID", card_id);
     }
@@ -234,13 +249,14 @@ void CardImporter::MapRow(ostrel::Row& row, pugi::xml_node element, Run& run) {
   // document: there is nothing to map.
   if (text::Trim(row_id).empty()) return;
   try {
-    run.ids.Add(NormalizeID(row_id), row.GetID());
+    run.ids.Add(row_id, row.GetID());
   } catch (const com::Error& e) {
     Rethrow(e, element, "RowID", row_id);
   }
 }
 
 void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml_node element, Run& run) {
+  size_t next = 0;
   for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
        attribute = attribute.next_attribute()) {
     std::string_view name = attribute.name();
@@ -249,7 +265,7 @@ void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml
       if (name == "CompletedEmloyeeID") name = "CompletedEmployeeID";
       if (name == "CompletedEmloyeeIDPID") name = "CompletedEmployeeIDPID";
     }
-    const Field* field = section.Find(name);
+    const Field* field = section.Find(name, next);
     if (!field) continue;
     // Fields the platform keeps or stamps are never written by an import.
     if (field->flags & (ostrel::field_flag::kSystem | ostrel::field_flag::kRowTimestamp)) continue;
@@ -340,9 +356,8 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
   // which converts it by the automation rules or refuses it with the
   // conversion's own error.
   try {
-    const ostrel::FieldTypeCode* code = ostrel::FindFieldTypeCode(field.code);
-    if (code && !IsStringType(code->xml_type)) {
-      if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, code->xml_type)) {
+    if (!field.xml_type.empty()) {
+      if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, field.xml_type)) {
         row.SetField(field.name, *typed);
         return;
       }
@@ -356,7 +371,7 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
 void CardImporter::WriteCardReference(ostrel::Row& row, const Field& field, pugi::xml_node element,
                                       const std::string& value, Run& run) {
   std::string linked;
-  if (const std::string* mapped = run.ids.Find(NormalizeID(value))) linked = *mapped;
+  if (std::optional<std::string> mapped = run.ids.Find(value)) linked = std::move(*mapped);
 
   if (linked.empty()) {
     // Embedded card data: an element field + "CardData" holding the card's
@@ -416,8 +431,8 @@ void CardImporter::RewriteRowReferences(ostrel::CardData& target, const ImportSc
         if (current.IsNull()) continue;
         std::string text = current.ToText();
         if (text.empty()) continue;
-        const std::string* mapped = run.ids.Find(NormalizeID(text));
-        if (mapped && !mapped->empty()) row->SetField(reference.field, com::Variant(*mapped));
+        std::optional<std::string> mapped = run.ids.Find(text);
+        if (mapped && !mapped->empty()) row->SetField(reference.field, com::Variant(std::move(*mapped)));
       } catch (const com::Error&) {
         // Ignored field by field: a reference that cannot be read or
         // rewritten keeps the value it has.

@@ -19,6 +19,18 @@ constexpr char kTaskSection[] = "{D48E6155-C774-4205-AB70-7A67AB69DF22}";
 
 const ImportSchema::Field* ImportSchema::Section::Find(std::string_view name) const {
   if (auto exact = exact_.find(name); exact != exact_.end()) return &fields[exact->second];
+  // No letter outside ASCII folds to one in it: an ASCII name is one of the
+  // schema's without regard to case exactly when their upper cases agree.
+  bool ascii = true;
+  for (char c : name) ascii &= static_cast<unsigned char>(c) < 0x80;
+  if (ascii) {
+    std::string upper(name);
+    for (char& c : upper) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    auto it = by_upper_.find(upper);
+    return it == by_upper_.end() ? nullptr : &fields[it->second];
+  }
   auto it = by_name_.find(name);
   return it == by_name_.end() ? nullptr : &fields[it->second];
 }
@@ -48,9 +60,14 @@ const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) 
     field.code = f->GetType();
     field.flags = f->GetFlags();
     if (field.code == ostrel::field_type::kVariant) field.type_attribute = "_Type_" + field.name;
+    if (const ostrel::FieldTypeCode* code = ostrel::FindFieldTypeCode(field.code);
+        code && !code->xml_type.empty() && !text::EqualNoCase(code->xml_type, "string")) {
+      field.xml_type = code->xml_type;
+    }
     // A function's settings text is stored ending with a line feed.
     field.ends_with_line_feed = section->appends_line_feed && text::Upper(field.name) == "DATA";
     section->by_name_.emplace(field.name, section->fields.size());
+    section->by_upper_.emplace(text::Upper(field.name), section->fields.size());
     section->fields.push_back(std::move(field));
   }
   // Views of the names, taken once the list no longer moves.

@@ -22,6 +22,10 @@ class ImportSchema {
     int code = 0;      // field type code (field_type_codes.h)
     int flags = 0;     // field_flag bits
     std::string type_attribute;  // "_Type_" + name, for variant fields
+    // The XML data type of the code's values (ostrel::FieldTypeCode), when
+    // it is not a text: the attribute is read in it. Empty for texts, for
+    // variant fields and for codes the platform does not define.
+    std::string_view xml_type;
     bool ends_with_line_feed = false;  // a settings text that must end with a line feed
   };
 
@@ -35,6 +39,20 @@ class ImportSchema {
     // A field by attribute name, without regard to case as the platform
     // matches field names; nullptr when the section has no such field.
     const Field* Find(std::string_view name) const;
+    // The same for the attributes of one element in turn: `next` is where
+    // the field after the last one found stands, which is where the
+    // platform's form writes the next attribute.
+    const Field* Find(std::string_view name, size_t& next) const {
+      for (size_t i = next; i < fields.size(); ++i) {
+        if (fields[i].name == name) {
+          next = i + 1;
+          return &fields[i];
+        }
+      }
+      const Field* field = Find(name);
+      if (field) next = static_cast<size_t>(field - fields.data()) + 1;
+      return field;
+    }
 
     // Rules tied to particular sections of the platform's cards.
     bool appends_line_feed = false;  // "DATA" of functions and their spare rows ends with a line feed
@@ -44,8 +62,10 @@ class ImportSchema {
    private:
     friend class ImportSchema;
     // The schema's own spelling first, which is what documents carry; any
-    // other letter case through the slower map.
+    // other letter case of an ASCII name by its upper case, and of any
+    // other name through the slower map.
     std::unordered_map<std::string_view, size_t> exact_;
+    std::unordered_map<std::string, size_t> by_upper_;
     std::unordered_map<std::string, size_t, text::NoCaseHash, text::NoCaseEqual> by_name_;
   };
 

@@ -119,11 +119,17 @@ pugi::xml_node LoadProcessFile(Document& doc, const std::string& path) {
   return LoadProcess(doc, std::move(text));
 }
 
-std::vector<pugi::xml_node> Descendants(pugi::xml_node top, const char* name) {
-  std::vector<pugi::xml_node> found;
+namespace {
+
+// Calls `found` with each element named `name` below `top`, in document order.
+template <class Found>
+void WalkDescendants(pugi::xml_node top, const char* name, Found found) {
   pugi::xml_node node = top.first_child();
   while (node) {
-    if (node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0) found.push_back(node);
+    const char* node_name = node.name();
+    if (node_name[0] == name[0] && node.type() == pugi::node_element && std::strcmp(node_name, name) == 0) {
+      found(node);
+    }
     if (pugi::xml_node child = node.first_child()) {
       node = child;
       continue;
@@ -132,7 +138,20 @@ std::vector<pugi::xml_node> Descendants(pugi::xml_node top, const char* name) {
     if (!node || node == top) break;
     node = node.next_sibling();
   }
+}
+
+}  // namespace
+
+std::vector<pugi::xml_node> Descendants(pugi::xml_node top, const char* name) {
+  std::vector<pugi::xml_node> found;
+  WalkDescendants(top, name, [&](pugi::xml_node node) { found.push_back(node); });
   return found;
+}
+
+size_t CountDescendants(pugi::xml_node top, const char* name) {
+  size_t count = 0;
+  WalkDescendants(top, name, [&](pugi::xml_node) { ++count; });
+  return count;
 }
 
 std::string ToText(pugi::xml_node node) {

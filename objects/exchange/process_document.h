@@ -62,6 +62,8 @@ inline std::string_view Attr(pugi::xml_node element, const char* name) {
 // The elements named `name` below `top` at any depth, in document order:
 // what XPath ".//name" selects, walked without building a node set.
 std::vector<pugi::xml_node> Descendants(pugi::xml_node top, const char* name);
+// Their number, without collecting them.
+size_t CountDescendants(pugi::xml_node top, const char* name);
 
 // The XML text of a node and everything under it: the document as the
 // platform writes its cards (indented by two blanks, no XML declaration).

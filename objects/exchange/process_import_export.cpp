@@ -351,7 +351,7 @@ void ProcessImportExportObject::Import(const com::Ref<ostrel::Session>& session,
   importer.SetMainUpdatable(update);
   importer.SetFolderID(folder_id);
 
-  const int64_t total = static_cast<int64_t>(exchange::Descendants(process, "FunctionsRow").size());
+  const int64_t total = static_cast<int64_t>(exchange::CountDescendants(process, "FunctionsRow"));
   int64_t done = 0;
   Report(0, total);
   importer.SetRowHook(layout::kFunctions, [&] { Report(++done, total); });
@@ -414,7 +414,7 @@ void ProcessImportExportObject::DeserializeProcessPart(com::Ref<ostrel::Session>
   CardImporter importer;
   importer.SetSession(session);
   importer.SetMainUpdatable(update);
-  const int64_t total = static_cast<int64_t>(exchange::Descendants(process, "FunctionsRow").size());
+  const int64_t total = static_cast<int64_t>(exchange::CountDescendants(process, "FunctionsRow"));
   int64_t done = 0;
   Report(0, total);
   importer.SetRowHook(layout::kFunctions, [&] { Report(++done, total); });

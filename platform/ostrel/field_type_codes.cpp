@@ -189,7 +189,16 @@ std::string ToXmlText(const com::Variant& value) {
 }
 
 std::optional<com::Variant> FromXmlText(std::string_view s, std::string_view xml_type) {
-  auto is = [&](std::string_view name) { return text::EqualNoCase(xml_type, name); };
+  // The names are ASCII, and no other letter folds to an ASCII one: ASCII
+  // folding says what text::EqualNoCase says.
+  auto is = [&](std::string_view name) {
+    if (xml_type.size() != name.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+      const char a = xml_type[i], b = name[i];
+      if (a != b && ((a | 0x20) != (b | 0x20) || (b | 0x20) < 'a' || (b | 0x20) > 'z')) return false;
+    }
+    return true;
+  };
   if (is("int") || is("i4")) {
     if (auto v = ReadInteger<int32_t>(s)) return com::Variant(*v);
     return std::nullopt;

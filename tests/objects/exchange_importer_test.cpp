@@ -3,11 +3,15 @@
 // references; and the rules it keeps for the process and task cards.
 #include <cstdio>
 #include <fstream>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "embedded/store/open.h"
 #include "objects/common/ids.h"
 #include "objects/exchange/card_importer.h"
 #include "objects/exchange/process_document.h"
+#include "platform/com/text.h"
 #include "platform/ostrel/section_type.h"
 #include "platform/ostrel/section_type_collection.h"
 #include "tests/objects/exchange_fixture.h"
@@ -98,6 +102,21 @@ TEST_F(ExchangeImporterTest, AttributesAreReadInTheDataTypeOfTheirField) {
   EXPECT_EQ(head->GetField("Flag"), Variant(true));
   EXPECT_EQ(head->GetField("When").ToDate(), com::MakeDate(2026, 12, 8, 10, 30, 0));
   EXPECT_EQ(head->GetField("Kept"), Variant(int32_t{7})) << "a field the platform keeps is never written";
+}
+
+TEST_F(ExchangeImporterTest, AttributeNamesFindTheirFieldsInAnyCaseAndOrder) {
+  // The platform's form writes the fields in schema order and spelling;
+  // a hand-written file may do neither.
+  auto c = ImportNew(Sample("Ratio=\"0.5\" count=\"3\" NAME=\"n\" fLaG=\"1\" Small=\"2\" _type_any=\"int\" ANY=\"9\""));
+  auto head = HeadOf(c);
+  EXPECT_EQ(head->GetField("Ratio"), Variant(0.5));
+  EXPECT_EQ(head->GetField("Count"), Variant(int32_t{3}));
+  EXPECT_EQ(head->GetField("Name"), Variant("n"));
+  EXPECT_EQ(head->GetField("Flag"), Variant(true));
+  EXPECT_EQ(head->GetField("Small"), Variant(int16_t{2}));
+  // The companion is an attribute of its own exact name: in another case
+  // it is not one, and the value is a text.
+  EXPECT_EQ(head->GetField("Any"), Variant("9"));
 }
 
 TEST_F(ExchangeImporterTest, OtherTextsGoToThePlatformsConversions) {
@@ -279,6 +298,65 @@ TEST(ExchangeDocumentTest, OnlyLinksBelowTheCardElementCount) {
                                           "      <FunctionsRow RowID=\"{C}\" Caption=\"CardID=&quot;\" />"));
   EXPECT_TRUE(exchange::NamesLinkedCards("<Data><Process CardID=\"{A}\"><Functions><FunctionsRow WeakCardID=\"{D}\"/>"));
   EXPECT_TRUE(exchange::NamesLinkedCards("not a card"));
+}
+
+TEST(ExchangeDocumentTest, StartTagsAndTheirAttributesAreReadFromTheText) {
+  const std::string text =
+      "<Data>\n  <FunctionsRow RowID=\"{1}\" Caption=\"a &amp; &lt;b> &quot;c&quot;&#10;&#09;&#x41;&apos;\" />\n"
+      "  <FunctionsRows X=\"1\" />\n  <FunctionsRow>\n  </FunctionsRow>\n  <FunctionsRow/>\n"
+      "  <Other WeakCardID=\"{W}\" CardID=\" {c} \" Bare=\"&unknown; & &#xZZ;\" />\n</Data>\n";
+  const std::vector<size_t> rows = exchange::FindStartTags(text, "FunctionsRow");
+  ASSERT_EQ(rows.size(), 3u) << "not the longer name, nor end tags";
+  EXPECT_EQ(text.substr(rows[1], 14), "<FunctionsRow>");
+  EXPECT_EQ(exchange::TagAttribute(text, rows[0], "Caption"), "a & <b> \"c\"\n\tA'");
+  EXPECT_EQ(exchange::TagAttribute(text, rows[0], "RowID"), "{1}");
+  EXPECT_EQ(exchange::TagAttribute(text, rows[0], "Row"), "") << "a name is matched whole";
+  EXPECT_EQ(exchange::TagAttribute(text, rows[1], "RowID"), "");
+  EXPECT_EQ(exchange::TagAttribute(text, rows[2], "RowID"), "");
+  const size_t other = text.find("<Other");
+  EXPECT_EQ(exchange::TagAttribute(text, other, "CardID"), " {c} ") << "not the end of WeakCardID";
+  EXPECT_EQ(exchange::TagAttribute(text, other, "Bare"), "&unknown; & &#xZZ;") << "what names no character stays";
+}
+
+// The ID map compares IDs in their NormalizeID form: GUIDs in any spelling,
+// and any other text.
+TEST(ExchangeIdMapTest, SpellingsOfOneIdAreOneKey) {
+  IdMap ids;
+  ids.Add(" {a1b2c3d4-0000-4000-8000-00000000000f} ", "{11111111-2222-3333-4444-555555555555}");
+  EXPECT_EQ(ids.Find("A1B2C3D4-0000-4000-8000-00000000000F"), "{11111111-2222-3333-4444-555555555555}");
+  EXPECT_EQ(ids.Find("{A1B2C3D4-0000-4000-8000-00000000000F}"), "{11111111-2222-3333-4444-555555555555}");
+  EXPECT_EQ(ids.Find("{A1B2C3D4-0000-4000-8000-00000000000E}"), std::nullopt);
+  try {
+    ids.Add("a1b2c3d4-0000-4000-8000-00000000000F", "{other}");
+    ADD_FAILURE() << "a repeated ID is refused";
+  } catch (const com::Error& e) {
+    EXPECT_EQ(e.code(), com::hr::kDuplicateKey);
+  }
+  // What was made comes back as it was given, GUID or not.
+  ids.Add("{00000000-0000-0000-0000-000000000001}", "{abcdef00-0000-0000-0000-000000000000}");
+  EXPECT_EQ(ids.Find("{00000000-0000-0000-0000-000000000001}"), "{abcdef00-0000-0000-0000-000000000000}");
+  ids.Add("b1", "made for b1");
+  EXPECT_EQ(ids.Find(" {b1}"), "made for b1");
+  EXPECT_THROW(ids.Add("{B1}", "again"), com::Error);
+  ids.Add("{B1", "no closing brace");
+  EXPECT_EQ(ids.Find("{b1"), "no closing brace");
+  EXPECT_EQ(ids.Find("B1}"), std::nullopt) << "wrapped, \"B1}\" reads \"{B1}}\"";
+  // A GUID with a letter that is not a digit of one is a text like any other.
+  ids.Add("{G1B2C3D4-0000-4000-8000-00000000000F}", "g");
+  EXPECT_EQ(ids.Find("{g1b2c3d4-0000-4000-8000-00000000000f}"), "g");
+  EXPECT_EQ(ids.size(), 5u);
+}
+
+TEST(ExchangeIdMapTest, ManyIdsAreEachFoundAgain) {
+  IdMap ids;
+  std::vector<std::pair<std::string, std::string>> added;
+  for (int i = 0; i < 5000; ++i) {
+    added.emplace_back(com::Guid::Generate().ToString(), i % 7 == 0 ? "text " + std::to_string(i)
+                                                                     : com::Guid::Generate().ToString());
+    ids.Add(added.back().first, added.back().second);
+  }
+  for (const auto& [id, made] : added) EXPECT_EQ(ids.Find(text::Lower(id)), made);
+  EXPECT_EQ(ids.size(), added.size());
 }
 
 }  // namespace
