@@ -60,7 +60,7 @@ com::Ref<OpenCard> OpenCardOf(const std::shared_ptr<SessionState>& session, cons
     if (open->deleted()) Fail(ostrel::err::kCardDeleted, "Card " + card.ToString() + " has been deleted");
     return com::Ref<OpenCard>(open);
   }
-  std::optional<CardImage> image = session->Guard([&] { return session->store().storage().Load(card); });
+  std::optional<CardImage> image = session->Guard([&] { return session->store().storage().LoadPacked(card); });
   if (!image) Fail(ostrel::err::kUnknownCard, "Card " + card.ToString() + " does not exist");
   if (image->header.deleted) Fail(ostrel::err::kCardDeleted, "Card " + card.ToString() + " has been deleted");
   const CardTypeDef* type = session->store().schema().Find(image->header.type);

@@ -2,7 +2,22 @@
 
 #include <functional>
 
+#include "embedded/store/field_blob.h"
+#include "platform/com/error.h"
+#include "platform/ostrel/errors.h"
+
 namespace embedded {
+
+void RowRecord::Unpack() {
+  if (packed.empty()) return;
+  std::optional<FieldList> read = DecodeFields(packed);
+  if (!read) {
+    throw com::Error(ostrel::err::kStorageFailure, std::string(ostrel::err::kSource),
+                     "The fields of row " + id.ToString() + " do not read");
+  }
+  fields = std::move(*read);
+  std::string().swap(packed);
+}
 
 const com::Variant* RowRecord::Find(std::string_view field) const {
   for (const auto& [name, value] : fields) {
@@ -91,6 +106,7 @@ void ApplyChange(CardImage& image, CardChange& change, ChangeJournal* journal,
   for (const FieldUpdate& u : change.updated) {
     auto it = image.rows.find(u.row);
     if (it == image.rows.end()) continue;
+    it->second.Unpack();
     if (journal) {
       const com::Variant* old = it->second.Find(u.field);
       journal->FieldChanged(u.row, u.field, old ? std::optional<com::Variant>(*old) : std::nullopt);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "embedded/store/guid_map.h"
 #include "platform/com/guid.h"
 #include "platform/com/variant.h"
 
@@ -59,15 +60,25 @@ struct RowRecord {
   int64_t seq = 0;
   // The fields that are not Null, by name as the schema spells it.
   std::vector<std::pair<std::string, com::Variant>> fields;
+  // When not empty, the fields still in a store file's form (field_blob.h),
+  // which it checked as it read them, and `fields` is empty: a card opened
+  // from a file reads each row's fields when the row is first used.
+  std::string packed;
 
+  // Reads `packed` into `fields`. Fails with ostrel::err::kStorageFailure
+  // when it does not read.
+  void Unpack();
   const com::Variant* Find(std::string_view field) const;
   // Sets a field; Null removes it.
   void Set(const std::string& field, const com::Variant& value);
 };
 
+// The rows of a card image by ID.
+using RowMap = GuidMap<RowRecord>;
+
 struct CardImage {
   CardHeader header;
-  std::unordered_map<com::Guid, RowRecord, com::GuidHash> rows;
+  RowMap rows;
   int64_t next_seq = 1;
 };
 

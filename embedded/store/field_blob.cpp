@@ -32,6 +32,7 @@ class Reader {
  public:
   explicit Reader(std::string_view in) : in_(in) {}
   bool done() const { return pos_ == in_.size(); }
+  size_t consumed() const { return pos_; }
 
   std::optional<uint64_t> Varint() {
     uint64_t v = 0;
@@ -129,17 +130,65 @@ void EncodeFields(const FieldList& fields, std::string& out) {
 
 std::optional<FieldList> DecodeFields(std::string_view blob) {
   FieldList fields;
+  FieldReader reader(blob);
+  std::string_view name;
+  com::Variant value;
+  while (reader.Next(name, value)) fields.emplace_back(std::string(name), std::move(value));
+  if (reader.failed()) return std::nullopt;
+  return fields;
+}
+
+bool FieldReader::Next(std::string_view& name, com::Variant& value) {
+  if (in_.empty()) return false;
+  Reader r(in_);
+  auto n = r.Varint();
+  std::optional<std::string_view> bytes = n ? r.Bytes(*n) : std::nullopt;
+  std::optional<com::Variant> read = bytes && !bytes->empty() ? ReadValue(r) : std::nullopt;
+  if (!read) {
+    failed_ = true;
+    in_ = {};
+    return false;
+  }
+  name = *bytes;
+  value = std::move(*read);
+  in_.remove_prefix(r.consumed());
+  return true;
+}
+
+bool FieldsReadable(std::string_view blob) {
   Reader r(blob);
   while (!r.done()) {
     auto n = r.Varint();
-    if (!n) return std::nullopt;
-    auto name = r.Bytes(*n);
-    if (!name || name->empty()) return std::nullopt;
-    auto value = ReadValue(r);
-    if (!value) return std::nullopt;
-    fields.emplace_back(std::string(*name), std::move(*value));
+    if (!n || *n == 0 || !r.Bytes(*n)) return false;
+    auto type = r.Fixed<uint8_t>();
+    if (!type) return false;
+    switch (static_cast<Type>(*type)) {
+      case Type::Empty: break;
+      case Type::I2:
+        if (!r.Bytes(2)) return false;
+        break;
+      case Type::I4:
+      case Type::R4:
+        if (!r.Bytes(4)) return false;
+        break;
+      case Type::R8:
+      case Type::Date:
+        if (!r.Bytes(8)) return false;
+        break;
+      case Type::Bool: {
+        auto v = r.Fixed<uint8_t>();
+        if (!v || *v > 1) return false;
+        break;
+      }
+      case Type::Text: {
+        auto length = r.Varint();
+        if (!length || !r.Bytes(*length)) return false;
+        break;
+      }
+      default: return false;
+    }
   }
-  return fields;
+  return true;
 }
 
 }  // namespace embedded

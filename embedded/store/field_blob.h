@@ -29,5 +29,21 @@ using FieldList = std::vector<std::pair<std::string, com::Variant>>;
 void EncodeFields(const FieldList& fields, std::string& out);
 // The fields of `blob`; nullopt when it is not such a form (a damaged file).
 std::optional<FieldList> DecodeFields(std::string_view blob);
+// Whether `blob` reads as fields, checked without making any value.
+bool FieldsReadable(std::string_view blob);
+
+// Reads the fields of a blob one at a time, without copying their names.
+class FieldReader {
+ public:
+  explicit FieldReader(std::string_view blob) : in_(blob) {}
+  // The next field; false at the end and when the blob does not read
+  // (then failed() is true).
+  bool Next(std::string_view& name, com::Variant& value);
+  bool failed() const { return failed_; }
+
+ private:
+  std::string_view in_;
+  bool failed_ = false;
+};
 
 }  // namespace embedded

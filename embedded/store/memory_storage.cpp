@@ -145,7 +145,7 @@ void MemoryStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
       undo.push_back({id, false, {}});
       ChangeJournal& j = undo.back().journal;
       j.HeaderChanged(image.header, image.next_seq);
-      for (auto& [row_id, row] : image.rows) j.RowRemoved(row);
+      for (auto& [row_id, row] : image.rows) j.RowRemoved(std::move(row));
       image.rows.clear();
       image.header.deleted = true;
       strike();

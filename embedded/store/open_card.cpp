@@ -112,7 +112,7 @@ void OpenCard::Flush(bool undo_on_failure) {
 }
 
 void OpenCard::Reload(bool keep_edits) {
-  std::optional<CardImage> image = session_->Guard([&] { return session_->store().storage().Load(id_); });
+  std::optional<CardImage> image = session_->Guard([&] { return session_->store().storage().LoadPacked(id_); });
   if (!image || image->header.deleted) {
     session_->store().MarkDeleted(id_);
     Deleted();

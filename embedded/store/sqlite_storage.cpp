@@ -50,8 +50,7 @@ CREATE TABLE rows(
   parent BLOB,
   seq INTEGER NOT NULL,
   fields BLOB NOT NULL,
-  PRIMARY KEY (card, seq, id)) WITHOUT ROWID;
-CREATE UNIQUE INDEX rows_by_id ON rows(card, id);
+  PRIMARY KEY (card, id)) WITHOUT ROWID;
 CREATE INDEX rows_by_parent ON rows(card, parent) WHERE parent IS NOT NULL;
 CREATE TABLE locks(
   card BLOB PRIMARY KEY NOT NULL,
@@ -537,7 +536,7 @@ int64_t SqliteStorage::NextSequence() {
 
 // ---- reading ---------------------------------------------------------------------
 
-std::optional<CardImage> SqliteStorage::Load(const com::Guid& card) {
+std::optional<CardImage> SqliteStorage::Read(const com::Guid& card, bool packed) {
   std::lock_guard lock(mutex_);
   Db& db = *db_;
   // One read transaction: the header and the rows of one written state.
@@ -574,9 +573,18 @@ std::optional<CardImage> SqliteStorage::Load(const com::Guid& card) {
       r.section = q->GuidAt(1);
       r.parent = q->GuidAt(2);
       r.seq = q->Int(3);
-      auto fields = DecodeFields(q->Blob(4));
-      if (!fields) db.Damaged("the fields of row " + r.id.ToString() + " of card " + card.ToString() + " do not read");
-      r.fields = std::move(*fields);
+      const std::string_view blob = q->Blob(4);
+      auto damaged = [&] {
+        db.Damaged("the fields of row " + r.id.ToString() + " of card " + card.ToString() + " do not read");
+      };
+      if (packed) {
+        if (!FieldsReadable(blob)) damaged();
+        r.packed = blob;
+      } else if (auto fields = DecodeFields(blob)) {
+        r.fields = std::move(*fields);
+      } else {
+        damaged();
+      }
       com::Guid id = r.id;
       image.rows.emplace(id, std::move(r));
     }
@@ -712,21 +720,41 @@ void SqliteStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
       }
     }
     int64_t next_seq = 0;
-    // Rows inserted by this change: a child of one of them needs no look
-    // for its parent in the file.
-    std::unordered_set<com::Guid, com::GuidHash> placed;
-    for (const RowRecord& row : c.inserted) {
+    auto insert = [&](const RowRecord& row, const char* sql) {
       blob.clear();
       EncodeFields(row.fields, blob);
-      const bool parent_known = row.parent.IsNull() || placed.contains(row.parent);
-      Db::Use q(db, parent_known ? kInsertRowUnder : kInsertRow);
+      Db::Use q(db, sql);
       q->Bind(1, ord).Bind(2, row.id).Bind(3, row.section).BindOrNull(4, row.parent).Bind(5, row.seq);
       q->BindBlob(6, blob).Run();
-      if (sqlite3_changes(db.handle()) > 0) {
-        placed.insert(row.id);
-        ++counted;
-        next_seq = std::max(next_seq, row.seq + 1);
-        step();
+      if (sqlite3_changes(db.handle()) == 0) return false;
+      ++counted;
+      next_seq = std::max(next_seq, row.seq + 1);
+      step();
+      return true;
+    };
+    if (c.create) {
+      // A new card has no rows in the file: a row goes in when its parent
+      // is among the rows of the change (parents come first). They go in
+      // the order of the file's key, so that each lands at the end of the
+      // table instead of being searched for.
+      std::unordered_set<com::Guid, com::GuidHash> placed;
+      placed.reserve(c.inserted.size());
+      std::vector<const RowRecord*> rows;
+      rows.reserve(c.inserted.size());
+      for (const RowRecord& row : c.inserted) {
+        if (!row.parent.IsNull() && !placed.contains(row.parent)) continue;
+        if (placed.insert(row.id).second) rows.push_back(&row);
+      }
+      std::sort(rows.begin(), rows.end(),
+                [](const RowRecord* a, const RowRecord* b) { return a->id.bytes() < b->id.bytes(); });
+      for (const RowRecord* row : rows) insert(*row, kInsertRowUnder);
+    } else {
+      // Rows inserted by this change: a child of one of them needs no look
+      // for its parent in the file.
+      std::unordered_set<com::Guid, com::GuidHash> placed;
+      for (const RowRecord& row : c.inserted) {
+        const bool parent_known = row.parent.IsNull() || placed.contains(row.parent);
+        if (insert(row, parent_known ? kInsertRowUnder : kInsertRow)) placed.insert(row.id);
       }
     }
     if (counted != 0 || next_seq > 0) {

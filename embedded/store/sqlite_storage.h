@@ -54,7 +54,8 @@ class SqliteStorage final : public Storage {
   SqliteStorage(const SqliteStorage&) = delete;
   SqliteStorage& operator=(const SqliteStorage&) = delete;
 
-  std::optional<CardImage> Load(const com::Guid& card) override;
+  std::optional<CardImage> Load(const com::Guid& card) override { return Read(card, false); }
+  std::optional<CardImage> LoadPacked(const com::Guid& card) override { return Read(card, true); }
   Status GetStatus(const com::Guid& card) override;
   std::vector<com::Guid> List(const com::Guid& card_type) override;
   // Answered from the file's index of cards by type and template flag.
@@ -90,6 +91,8 @@ class SqliteStorage final : public Storage {
   // Releases every lock of the sessions whose processes are gone.
   void SweepDeadSessions();
   void CheckWritable(const com::Guid& card, const Writer& writer, int64_t* ord);
+  // Load, with the rows' fields left packed when `packed`.
+  std::optional<CardImage> Read(const com::Guid& card, bool packed);
 
   std::string path_;
   std::string sessions_folder_;

@@ -44,6 +44,10 @@ class Storage {
   // The written state of the card; nullopt for a card never stored. A
   // deleted card answers its header, marked deleted, without rows.
   virtual std::optional<CardImage> Load(const com::Guid& card) = 0;
+  // The same for opening the card: a storage may leave each row's fields
+  // in its packed form (RowRecord::packed), for the open card to read when
+  // the row is first used.
+  virtual std::optional<CardImage> LoadPacked(const com::Guid& card) { return Load(card); }
   virtual Status GetStatus(const com::Guid& card) = 0;
   // The existing cards of a type (every existing card for the null GUID),
   // in the order they were created.

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "embedded/store/field_blob.h"
+#include "platform/com/error.h"
+#include "platform/ostrel/errors.h"
 #include "platform/ostrel/field_type_codes.h"
 
 namespace embedded {
@@ -25,6 +28,22 @@ void CollectTree(const RowList& rows, bool root_rows_only, RowList& out) {
 }
 
 }  // namespace
+
+void RowFields::Unpack() const {
+  std::vector<com::Variant> values(section_->fields.size(), com::Variant::Null());
+  FieldReader reader(packed_);
+  std::string_view name;
+  com::Variant value;
+  while (reader.Next(name, value)) {
+    if (auto i = section_->Field(name)) values[*i] = std::move(value);
+  }
+  // The file's reader checked the form when it read the row.
+  if (reader.failed()) {
+    throw com::Error(ostrel::err::kStorageFailure, std::string(ostrel::err::kSource), "A row's fields do not read");
+  }
+  values_ = std::move(values);
+  std::string().swap(packed_);
+}
 
 WorkingCopy::WorkingCopy(const CardTypeDef& type) : type_(type), top_(type.top.size()) {}
 
@@ -223,9 +242,13 @@ std::shared_ptr<RowNode> WorkingCopy::Reuse(Index& old, RowRecord& rec, const Se
   node->parent = nullptr;
   node->seq = rec.seq;
   node->deleted = false;
-  node->fields.assign(s.fields.size(), com::Variant::Null());
-  for (auto& [name, value] : rec.fields) {
-    if (auto i = s.Field(name)) node->fields[*i] = std::move(value);
+  if (!rec.packed.empty()) {
+    node->fields.SetPacked(std::move(rec.packed), s);
+  } else {
+    node->fields.assign(s.fields.size(), com::Variant::Null());
+    for (auto& [name, value] : rec.fields) {
+      if (auto i = s.Field(name)) node->fields[*i] = std::move(value);
+    }
   }
   node->subs.assign(s.subsections.size(), {});
   node->children.clear();
@@ -255,19 +278,20 @@ void WorkingCopy::Load(CardImage image, bool keep_edits) {
   // A node for every row of a section the schema has, then each under its
   // parent: the card for a card-level row, the owning row for a sub-section
   // row, the parent row for a tree child.
-  // The index's own handles: its entries stay where they are as it grows.
-  std::vector<std::pair<const std::shared_ptr<RowNode>*, com::Guid>> made;
+  // Positions in the index, where entries stay as it grows.
+  std::vector<std::pair<size_t, com::Guid>> made;
   made.reserve(image.rows.size());
   const SectionDef* s = nullptr;
   for (auto& [id, rec] : image.rows) {
     if (!s || s->id != rec.section) s = type_.Section(rec.section);
     if (!s) continue;  // a section the schema no longer has
     auto [entry, added] = index_.emplace(id, Reuse(old, rec, *s));
-    made.emplace_back(&entry->second, rec.parent);
+    made.emplace_back(static_cast<size_t>(entry - index_.begin()), rec.parent);
   }
   std::vector<RowList*> filled;
-  for (auto& [handle, parent_id] : made) {
-    RowNode* node = handle->get();
+  for (auto& [position, parent_id] : made) {
+    const std::shared_ptr<RowNode>& handle = index_.begin()[static_cast<std::ptrdiff_t>(position)].second;
+    RowNode* node = handle.get();
     RowNode* owner = nullptr;
     if (!parent_id.IsNull()) {
       auto it = index_.find(parent_id);
@@ -280,7 +304,7 @@ void WorkingCopy::Load(CardImage image, bool keep_edits) {
     RowList& list = Container(owner, ns);
     if (list.empty()) filled.push_back(&list);
     node->parent = owner;
-    list.push_back(*handle);
+    list.push_back(handle);
   }
   for (RowList* list : filled) {
     std::sort(list->begin(), list->end(), [](const auto& a, const auto& b) {
@@ -340,6 +364,7 @@ CardImage WorkingCopy::Image(bool new_ids) const {
   CardImage image;
   image.header = header_;
   image.next_seq = next_seq_;
+  image.rows.reserve(index_.size());
   std::unordered_map<com::Guid, com::Guid, com::GuidHash> renamed;
   if (new_ids) {
     for (const auto& [id, node] : index_) renamed[id] = com::Guid::Generate();

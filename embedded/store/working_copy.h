@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
 #include <unordered_map>
 #include <vector>
 
@@ -9,6 +11,49 @@
 #include "embedded/store/schema.h"
 
 namespace embedded {
+
+// The fields of one row of an open card, by the section's field index. A
+// row opened from a store file keeps its fields packed (the file's form,
+// checked when it was read) until one is first used: opening a large card
+// then costs little more than reading it, and rows nobody looks at are
+// never unpacked.
+class RowFields {
+ public:
+  // Packed fields of `section`, read on first use.
+  void SetPacked(std::string packed, const SectionDef& section) {
+    values_.clear();
+    packed_ = std::move(packed);
+    section_ = &section;
+  }
+  bool packed() const { return !packed_.empty(); }
+
+  size_t size() const { return packed() ? section_->fields.size() : values_.size(); }
+  com::Variant& operator[](size_t i) { return Values()[i]; }
+  const com::Variant& operator[](size_t i) const { return Values()[i]; }
+  std::vector<com::Variant>::const_iterator begin() const { return Values().begin(); }
+  std::vector<com::Variant>::const_iterator end() const { return Values().end(); }
+  void reserve(size_t n) { values_.reserve(n); }
+  void assign(size_t n, const com::Variant& value) {
+    std::string().swap(packed_);
+    values_.assign(n, value);
+  }
+  template <class... A>
+  void emplace_back(A&&... args) {
+    values_.emplace_back(std::forward<A>(args)...);
+  }
+  void push_back(const com::Variant& value) { values_.push_back(value); }
+
+ private:
+  std::vector<com::Variant>& Values() const {
+    if (packed()) Unpack();
+    return values_;
+  }
+  void Unpack() const;
+
+  mutable std::vector<com::Variant> values_;
+  mutable std::string packed_;
+  const SectionDef* section_ = nullptr;
+};
 
 // One row of an open card. Row objects handed to clients hold the node, so
 // a node outlives its removal (then `deleted` is set) and survives a
@@ -21,7 +66,7 @@ struct RowNode {
   // null for a card-level row and for a removed one.
   RowNode* parent = nullptr;
   int64_t seq = 0;
-  std::vector<com::Variant> fields;  // by the section's field index
+  RowFields fields;
   std::vector<std::vector<std::shared_ptr<RowNode>>> subs;  // by sub-section ordinal
   std::vector<std::shared_ptr<RowNode>> children;           // tree child rows
   bool deleted = false;
@@ -98,7 +143,7 @@ class WorkingCopy {
   // Logs a field of the row as set.
   void LogField(RowNode& node, size_t index);
   void Forget(RowNode& node);
-  using Index = std::unordered_map<com::Guid, std::shared_ptr<RowNode>, com::GuidHash>;
+  using Index = GuidMap<std::shared_ptr<RowNode>>;
   // The node for a written row: the one of the same ID in `old` when there
   // is one (row objects hold it), a new one otherwise; its fields taken
   // from `rec`.

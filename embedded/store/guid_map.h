@@ -1,0 +1,146 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "platform/com/guid.h"
+
+namespace embedded {
+
+// A map by GUID for the large tables of the store (a card's rows, an open
+// card's index of rows). The entries stand in a dense vector (in the order
+// they were added, except that an erase moves the last entry into the gap),
+// found through an open-addressing table of positions, at most half full:
+// a card of tens of thousands of rows is read, copied and dropped as a few
+// large blocks instead of a node per row. Iterators and references are
+// those of a vector: adding or erasing an entry invalidates them.
+template <class T>
+class GuidMap {
+ public:
+  using value_type = std::pair<com::Guid, T>;
+  using iterator = typename std::vector<value_type>::iterator;
+  using const_iterator = typename std::vector<value_type>::const_iterator;
+
+  iterator begin() { return entries_.begin(); }
+  iterator end() { return entries_.end(); }
+  const_iterator begin() const { return entries_.begin(); }
+  const_iterator end() const { return entries_.end(); }
+  size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+
+  void reserve(size_t n) {
+    entries_.reserve(n);
+    size_t slots = 16;
+    while (slots < 2 * n) slots *= 2;
+    if (slots > slots_.size()) Rehash(slots);
+  }
+  void clear() {
+    entries_.clear();
+    std::fill(slots_.begin(), slots_.end(), 0u);
+  }
+
+  iterator find(const com::Guid& id) {
+    size_t p = Position(id);
+    return p == kNone ? entries_.end() : entries_.begin() + static_cast<std::ptrdiff_t>(p);
+  }
+  const_iterator find(const com::Guid& id) const {
+    size_t p = Position(id);
+    return p == kNone ? entries_.end() : entries_.begin() + static_cast<std::ptrdiff_t>(p);
+  }
+  bool contains(const com::Guid& id) const { return Position(id) != kNone; }
+  // Throws std::out_of_range for an ID that is not there.
+  T& at(const com::Guid& id) { return entries_[Existing(id)].second; }
+  const T& at(const com::Guid& id) const { return entries_[Existing(id)].second; }
+  // The value of that ID, added default-made when there is none.
+  T& operator[](const com::Guid& id) { return try_emplace(id, T()).first->second; }
+
+  // Adds the value unless the ID is there; `value` is moved from only when
+  // added.
+  std::pair<iterator, bool> try_emplace(const com::Guid& id, T&& value) {
+    if (size_t p = Position(id); p != kNone) return {entries_.begin() + static_cast<std::ptrdiff_t>(p), false};
+    if (2 * (entries_.size() + 1) > slots_.size()) Rehash(slots_.empty() ? 16 : 2 * slots_.size());
+    entries_.emplace_back(id, std::move(value));
+    Place(entries_.size() - 1);
+    return {entries_.end() - 1, true};
+  }
+  std::pair<iterator, bool> emplace(const com::Guid& id, T value) { return try_emplace(id, std::move(value)); }
+
+  size_t erase(const com::Guid& id) {
+    auto it = find(id);
+    if (it == entries_.end()) return 0;
+    erase(it);
+    return 1;
+  }
+  // Erases the entry and answers the position it had, which now holds the
+  // entry that was last (end() when it was the last).
+  iterator erase(iterator it) {
+    const size_t p = static_cast<size_t>(it - entries_.begin());
+    // Empty the entry's slot, shifting back the slots after it that would
+    // no longer be reached (linear probing without tombstones): an entry
+    // moves to the hole unless its home slot lies after the hole and at or
+    // before its own slot, going round the table.
+    size_t hole = SlotOf(it->first, p);
+    for (size_t j = (hole + 1) & mask_; slots_[j] != 0; j = (j + 1) & mask_) {
+      const size_t home = Home(entries_[slots_[j] - 1].first);
+      const bool stays = hole < j ? (home > hole && home <= j) : (home > hole || home <= j);
+      if (!stays) {
+        slots_[hole] = slots_[j];
+        hole = j;
+      }
+    }
+    slots_[hole] = 0;
+    // The last entry fills the gap.
+    const size_t last = entries_.size() - 1;
+    if (p != last) {
+      slots_[SlotOf(entries_[last].first, last)] = static_cast<uint32_t>(p + 1);
+      entries_[p] = std::move(entries_[last]);
+    }
+    entries_.pop_back();
+    return entries_.begin() + static_cast<std::ptrdiff_t>(p);
+  }
+
+ private:
+  static constexpr size_t kNone = ~size_t{0};
+
+  size_t Home(const com::Guid& id) const { return com::GuidHash()(id) & mask_; }
+  // The entry's position, kNone when absent.
+  size_t Position(const com::Guid& id) const {
+    if (slots_.empty()) return kNone;
+    for (size_t i = Home(id);; i = (i + 1) & mask_) {
+      const uint32_t slot = slots_[i];
+      if (slot == 0) return kNone;
+      if (entries_[slot - 1].first == id) return slot - 1;
+    }
+  }
+  size_t Existing(const com::Guid& id) const {
+    size_t p = Position(id);
+    if (p == kNone) throw std::out_of_range("no entry " + id.ToString());
+    return p;
+  }
+  // The table slot that holds `position`.
+  size_t SlotOf(const com::Guid& id, size_t position) const {
+    size_t i = Home(id);
+    while (slots_[i] != position + 1) i = (i + 1) & mask_;
+    return i;
+  }
+  void Place(size_t position) {
+    size_t i = Home(entries_[position].first);
+    while (slots_[i] != 0) i = (i + 1) & mask_;
+    slots_[i] = static_cast<uint32_t>(position + 1);
+  }
+  void Rehash(size_t slots) {
+    slots_.assign(slots, 0u);
+    mask_ = slots - 1;
+    for (size_t p = 0; p < entries_.size(); ++p) Place(p);
+  }
+
+  std::vector<value_type> entries_;
+  std::vector<uint32_t> slots_;  // an entry's position + 1; 0 for an empty slot
+  size_t mask_ = 0;
+};
+
+}  // namespace embedded
