@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <unordered_set>
 
@@ -18,36 +20,61 @@ namespace {
 // its own, one without children closed as "<Name ... />", the document
 // ending with a line feed and carrying no declaration.
 
-// Bytes an attribute value cannot hold as they are: control characters,
-// '&', '<' and '"'. A '>' or a '\'' stays as it is.
-constexpr std::array<bool, 256> kEscaped = [] {
-  std::array<bool, 256> table{};
-  for (int c = 0; c < 32; ++c) table[c] = true;
-  table['&'] = table['<'] = table['"'] = true;
+// What writing each byte in an attribute value adds to its length: a
+// control character becomes "&#NN;", '&' "&amp;", '<' "&lt;", '"'
+// "&quot;"; a '>' or a '\'' stays as it is. NUL ends the value (kEnd).
+constexpr uint8_t kEnd = 0xFF;
+constexpr std::array<uint8_t, 256> kGrowth = [] {
+  std::array<uint8_t, 256> table{};
+  for (int c = 1; c < 32; ++c) table[c] = 4;
+  table[0] = kEnd;
+  table['&'] = 4;
+  table['<'] = 3;
+  table['"'] = 5;
   return table;
 }();
 
 // Appends `value` escaped for a double-quoted attribute. Control
 // characters are written as two-digit references ("&#09;", "&#10;"); the
-// value ends at a NUL character, as the C string it is taken for.
+// value ends at a NUL character, as the C string it is taken for. The
+// escaped length is counted first, so that the text is written in place.
 void AppendEscaped(std::string& out, std::string_view value) {
-  const char* p = value.data();
-  const char* const end = p + value.size();
-  while (p != end) {
-    const char* run = p;
-    while (p != end && !kEscaped[static_cast<unsigned char>(*p)]) ++p;
-    out.append(run, p);
-    if (p == end) return;
-    const unsigned char c = static_cast<unsigned char>(*p++);
+  const auto* p = reinterpret_cast<const unsigned char*>(value.data());
+  size_t length = value.size();
+  size_t growth = 0;
+  for (size_t i = 0; i < length; ++i) {
+    const uint8_t g = kGrowth[p[i]];
+    if (g == 0) continue;
+    if (g == kEnd) {
+      length = i;
+      break;
+    }
+    growth += g;
+  }
+  if (growth == 0) {
+    out.append(value.data(), length);
+    return;
+  }
+  const size_t at = out.size();
+  out.resize(at + length + growth);
+  char* w = out.data() + at;
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char c = p[i];
+    if (kGrowth[c] == 0) {
+      *w++ = static_cast<char>(c);
+      continue;
+    }
     switch (c) {
-      case 0: return;
-      case '&': out.append("&amp;"); break;
-      case '<': out.append("&lt;"); break;
-      case '"': out.append("&quot;"); break;
-      default: {
-        const char reference[] = {'&', '#', static_cast<char>('0' + c / 10), static_cast<char>('0' + c % 10), ';'};
-        out.append(reference, sizeof reference);
-      }
+      case '&': std::memcpy(w, "&amp;", 5); w += 5; break;
+      case '<': std::memcpy(w, "&lt;", 4); w += 4; break;
+      case '"': std::memcpy(w, "&quot;", 6); w += 6; break;
+      default:
+        w[0] = '&';
+        w[1] = '#';
+        w[2] = static_cast<char>('0' + c / 10);
+        w[3] = static_cast<char>('0' + c % 10);
+        w[4] = ';';
+        w += 5;
     }
   }
 }
