@@ -1,8 +1,9 @@
 // The XML exchange of large processes over the embedded store, beside the
 // floor it stands on: pugixml parsing and saving the same text in the same
-// run. SerializeProcess reads the card's platform form, parses it, embeds
-// links and saves; DeserializeProcess parses, checks and writes every row
-// into a new card inside one update bracket.
+// run. SerializeProcess reads the card's platform form (written straight
+// into a string) and splices the linked cards into its text;
+// DeserializeProcess parses, checks and writes every row into a new card
+// inside one update bracket.
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>
 
