@@ -27,6 +27,7 @@ const com::Variant* RowRecord::Find(std::string_view field) const {
 }
 
 void RowRecord::Set(const std::string& field, const com::Variant& value) {
+  Unpack();
   for (auto it = fields.begin(); it != fields.end(); ++it) {
     if (it->first == field) {
       if (value.IsNull()) {

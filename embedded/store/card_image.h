@@ -60,16 +60,18 @@ struct RowRecord {
   int64_t seq = 0;
   // The fields that are not Null, by name as the schema spells it.
   std::vector<std::pair<std::string, com::Variant>> fields;
-  // When not empty, the fields still in a store file's form (field_blob.h),
-  // which it checked as it read them, and `fields` is empty: a card opened
-  // from a file reads each row's fields when the row is first used.
+  // When not empty, the fields in the packed form of field_blob.h, checked
+  // by whoever packed them, and `fields` is empty: an open card writes its
+  // rows packed, which a store file keeps as they are, and a card opened
+  // reads each row's fields when the row is first used.
   std::string packed;
 
   // Reads `packed` into `fields`. Fails with ostrel::err::kStorageFailure
   // when it does not read.
   void Unpack();
+  // A field of an unpacked row.
   const com::Variant* Find(std::string_view field) const;
-  // Sets a field; Null removes it.
+  // Sets a field (unpacking the row first); Null removes it.
   void Set(const std::string& field, const com::Variant& value);
 };
 

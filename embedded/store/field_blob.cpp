@@ -102,7 +102,11 @@ std::optional<com::Variant> ReadValue(Reader& r) {
 }  // namespace
 
 void EncodeFields(const FieldList& fields, std::string& out) {
-  for (const auto& [name, value] : fields) {
+  for (const auto& [name, value] : fields) EncodeField(name, value, out);
+}
+
+void EncodeField(std::string_view name, const com::Variant& value, std::string& out) {
+  {
     PutVarint(out, name.size());
     out += name;
     out += static_cast<char>(static_cast<uint8_t>(value.type()));
@@ -122,7 +126,7 @@ void EncodeFields(const FieldList& fields, std::string& out) {
       }
       default:
         throw com::Error(ostrel::err::kStorageFailure, std::string(ostrel::err::kSource),
-                         "Field \"" + name + "\" holds a value of type " + std::string(com::TypeName(value.type())) +
+                         "Field \"" + std::string(name) + "\" holds a value of type " + std::string(com::TypeName(value.type())) +
                              ", which a card store does not keep");
     }
   }

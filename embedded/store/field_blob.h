@@ -27,6 +27,8 @@ using FieldList = std::vector<std::pair<std::string, com::Variant>>;
 // Appends the fields' form to `out`. Fails with ostrel::err::kStorageFailure
 // for a value that no field holds (an object, an error, an array).
 void EncodeFields(const FieldList& fields, std::string& out);
+// Appends one field's form to `out`, failing as EncodeFields does.
+void EncodeField(std::string_view name, const com::Variant& value, std::string& out);
 // The fields of `blob`; nullopt when it is not such a form (a damaged file).
 std::optional<FieldList> DecodeFields(std::string_view blob);
 // Whether `blob` reads as fields, checked without making any value.

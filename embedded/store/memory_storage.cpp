@@ -12,13 +12,21 @@ namespace {
 
 }  // namespace
 
-std::optional<CardImage> MemoryStorage::Load(const com::Guid& card) {
+std::optional<CardImage> MemoryStorage::LoadPacked(const com::Guid& card) {
   std::lock_guard lock(mutex_);
   auto it = cards_.find(card);
   if (it == cards_.end()) return std::nullopt;
   // Rows whose parent another writer removed are gone with it.
   DropOrphans(it->second);
   return it->second;
+}
+
+std::optional<CardImage> MemoryStorage::Load(const com::Guid& card) {
+  std::optional<CardImage> image = LoadPacked(card);
+  if (image) {
+    for (auto& [id, row] : image->rows) row.Unpack();
+  }
+  return image;
 }
 
 Storage::Status MemoryStorage::GetStatus(const com::Guid& card) {

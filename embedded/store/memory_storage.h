@@ -14,6 +14,7 @@ namespace embedded {
 class MemoryStorage final : public Storage {
  public:
   std::optional<CardImage> Load(const com::Guid& card) override;
+  std::optional<CardImage> LoadPacked(const com::Guid& card) override;
   Status GetStatus(const com::Guid& card) override;
   std::vector<com::Guid> List(const com::Guid& card_type) override;
   std::vector<com::Guid> ListByTemplate(const com::Guid& card_type, bool is_template) override;

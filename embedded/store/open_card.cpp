@@ -53,9 +53,7 @@ void OpenCard::Changed() {
 void OpenCard::Flush(bool undo_on_failure) {
   if (!copy_.HasChanges()) return;
   Storage& storage = session_->store().storage();
-  CardChange change = copy_.PendingChange();
   const com::Date now = com::Now();
-  change.header->modified = now;
 
   // Row timestamps: every row this write touches gets the next value of the
   // store's write sequence.
@@ -75,7 +73,12 @@ void OpenCard::Flush(bool undo_on_failure) {
     return &stamps.back();
   };
   try {
+    CardChange change = copy_.PendingChange();
+    change.header->modified = now;
+    const SectionDef* section = nullptr;
     for (RowRecord& r : change.inserted) {
+      if (!section || section->id != r.section) section = type_.Section(r.section);
+      if (!section || section->timestamp_field < 0) continue;
       if (const Stamp* s = stamp_of(r.id)) r.Set(s->node->section->fields[s->field].name, s->value);
     }
     std::vector<com::Guid> touched;

@@ -722,10 +722,10 @@ void SqliteStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
     int64_t next_seq = 0;
     auto insert = [&](const RowRecord& row, const char* sql) {
       blob.clear();
-      EncodeFields(row.fields, blob);
+      if (row.packed.empty()) EncodeFields(row.fields, blob);
       Db::Use q(db, sql);
       q->Bind(1, ord).Bind(2, row.id).Bind(3, row.section).BindOrNull(4, row.parent).Bind(5, row.seq);
-      q->BindBlob(6, blob).Run();
+      q->BindBlob(6, row.packed.empty() ? std::string_view(blob) : std::string_view(row.packed)).Run();
       if (sqlite3_changes(db.handle()) == 0) return false;
       ++counted;
       next_seq = std::max(next_seq, row.seq + 1);

@@ -181,11 +181,9 @@ RowRecord WorkingCopy::RecordOf(const RowNode& node) const {
   r.section = node.section->id;
   if (node.parent) r.parent = node.parent->id;
   r.seq = node.seq;
-  size_t set = 0;
-  for (const com::Variant& v : node.fields) set += !v.IsNull();
-  r.fields.reserve(set);
+  // Packed: the values are written, not kept, so they are not copied.
   for (size_t i = 0; i < node.fields.size(); ++i) {
-    if (!node.fields[i].IsNull()) r.fields.emplace_back(node.section->fields[i].name, node.fields[i]);
+    if (!node.fields[i].IsNull()) EncodeField(node.section->fields[i].name, node.fields[i], r.packed);
   }
   return r;
 }
@@ -375,6 +373,7 @@ CardImage WorkingCopy::Image(bool new_ids) const {
   };
   for (const auto& [id, node] : index_) {
     RowRecord r = RecordOf(*node);
+    if (new_ids) r.Unpack();  // for the row references below
     r.id = map(r.id);
     if (!r.parent.IsNull()) r.parent = map(r.parent);
     if (new_ids) {
