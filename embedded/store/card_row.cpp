@@ -12,7 +12,7 @@ void CardRow::Enter() {
   card_->Enter();
   if (node_->deleted) {
     throw com::Error(ostrel::err::kRowDeleted, std::string(ostrel::err::kSource),
-                     "Row " + node_->id_text + " has been deleted");
+                     "Row " + node_->id_text.str() + " has been deleted");
   }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -55,12 +56,26 @@ class RowFields {
   const SectionDef* section_ = nullptr;
 };
 
+// A row ID's text, "{UPPER-CASE}", kept in the node itself: a string would
+// be one more allocation for every row of every open card.
+class IdText {
+ public:
+  IdText() = default;
+  explicit IdText(const com::Guid& id) { id.FormatTo(chars_.data()); }
+  std::string_view view() const { return {chars_.data(), chars_.size()}; }
+  operator std::string_view() const { return view(); }
+  std::string str() const { return std::string(view()); }
+
+ private:
+  std::array<char, 38> chars_{};
+};
+
 // One row of an open card. Row objects handed to clients hold the node, so
 // a node outlives its removal (then `deleted` is set) and survives a
 // reload of the card, which updates it in place.
 struct RowNode {
   com::Guid id;
-  std::string id_text;  // "{UPPER-CASE}", kept for GetID
+  IdText id_text;
   const SectionDef* section = nullptr;
   // The owning row of a sub-section row or the parent of a tree child;
   // null for a card-level row and for a removed one.

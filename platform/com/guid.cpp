@@ -32,18 +32,21 @@ Guid Guid::Generate() {
 }
 
 std::string Guid::ToString() const {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  // Filled in place: every new row and every GetID of a row makes one.
   std::string s(38, '-');
-  s.front() = '{';
-  s.back() = '}';
+  FormatTo(s.data());
+  return s;
+}
+
+void Guid::FormatTo(char* out) const {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  out[0] = '{';
   size_t at = 1;
   for (size_t i = 0; i < 16; ++i) {
-    if (i == 4 || i == 6 || i == 8 || i == 10) ++at;
-    s[at++] = kDigits[bytes_[i] >> 4];
-    s[at++] = kDigits[bytes_[i] & 0x0F];
+    if (i == 4 || i == 6 || i == 8 || i == 10) out[at++] = '-';
+    out[at++] = kDigits[bytes_[i] >> 4];
+    out[at++] = kDigits[bytes_[i] & 0x0F];
   }
-  return s;
+  out[at] = '}';
 }
 
 }  // namespace com

@@ -31,6 +31,8 @@ class Guid {
 
   // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
   std::string ToString() const;
+  // The same 38 characters into `out`, with no terminating zero.
+  void FormatTo(char* out) const;
   bool IsNull() const { return *this == Guid(); }
 
   const std::array<uint8_t, 16>& bytes() const { return bytes_; }
