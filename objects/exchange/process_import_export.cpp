@@ -1,6 +1,7 @@
 // Export of a process card to the process XML document and import back.
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "objects/common/field_coercion.h"
 #include "objects/common/ids.h"
@@ -218,25 +219,42 @@ std::string ProcessImportExportObject::EmbedLinkedCards(std::string platform, bo
 
   std::stable_sort(insertions.begin(), insertions.end(),
                    [](const auto& a, const auto& b) { return a.first->end < b.first->end; });
-  size_t added = 0;
-  for (const auto& [row, cards] : insertions) added += cards.size() + row->indent + 17;
-  std::string out;
-  out.reserve(platform.size() + added);
-  size_t copied = 0;
+  // A row without children gives up its " />" for ">", its cards and its
+  // end tag.
+  auto closing = [](const Row& row) { return std::string(row.indent, ' ') + "</FunctionsRow>\n"; };
+  size_t size = platform.size();
   for (const auto& [row, cards] : insertions) {
-    if (row->self_closed) {
-      // "<FunctionsRow ... />" becomes "<FunctionsRow ...>", its cards and
-      // its end tag.
-      const size_t slash = row->end - 4;  // " />\n"
-      out.append(text.substr(copied, slash - copied)).append(">\n").append(cards);
-      out.append(row->indent, ' ').append("</FunctionsRow>\n");
-    } else {
-      out.append(text.substr(copied, row->end - copied)).append(cards);
-    }
-    copied = row->end;
+    size += cards.size();
+    if (row->self_closed) size += closing(*row).size() + 2 - 4;  // ">\n" for " />\n"
   }
-  out.append(text.substr(copied));
-  return out;
+  // The text is spread out in its own buffer, which the form's writer
+  // usually left room enough in, from the back: each piece moves to its
+  // place before anything is written over it.
+  const size_t old_size = platform.size();
+  platform.resize(size);
+  char* data = platform.data();
+  size_t from_end = old_size;
+  size_t to_end = size;
+  auto place = [&](std::string_view piece) {
+    to_end -= piece.size();
+    std::memcpy(data + to_end, piece.data(), piece.size());
+  };
+  for (auto it = insertions.rbegin(); it != insertions.rend(); ++it) {
+    const Row& row = *it->first;
+    const size_t tail = from_end - row.end;
+    to_end -= tail;
+    std::memmove(data + to_end, data + row.end, tail);
+    if (row.self_closed) {
+      place(closing(row));
+      place(it->second);
+      place(">\n");
+      from_end = row.end - 4;  // " />\n"
+    } else {
+      place(it->second);
+      from_end = row.end;
+    }
+  }
+  return platform;
 }
 
 std::string ProcessImportExportObject::ExportAsDom(std::string platform, bool sub_processes, bool report) {
