@@ -49,22 +49,22 @@ void MergeHeader(CardHeader& into, const CardHeader& from, uint32_t parts) {
 }
 
 void ChangeJournal::Undo(CardImage& image) {
-  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-    switch (it->kind) {
-      case Kind::kInserted: image.rows.erase(it->row); break;
-      case Kind::kRemoved: image.rows[it->row] = it->old_row; break;
-      case Kind::kField: {
-        auto row = image.rows.find(it->row);
-        if (row != image.rows.end()) row->second.Set(it->field, it->old_value ? *it->old_value : com::Variant::Null());
-        break;
-      }
-    }
+  for (auto it = fields_.rbegin(); it != fields_.rend(); ++it) {
+    auto row = image.rows.find(it->row);
+    if (row != image.rows.end()) row->second.Set(it->field, it->old_value ? *it->old_value : com::Variant::Null());
+  }
+  for (auto it = inserted_.rbegin(); it != inserted_.rend(); ++it) image.rows.erase(*it);
+  for (auto it = removed_.rbegin(); it != removed_.rend(); ++it) {
+    const com::Guid id = it->id;
+    image.rows[id] = std::move(*it);
   }
   if (header_) {
     image.header = header_->first;
     image.next_seq = header_->second;
   }
-  entries_.clear();
+  fields_.clear();
+  inserted_.clear();
+  removed_.clear();
   header_.reset();
 }
 
@@ -88,7 +88,7 @@ void ApplyChange(CardImage& image, CardChange& change, ChangeJournal* journal,
   for (const com::Guid& id : change.removed) {
     auto it = image.rows.find(id);
     if (it == image.rows.end()) continue;
-    if (journal) journal->RowRemoved(it->second);
+    if (journal) journal->RowRemoved(std::move(it->second));
     image.rows.erase(it);
     step();
   }

@@ -116,14 +116,17 @@ struct ChangeSet {
   std::vector<com::Guid> deleted;
 };
 
-// Undo records of an application, so that a failed write can be rolled back
-// at the cost of what it changed.
+// Undo records of one application of a change (ApplyChange, or the removal
+// of a card's rows), so that a failed write can be rolled back at the cost
+// of what it changed. An application removes rows, then inserts rows, then
+// sets fields, so each kind has a list of its own, undone in the reverse
+// of that order.
 class ChangeJournal {
  public:
-  void RowInserted(const com::Guid& row) { entries_.push_back({Kind::kInserted, row, {}, {}, {}}); }
-  void RowRemoved(RowRecord old) { entries_.push_back({Kind::kRemoved, old.id, std::move(old), {}, {}}); }
+  void RowInserted(const com::Guid& row) { inserted_.push_back(row); }
+  void RowRemoved(RowRecord old) { removed_.push_back(std::move(old)); }
   void FieldChanged(const com::Guid& row, std::string field, std::optional<com::Variant> old) {
-    entries_.push_back({Kind::kField, row, {}, std::move(field), std::move(old)});
+    fields_.push_back({row, std::move(field), std::move(old)});
   }
   void HeaderChanged(const CardHeader& old, int64_t next_seq) {
     if (!header_) header_ = std::make_pair(old, next_seq);
@@ -132,15 +135,14 @@ class ChangeJournal {
   void Undo(CardImage& image);
 
  private:
-  enum class Kind { kInserted, kRemoved, kField };
-  struct Entry {
-    Kind kind;
+  struct FieldEntry {
     com::Guid row;
-    RowRecord old_row;
     std::string field;
     std::optional<com::Variant> old_value;
   };
-  std::vector<Entry> entries_;
+  std::vector<RowRecord> removed_;
+  std::vector<com::Guid> inserted_;
+  std::vector<FieldEntry> fields_;
   std::optional<std::pair<CardHeader, int64_t>> header_;
 };
 

@@ -367,7 +367,7 @@ void OpenCard::SetField(RowNode& node, std::string_view name, const com::Variant
                      std::string(e.description()) + ": field " + Quote(f.name) + " of section " + Quote(s.name) +
                          " (" + std::string(ostrel::FindFieldTypeCode(f.code)->name) + ") cannot take " + what);
   }
-  if (copy_.SetField(node, index, converted)) Changed();
+  if (copy_.SetField(node, index, std::move(converted))) Changed();
 }
 
 }  // namespace embedded

@@ -151,12 +151,12 @@ void WorkingCopy::LogField(RowNode& node, size_t index) {
   node.dirty.push_back(static_cast<uint32_t>(index));
 }
 
-bool WorkingCopy::SetField(RowNode& node, size_t index, const com::Variant& value) {
+bool WorkingCopy::SetField(RowNode& node, size_t index, com::Variant value) {
   if (node.fields[index] == value) return false;
-  node.fields[index] = value;
+  node.fields[index] = std::move(value);
   LogField(node, index);
   if (node.section == type_.template_section && static_cast<int>(index) == type_.template_field) {
-    EditHeader(kHeaderTemplate).is_template = Truthy(value);
+    EditHeader(kHeaderTemplate).is_template = Truthy(node.fields[index]);
   }
   return true;
 }

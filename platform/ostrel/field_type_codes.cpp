@@ -151,7 +151,9 @@ com::Variant ConvertToFieldType(const com::Variant& value, int code) {
   }
   if (c->stores == T::Any) return value;
   if (code == field_type::kUniqueId) {
-    std::string t = value.ToText();
+    const std::string* given = value.TryText();
+    std::string converted = given ? std::string() : value.ToText();
+    std::string_view t = given ? std::string_view(*given) : std::string_view(converted);
     if (text::Trim(t).empty()) return com::Variant::Null();
     auto g = com::Guid::Parse(t);
     if (!g) Mismatch();
