@@ -92,6 +92,7 @@ void ApplyChange(CardImage& image, CardChange& change, ChangeJournal* journal,
     image.rows.erase(it);
     step();
   }
+  image.rows.reserve(image.rows.size() + change.inserted.size());
   for (RowRecord& row : change.inserted) {
     if (!row.parent.IsNull() && !image.rows.contains(row.parent)) continue;
     const int64_t seq = row.seq;

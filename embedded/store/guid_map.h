@@ -32,8 +32,11 @@ class GuidMap {
   size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
 
+  // Room for `n` entries. Growing in steps of at least double, so that a
+  // caller that reserves a little more before each few additions does not
+  // copy the whole map every time.
   void reserve(size_t n) {
-    entries_.reserve(n);
+    if (n > entries_.capacity()) entries_.reserve(std::max(n, 2 * entries_.capacity()));
     size_t slots = 16;
     while (slots < 2 * n) slots *= 2;
     if (slots > slots_.size()) Rehash(slots);

@@ -315,12 +315,11 @@ constexpr const char* kRemoveRow =
     "DELETE FROM rows WHERE card = ?1 AND id IN ("
     "WITH RECURSIVE gone(id) AS (SELECT id FROM rows WHERE card = ?1 AND id = ?2 "
     "UNION ALL SELECT r.id FROM rows r JOIN gone ON r.card = ?1 AND r.parent = gone.id) SELECT id FROM gone)";
-// An insert of a row that exists, or under a parent that is gone, is skipped.
-constexpr const char* kInsertRow =
-    "INSERT INTO rows(card, id, section, parent, seq, fields) SELECT ?1, ?2, ?3, ?4, ?5, ?6 "
-    "WHERE ?4 IS NULL OR EXISTS (SELECT 1 FROM rows WHERE card = ?1 AND id = ?4) ON CONFLICT DO NOTHING";
+// An insert of a row that exists is skipped (one under a parent that is
+// gone is never made: see DoWrite).
 constexpr const char* kInsertRowUnder =
     "INSERT INTO rows(card, id, section, parent, seq, fields) VALUES (?1, ?2, ?3, ?4, ?5, ?6) ON CONFLICT DO NOTHING";
+constexpr const char* kRowExists = "SELECT 1 FROM rows WHERE card = ?1 AND id = ?2";
 // A row of a new card: the card has no rows in the file, so nothing can
 // conflict and no look for one is made.
 constexpr const char* kInsertNewRow =
@@ -740,31 +739,29 @@ void SqliteStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
       step();
       return true;
     };
-    if (c.create) {
-      // A new card has no rows in the file: a row goes in when its parent
-      // is among the rows of the change (parents come first). They go in
-      // the order of the file's key, so that each lands at the end of the
-      // table instead of being searched for.
-      std::unordered_set<com::Guid, com::GuidHash> placed;
-      placed.reserve(c.inserted.size());
-      std::vector<const RowRecord*> rows;
-      rows.reserve(c.inserted.size());
-      for (const RowRecord& row : c.inserted) {
-        if (!row.parent.IsNull() && !placed.contains(row.parent)) continue;
-        if (placed.insert(row.id).second) rows.push_back(&row);
+    // Which rows go in: a row whose parent is among the rows of the change
+    // that go in (parents come first), or is in the file; an insert under a
+    // parent that is gone is skipped. A new card has no rows in the file.
+    std::unordered_set<com::Guid, com::GuidHash> placed;
+    placed.reserve(c.inserted.size());
+    std::vector<const RowRecord*> rows;
+    rows.reserve(c.inserted.size());
+    for (const RowRecord& row : c.inserted) {
+      if (!row.parent.IsNull() && !placed.contains(row.parent)) {
+        if (c.create) continue;
+        Db::Use q(db, kRowExists);
+        q->Bind(1, ord).Bind(2, row.parent);
+        if (!q->Step()) continue;
       }
-      std::sort(rows.begin(), rows.end(),
-                [](const RowRecord* a, const RowRecord* b) { return a->id.bytes() < b->id.bytes(); });
-      for (const RowRecord* row : rows) insert(*row, kInsertNewRow);
-    } else {
-      // Rows inserted by this change: a child of one of them needs no look
-      // for its parent in the file.
-      std::unordered_set<com::Guid, com::GuidHash> placed;
-      for (const RowRecord& row : c.inserted) {
-        const bool parent_known = row.parent.IsNull() || placed.contains(row.parent);
-        if (insert(row, parent_known ? kInsertRowUnder : kInsertRow)) placed.insert(row.id);
-      }
+      if (placed.insert(row.id).second) rows.push_back(&row);
     }
+    // They go in in the order of the file's key, so that each lands next to
+    // the one before instead of being searched for: at the end of the table
+    // for a new card. A row of an existing card that is there already is
+    // left as it is.
+    std::sort(rows.begin(), rows.end(),
+              [](const RowRecord* a, const RowRecord* b) { return a->id.bytes() < b->id.bytes(); });
+    for (const RowRecord* row : rows) insert(*row, c.create ? kInsertNewRow : kInsertRowUnder);
     if (counted != 0 || next_seq > 0) {
       Db::Use q(db, kCountRows);
       q->Bind(1, ord).Bind(2, next_seq).Bind(3, counted).Run();

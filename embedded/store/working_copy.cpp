@@ -181,10 +181,15 @@ RowRecord WorkingCopy::RecordOf(const RowNode& node) const {
   r.section = node.section->id;
   if (node.parent) r.parent = node.parent->id;
   r.seq = node.seq;
-  // Packed: the values are written, not kept, so they are not copied.
+  // Packed: the values are written, not kept, so they are not copied. The
+  // form is made in a buffer that stays with the thread and then copied at
+  // its size, instead of growing every row's string step by step.
+  thread_local std::string buffer;
+  buffer.clear();
   for (size_t i = 0; i < node.fields.size(); ++i) {
-    if (!node.fields[i].IsNull()) EncodeField(node.section->fields[i].name, node.fields[i], r.packed);
+    if (!node.fields[i].IsNull()) EncodeField(node.section->fields[i].name, node.fields[i], buffer);
   }
+  r.packed = buffer;
   return r;
 }
 
