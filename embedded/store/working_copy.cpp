@@ -130,6 +130,7 @@ void WorkingCopy::RemoveRow(RowNode& node) {
   std::shared_ptr<RowNode> keep = *it;  // the node lives on for the row objects that hold it
   list.erase(it);
   Forget(node);
+  CompactLog();
   ++version_;
 }
 
@@ -137,6 +138,7 @@ void WorkingCopy::ClearRows(RowNode* owner, const SectionDef& s) {
   RowList rows;
   rows.swap(Container(owner, s));
   for (auto& node : rows) Forget(*node);
+  CompactLog();
   ++version_;
 }
 
@@ -218,6 +220,13 @@ void WorkingCopy::ClearLog() {
   inserted_count_ = updated_count_ = 0;
   removed_.clear();
   removed_nodes_.clear();
+}
+
+void WorkingCopy::CompactLog() {
+  // Rows added and removed again in one bracket leave entries behind; they
+  // go once they outnumber the live ones, so the log stays the size of
+  // what changed.
+  if (inserted_.size() > 2 * inserted_count_ + 64 || updated_.size() > 2 * updated_count_ + 64) PruneLog();
 }
 
 void WorkingCopy::PruneLog() {

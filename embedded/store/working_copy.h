@@ -165,6 +165,8 @@ class WorkingCopy {
   std::shared_ptr<RowNode> Reuse(Index& old, RowRecord& rec, const SectionDef& s);
   // Drops entries of the log whose rows went, and compacts it.
   void PruneLog();
+  // PruneLog when the entries of rows that went outnumber the others.
+  void CompactLog();
 
   const CardTypeDef& type_;
   CardHeader header_;

@@ -46,6 +46,33 @@ TEST_F(Brackets, InsideABracketChangesWaitForUpdateNowWhichKeepsItOpen) {
   EXPECT_EQ(NameSeenBy(bob_), "final");
 }
 
+// Rows added and removed again inside one bracket leave nothing behind,
+// however many there were, and the edits made among them are all written.
+TEST_F(Brackets, RowsAddedAndRemovedInOneBracketWriteOnlyWhatStays) {
+  auto written = Rows(card_, kFunctions)->AddNew(0);
+  auto update = Update(card_);
+  update->BeginUpdate();
+  auto functions = Rows(card_, kFunctions);
+  std::vector<std::string> kept;
+  for (int i = 0; i < 300; ++i) {
+    auto row = functions->AddNew(0);
+    row->SetField("Caption", com::Variant("row " + std::to_string(i)));
+    if (i % 3 == 0) {
+      kept.push_back(row->GetID());
+    } else {
+      functions->Remove(com::Variant(row->GetID()));
+    }
+    if (i == 150) written->SetField("Caption", Text("edited among them"));
+  }
+  update->EndUpdate();
+  auto seen = Rows(OpenCard(bob_, card_->GetID()), kFunctions);
+  ASSERT_EQ(seen->Count(), static_cast<int32_t>(kept.size()) + 1);
+  EXPECT_EQ(seen->Item(com::Variant(written->GetID()))->GetField("Caption"), Text("edited among them"));
+  for (size_t i = 0; i < kept.size(); ++i) {
+    EXPECT_EQ(seen->Item(com::Variant(kept[i]))->GetField("Caption"), com::Variant("row " + std::to_string(3 * i)));
+  }
+}
+
 TEST_F(Brackets, CancelRestoresTheWrittenStateAndDeletesMarkedCards) {
   auto update = Update(card_);
   auto kept_row = Rows(card_, kFunctions)->AddNew(0);
