@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "embedded/store/guid_map.h"
+#include "platform/com/guid_map.h"
 #include "platform/com/guid.h"
 #include "platform/com/variant.h"
 
@@ -76,7 +76,7 @@ struct RowRecord {
 };
 
 // The rows of a card image by ID.
-using RowMap = GuidMap<RowRecord>;
+using RowMap = com::GuidMap<RowRecord>;
 
 struct CardImage {
   CardHeader header;

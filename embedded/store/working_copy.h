@@ -158,7 +158,7 @@ class WorkingCopy {
   // Logs a field of the row as set.
   void LogField(RowNode& node, size_t index);
   void Forget(RowNode& node);
-  using Index = GuidMap<std::shared_ptr<RowNode>>;
+  using Index = com::GuidMap<std::shared_ptr<RowNode>>;
   // The node for a written row: the one of the same ID in `old` when there
   // is one (row objects hold it), a new one otherwise; its fields taken
   // from `rec`.

@@ -7,6 +7,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/com/guid.h"
+#include "platform/com/guid_map.h"
+
 namespace vorlane {
 
 // The card importer's map of changed IDs: under each ID found in the XML
@@ -22,34 +25,20 @@ class IdMap {
   void Add(std::string_view id, std::string made);
   // The ID made for `id`, nullopt when none was.
   std::optional<std::string> Find(std::string_view id) const;
-  size_t size() const { return used_ + texts_.size(); }
+  size_t size() const { return guids_.size() + texts_.size(); }
 
  private:
-  // A GUID as two halves of its 32 hexadecimal digits, in their order.
-  struct Key {
-    uint64_t high = 0;
-    uint64_t low = 0;
-    bool operator==(const Key&) const = default;
-  };
-  // A GUID made for a GUID; `text` indexes made_texts_ when what was made
-  // is not a GUID in "{UPPER-CASE}" form.
-  struct Slot {
-    Key key;
-    Key made;
-    uint32_t text = 0;  // 0: `made` holds it; n: made_texts_[n - 1]
-    bool used = false;
+  // What was made for a GUID: a GUID in "{UPPER-CASE}" form, or a text
+  // (made_texts_[text - 1]) when it is anything else.
+  struct Made {
+    com::Guid guid;
+    uint32_t text = 0;
   };
 
   // The GUID of an ID in any spelling NormalizeID turns into "{GUID}".
-  static std::optional<Key> GuidOf(std::string_view id);
-  // The GUID of a text that is exactly "{UPPER-CASE-GUID}".
-  static std::optional<Key> ExactGuidOf(std::string_view text);
-  static std::string TextOf(const Key& key);
-  const Slot* SlotOf(const Key& key) const;
-  void Grow();
+  static std::optional<com::Guid> GuidOf(std::string_view id);
 
-  std::vector<Slot> slots_;  // open addressing, a power of two long
-  size_t used_ = 0;
+  com::GuidMap<Made> guids_;
   std::vector<std::string> made_texts_;
   std::unordered_map<std::string, std::string> texts_;  // NormalizeID form -> made
 };

@@ -24,7 +24,7 @@ TEST(GuidMap, AgreesWithAStandardMapThroughAddsAndErases) {
   std::mt19937_64 random(7);
   std::vector<com::Guid> ids;
   for (int i = 0; i < 600; ++i) ids.push_back(com::Guid::Generate());
-  GuidMap<RowRecord> map;
+  com::GuidMap<RowRecord> map;
   std::unordered_map<com::Guid, int64_t, com::GuidHash> expected;
   for (int step = 0; step < 20000; ++step) {
     const com::Guid& id = ids[random() % ids.size()];
@@ -62,7 +62,7 @@ TEST(GuidMap, AgreesWithAStandardMapThroughAddsAndErases) {
 }
 
 TEST(GuidMap, ErasingWhileWalkingVisitsEveryEntryOnce) {
-  GuidMap<RowRecord> map;
+  com::GuidMap<RowRecord> map;
   std::vector<com::Guid> ids;
   for (int i = 0; i < 100; ++i) {
     ids.push_back(com::Guid::Generate());

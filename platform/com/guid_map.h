@@ -9,10 +9,10 @@
 
 #include "platform/com/guid.h"
 
-namespace embedded {
+namespace com {
 
-// A map by GUID for the large tables of the store (a card's rows, an open
-// card's index of rows). The entries stand in a dense vector (in the order
+// A map by GUID for large tables keyed by IDs (a card's rows, an open
+// card's index of rows, an import's map of changed IDs). The entries stand in a dense vector (in the order
 // they were added, except that an erase moves the last entry into the gap),
 // found through an open-addressing table of positions, at most half full:
 // a card of tens of thousands of rows is read, copied and dropped as a few
@@ -21,7 +21,7 @@ namespace embedded {
 template <class T>
 class GuidMap {
  public:
-  using value_type = std::pair<com::Guid, T>;
+  using value_type = std::pair<Guid, T>;
   using iterator = typename std::vector<value_type>::iterator;
   using const_iterator = typename std::vector<value_type>::const_iterator;
 
@@ -46,33 +46,33 @@ class GuidMap {
     std::fill(slots_.begin(), slots_.end(), 0u);
   }
 
-  iterator find(const com::Guid& id) {
+  iterator find(const Guid& id) {
     size_t p = Position(id);
     return p == kNone ? entries_.end() : entries_.begin() + static_cast<std::ptrdiff_t>(p);
   }
-  const_iterator find(const com::Guid& id) const {
+  const_iterator find(const Guid& id) const {
     size_t p = Position(id);
     return p == kNone ? entries_.end() : entries_.begin() + static_cast<std::ptrdiff_t>(p);
   }
-  bool contains(const com::Guid& id) const { return Position(id) != kNone; }
+  bool contains(const Guid& id) const { return Position(id) != kNone; }
   // Throws std::out_of_range for an ID that is not there.
-  T& at(const com::Guid& id) { return entries_[Existing(id)].second; }
-  const T& at(const com::Guid& id) const { return entries_[Existing(id)].second; }
+  T& at(const Guid& id) { return entries_[Existing(id)].second; }
+  const T& at(const Guid& id) const { return entries_[Existing(id)].second; }
   // The value of that ID, added default-made when there is none.
-  T& operator[](const com::Guid& id) { return try_emplace(id, T()).first->second; }
+  T& operator[](const Guid& id) { return try_emplace(id, T()).first->second; }
 
   // Adds the value unless the ID is there; `value` is moved from only when
   // added.
-  std::pair<iterator, bool> try_emplace(const com::Guid& id, T&& value) {
+  std::pair<iterator, bool> try_emplace(const Guid& id, T&& value) {
     if (size_t p = Position(id); p != kNone) return {entries_.begin() + static_cast<std::ptrdiff_t>(p), false};
     if (2 * (entries_.size() + 1) > slots_.size()) Rehash(slots_.empty() ? 16 : 2 * slots_.size());
     entries_.emplace_back(id, std::move(value));
     Place(entries_.size() - 1);
     return {entries_.end() - 1, true};
   }
-  std::pair<iterator, bool> emplace(const com::Guid& id, T value) { return try_emplace(id, std::move(value)); }
+  std::pair<iterator, bool> emplace(const Guid& id, T value) { return try_emplace(id, std::move(value)); }
 
-  size_t erase(const com::Guid& id) {
+  size_t erase(const Guid& id) {
     auto it = find(id);
     if (it == entries_.end()) return 0;
     erase(it);
@@ -109,9 +109,9 @@ class GuidMap {
  private:
   static constexpr size_t kNone = ~size_t{0};
 
-  size_t Home(const com::Guid& id) const { return com::GuidHash()(id) & mask_; }
+  size_t Home(const Guid& id) const { return GuidHash()(id) & mask_; }
   // The entry's position, kNone when absent.
-  size_t Position(const com::Guid& id) const {
+  size_t Position(const Guid& id) const {
     if (slots_.empty()) return kNone;
     for (size_t i = Home(id);; i = (i + 1) & mask_) {
       const uint32_t slot = slots_[i];
@@ -119,13 +119,13 @@ class GuidMap {
       if (entries_[slot - 1].first == id) return slot - 1;
     }
   }
-  size_t Existing(const com::Guid& id) const {
+  size_t Existing(const Guid& id) const {
     size_t p = Position(id);
     if (p == kNone) throw std::out_of_range("no entry " + id.ToString());
     return p;
   }
   // The table slot that holds `position`.
-  size_t SlotOf(const com::Guid& id, size_t position) const {
+  size_t SlotOf(const Guid& id, size_t position) const {
     size_t i = Home(id);
     while (slots_[i] != position + 1) i = (i + 1) & mask_;
     return i;
@@ -146,4 +146,4 @@ class GuidMap {
   size_t mask_ = 0;
 };
 
-}  // namespace embedded
+}  // namespace com
