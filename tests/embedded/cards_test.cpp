@@ -73,7 +73,8 @@ TEST_F(Cards_, ACopyHasNewRowsWithTheSameValues) {
 }
 
 TEST(CopyCard, RowReferencesFollowTheirRowsIntoTheCopy) {
-  std::string path = std::string(VORLANE_TEST_DIR) + "/linked_rows.xml";
+  TempFolder folder;
+  std::string path = folder.File("linked_rows.xml");
   {
     std::ofstream out(path);
     out << R"(<cardType id="{11111111-2222-3333-4444-555555555555}" name="Linked">
@@ -99,7 +100,6 @@ TEST(CopyCard, RowReferencesFollowTheirRowsIntoTheCopy) {
   auto c2 = copied->Item(com::Variant(int32_t{1}));
   EXPECT_EQ(c1->GetField("Next"), com::Variant(c2->GetID()));
   EXPECT_EQ(c1->GetField("Elsewhere"), Text("{99999999-0000-0000-0000-000000000000}"));
-  std::remove(path.c_str());
 }
 
 TEST_F(Cards_, TheTemplateFlagAndTheTemplateFieldMoveTogether) {

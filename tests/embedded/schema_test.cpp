@@ -214,7 +214,8 @@ TEST(SchemaLoad, TwoFilesOfOneCardTypeNameBoth) {
 }
 
 TEST(SchemaLoad, AStoreWithABadExtraFileDoesNotOpen) {
-  std::string path = std::string(VORLANE_TEST_DIR) + "/bad_card_type.xml";
+  TempFolder folder;
+  std::string path = folder.File("bad_card_type.xml");
   {
     std::ofstream out(path);
     out << kHead << "  <section id=\"{11111111-2222-3333-4444-555555555556}\" name=\"S\" kind=\"9\"/>\n</cardType>\n";
@@ -225,11 +226,11 @@ TEST(SchemaLoad, AStoreWithABadExtraFileDoesNotOpen) {
   EXPECT_NE(fault.find(path + ":2:"), std::string::npos) << fault;
   options.schema_files = {path + ".missing"};
   EXPECT_EQ(CodeOf([&] { Store::Open(options); }), ostrel::err::kSchemaError);
-  std::remove(path.c_str());
 }
 
 TEST(SchemaLoad, AStoreTakesExtraCardTypes) {
-  std::string path = std::string(VORLANE_TEST_DIR) + "/extra_card_type.xml";
+  TempFolder folder;
+  std::string path = folder.File("extra_card_type.xml");
   {
     std::ofstream out(path);
     out << kHead << "  <section id=\"{11111111-2222-3333-4444-555555555556}\" name=\"S\" kind=\"single\">\n"
@@ -242,7 +243,6 @@ TEST(SchemaLoad, AStoreTakesExtraCardTypes) {
   auto card = Open(so)->GetCardManager()->CreateCardData("{11111111-2222-3333-4444-555555555555}", 0);
   EXPECT_EQ(card->GetSections()->Item("{11111111-2222-3333-4444-555555555556}")->GetFirstRow()->GetField("N"),
             com::Variant(int32_t{7}));
-  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "objects/common/error_codes.h"
 #include "platform/ostrel/errors.h"
+#include "tests/embedded/store_files.h"
 #include "tests/objects/exchange_fixture.h"
 
 namespace vorlane::testing {
@@ -194,7 +195,8 @@ TEST_P(ExchangeHostileTest, IsRefusedAndChangesNothing) {
 
 TEST_P(ExchangeHostileTest, FromAFileToo) {
   const HostileCase& c = GetParam();
-  const std::string path = std::string(VORLANE_TEST_DIR) + "/exchange_hostile_" + c.name + ".xml";
+  ::embedded::testing::TempFolder folder;
+  const std::string path = folder.File(std::string(c.name) + ".xml");
   {
     std::ofstream out(path, std::ios::binary);
     out << c.data;
@@ -202,7 +204,6 @@ TEST_P(ExchangeHostileTest, FromAFileToo) {
   const State before = Now();
   ExpectRefused(c, [&] { io->ImportProcess(session, card, path, "", nullptr); });
   EXPECT_EQ(Now(), before) << c.name;
-  std::remove(path.c_str());
 }
 
 TEST_P(ExchangeHostileTest, InTheCallersBracketTheCallersCancelRestoresEverything) {
@@ -227,8 +228,8 @@ TEST_F(ExchangeFileTest, AFileThatIsNotThereHoldsNoProcess) {
 }
 
 TEST_F(ExchangeFileTest, AnExportThatFailsWritesNoFile) {
-  const std::string path = std::string(VORLANE_TEST_DIR) + "/exchange_not_written.xml";
-  std::remove(path.c_str());
+  ::embedded::testing::TempFolder folder;
+  const std::string path = folder.File("not_written.xml");
   auto gone = NewCard(layout::kProcessCardType);
   auto other = Attach(gone);
   session->GetCardManager()->DeleteCard(gone->GetID(), true);

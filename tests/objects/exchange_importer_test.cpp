@@ -14,6 +14,7 @@
 #include "platform/com/text.h"
 #include "platform/ostrel/section_type.h"
 #include "platform/ostrel/section_type_collection.h"
+#include "tests/embedded/store_files.h"
 #include "tests/objects/exchange_fixture.h"
 
 namespace vorlane::testing {
@@ -55,7 +56,8 @@ constexpr char kSampleSchema[] = R"(<?xml version="1.0" encoding="utf-8"?>
 class ExchangeImporterTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string path = std::string(VORLANE_TEST_DIR) + "/exchange_sample_card.xml";
+    // A folder of the test's own: ctest runs the tests of this suite side by side.
+    const std::string path = folder.File("sample_card.xml");
     std::ofstream(path) << kSampleSchema;
     embedded::StoreOptions options;
     options.schema_files = {path};
@@ -79,6 +81,7 @@ class ExchangeImporterTest : public ::testing::Test {
     return c->GetSections()->Item(kHead)->GetFirstRow();
   }
 
+  ::embedded::testing::TempFolder folder;
   std::shared_ptr<embedded::Store> store;
   com::Ref<ostrel::Session> session;
   com::Ref<ostrel::CardManager> cards;

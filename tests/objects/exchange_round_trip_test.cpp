@@ -5,6 +5,7 @@
 
 #include "objects/common/ids.h"
 #include "platform/com/registry.h"
+#include "tests/embedded/store_files.h"
 #include "tests/objects/exchange_fixture.h"
 
 namespace vorlane::testing {
@@ -100,7 +101,8 @@ TEST_F(ExchangeRoundTripTest, WithLinksTheExportIsThePlatformFormWithTheCardsEmb
 
 TEST_F(ExchangeRoundTripTest, WithoutSubProcessesDocumentsAreEmbeddedAndProcessesNot) {
   Sample s = BuildSample();
-  const std::string path = std::string(VORLANE_TEST_DIR) + "/exchange_no_subs.xml";
+  ::embedded::testing::TempFolder folder;
+  const std::string path = folder.File("no_subs.xml");
   io->ExportProcessEx(session, card, path, false);
   std::ifstream in(path);
   std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -120,7 +122,6 @@ TEST_F(ExchangeRoundTripTest, WithoutSubProcessesDocumentsAreEmbeddedAndProcesse
   EXPECT_EQ(copy->Functions()->Item(Variant(s.call))->CardID(), "");
   EXPECT_EQ(copy->Functions()->Item(Variant(s.task))->CardID(), created->at(0).ToText());
   EXPECT_EQ(target->GetDescription(), "Процесс согласования");
-  std::remove(path.c_str());
 }
 
 TEST_F(ExchangeRoundTripTest, DanglingLinksAreLeftOutOfTheExportAndOfTheImport) {
