@@ -45,7 +45,31 @@ void RowFields::Unpack() const {
   std::string().swap(packed_);
 }
 
+void NodeArena::Reserve(size_t n) {
+  if (size_ - used_ >= n) return;
+  block_ = std::make_shared<RowNode[]>(n);
+  used_ = 0;
+  size_ = n;
+}
+
+std::shared_ptr<RowNode> NodeArena::Make() {
+  if (used_ == size_) {
+    Reserve(next_size_);
+    next_size_ = std::min<size_t>(2 * next_size_, 256);
+  }
+  return std::shared_ptr<RowNode>(block_, &block_[used_++]);
+}
+
 WorkingCopy::WorkingCopy(const CardTypeDef& type) : type_(type), top_(type.top.size()) {}
+
+WorkingCopy::~WorkingCopy() {
+  // Rows that went hold no links (they were dropped with them); these are
+  // the links of the rows that stand.
+  for (auto& [id, node] : index_) {
+    node->subs.clear();
+    node->children.clear();
+  }
+}
 
 RowList& WorkingCopy::Container(RowNode* owner, const SectionDef& s) {
   if (!owner) return top_[s.ordinal];
@@ -72,7 +96,7 @@ RowList WorkingCopy::Collect(const SectionDef& s, bool root_rows_only) const {
 }
 
 std::shared_ptr<RowNode> WorkingCopy::AddRow(RowNode* owner, const SectionDef& s, bool defaults) {
-  auto node = std::make_shared<RowNode>();
+  auto node = nodes_.Make();
   node->id = com::Guid::Generate();
   node->id_text = IdText(node->id);
   node->section = &s;
@@ -246,7 +270,7 @@ std::shared_ptr<RowNode> WorkingCopy::Reuse(Index& old, RowRecord& rec, const Se
     }
   }
   if (!node) {
-    node = std::make_shared<RowNode>();
+    node = nodes_.Make();
     node->id = rec.id;
     node->id_text = IdText(rec.id);
     node->section = &s;
@@ -286,6 +310,7 @@ void WorkingCopy::Load(CardImage image, bool keep_edits) {
     if (auto node = weak.lock()) old.emplace(id, std::move(node));
   }
   for (RowList& list : top_) list.clear();
+  nodes_.Reserve(image.rows.size() > old.size() ? image.rows.size() - old.size() : 0);
 
   // A node for every row of a section the schema has, then each under its
   // parent: the card for a card-level row, the owning row for a sub-section

@@ -94,12 +94,34 @@ struct RowNode {
 
 using RowList = std::vector<std::shared_ptr<RowNode>>;
 
+// Nodes come from blocks: a card of many rows opens with one allocation for
+// its nodes instead of one per row, and frees them the same way. A node's
+// handle shares the ownership of its block, so a block lives while any of
+// its nodes is held (by the card, or by a row object of a removed row).
+// Parents hold their children's handles: the card drops those links when
+// it closes, or a block would hold itself.
+class NodeArena {
+ public:
+  // The next `n` nodes come from one block.
+  void Reserve(size_t n);
+  std::shared_ptr<RowNode> Make();
+
+ private:
+  std::shared_ptr<RowNode[]> block_;
+  size_t used_ = 0;
+  size_t size_ = 0;
+  size_t next_size_ = 16;  // rows added one by one get blocks that grow to 256
+};
+
 // The rows of one open card as its session sees them, and the log of what
 // changed since they were last written: rows added, rows removed, fields
 // set. A write takes the log (PendingChange), so it costs what changed.
 class WorkingCopy {
  public:
   explicit WorkingCopy(const CardTypeDef& type);
+  ~WorkingCopy();
+  WorkingCopy(const WorkingCopy&) = delete;
+  WorkingCopy& operator=(const WorkingCopy&) = delete;
 
   const CardTypeDef& type() const { return type_; }
   const CardHeader& header() const { return header_; }
@@ -169,6 +191,7 @@ class WorkingCopy {
   void CompactLog();
 
   const CardTypeDef& type_;
+  NodeArena nodes_;
   CardHeader header_;
   uint32_t header_dirty_ = 0;  // HeaderPart bits edited
   std::vector<RowList> top_;

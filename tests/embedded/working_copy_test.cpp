@@ -1,0 +1,90 @@
+// The rows of an open card: how long their nodes live.
+#include "embedded/store/working_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "embedded/store/schema.h"
+
+namespace embedded {
+namespace {
+
+constexpr char kType[] = R"(<cardType id="{11111111-2222-3333-4444-555555555555}" name="T">
+  <section id="{11111111-2222-3333-4444-555555555556}" name="Items" kind="tree">
+    <field name="N" type="int"/>
+    <section id="{11111111-2222-3333-4444-555555555557}" name="Parts" kind="table">
+      <field name="M" type="int"/>
+    </section>
+  </section>
+</cardType>)";
+
+class WorkingCopyNodes : public ::testing::Test {
+ protected:
+  std::shared_ptr<const Schema> schema = Schema::Load({{"t.xml", kType}});
+  const CardTypeDef& type = *schema->Find(com::Guid("{11111111-2222-3333-4444-555555555555}"));
+  const SectionDef& items = *type.Section(com::Guid("{11111111-2222-3333-4444-555555555556}"));
+  const SectionDef& parts = *items.subsections[0];
+
+  // Rows with tree children and sub-section rows, so that parents hold
+  // their children; the nodes are watched.
+  void Fill(WorkingCopy& card, std::vector<std::weak_ptr<RowNode>>& watched, int rows) {
+    for (int i = 0; i < rows; ++i) {
+      auto row = card.AddRow(nullptr, items, true);
+      watched.push_back(row);
+      watched.push_back(card.AddRow(row.get(), items, true));
+      watched.push_back(card.AddRow(row.get(), parts, true));
+    }
+  }
+  static size_t Alive(const std::vector<std::weak_ptr<RowNode>>& watched) {
+    size_t n = 0;
+    for (const auto& w : watched) n += !w.expired();
+    return n;
+  }
+};
+
+TEST_F(WorkingCopyNodes, AClosedCardFreesEveryRowAndARemovedRowLivesWhileHeld) {
+  std::vector<std::weak_ptr<RowNode>> watched;
+  std::shared_ptr<RowNode> held;
+  {
+    WorkingCopy card(type);
+    Fill(card, watched, 100);
+    held = watched[3].lock();
+    card.RemoveRow(*held);
+  }
+  ASSERT_TRUE(held);
+  EXPECT_TRUE(held->deleted);
+  EXPECT_TRUE(held->subs[0].empty() && held->children.empty()) << "a removed row keeps no rows of its own";
+  held.reset();
+  EXPECT_EQ(Alive(watched), 0u) << "no node keeps another alive once the card is gone";
+}
+
+TEST_F(WorkingCopyNodes, ACardLoadedFromItsImageAndReloadedFreesEveryRow) {
+  std::vector<std::weak_ptr<RowNode>> made, loaded;
+  CardImage image;
+  {
+    WorkingCopy card(type);
+    Fill(card, made, 50);
+    image = card.Image(false);
+  }
+  EXPECT_EQ(Alive(made), 0u);
+  {
+    WorkingCopy card(type);
+    card.Load(image, false);
+    for (const auto& row : card.Collect(items, false)) loaded.push_back(card.Find(row->id));
+    for (const auto& row : card.Collect(parts, false)) loaded.push_back(card.Find(row->id));
+    EXPECT_EQ(loaded.size(), 150u);
+    EXPECT_EQ(Alive(loaded), 150u);
+    // A reload keeps the nodes of rows that stay, in the same tree.
+    RowNode* first = card.Collect(items, true).front().get();
+    card.Load(image, false);
+    EXPECT_EQ(card.Collect(items, true).front().get(), first);
+    EXPECT_EQ(first->children.size(), 1u);
+    EXPECT_EQ(first->subs[0].size(), 1u);
+  }
+  EXPECT_EQ(Alive(loaded), 0u);
+}
+
+}  // namespace
+}  // namespace embedded
