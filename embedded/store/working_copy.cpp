@@ -304,8 +304,6 @@ void WorkingCopy::Load(CardImage image, bool keep_edits) {
   next_seq_ = std::max(next_seq_, image.next_seq);
 
   Index old = std::move(index_);
-  index_ = Index();
-  index_.reserve(image.rows.size());
   for (auto& [id, weak] : removed_nodes_) {
     if (auto node = weak.lock()) old.emplace(id, std::move(node));
   }
@@ -314,25 +312,31 @@ void WorkingCopy::Load(CardImage image, bool keep_edits) {
 
   // A node for every row of a section the schema has, then each under its
   // parent: the card for a card-level row, the owning row for a sub-section
-  // row, the parent row for a tree child.
-  // Positions in the index, where entries stay as it grows.
-  std::vector<std::pair<size_t, com::Guid>> made;
-  made.reserve(image.rows.size());
+  // row, the parent row for a tree child. The index is the image's table
+  // of rows with nodes for values (null for a row of a section the schema
+  // no longer has, dropped below), in the image's order.
+  std::vector<com::Guid> parents;
+  parents.reserve(image.rows.size());
   const SectionDef* s = nullptr;
-  for (auto& [id, rec] : image.rows) {
-    if (!s || s->id != rec.section) s = type_.Section(rec.section);
-    if (!s) continue;  // a section the schema no longer has
-    auto [entry, added] = index_.emplace(id, Reuse(old, rec, *s));
-    made.emplace_back(static_cast<size_t>(entry - index_.begin()), rec.parent);
-  }
+  index_ = std::move(image.rows).Transform<std::shared_ptr<RowNode>>(
+      [&](const com::Guid&, RowRecord& rec) -> std::shared_ptr<RowNode> {
+        parents.push_back(rec.parent);
+        if (!s || s->id != rec.section) s = type_.Section(rec.section);
+        return s ? Reuse(old, rec, *s) : nullptr;
+      });
   std::vector<RowList*> filled;
-  for (auto& [position, parent_id] : made) {
+  bool unknown = false;
+  for (size_t position = 0; position < parents.size(); ++position) {
     const std::shared_ptr<RowNode>& handle = index_.begin()[static_cast<std::ptrdiff_t>(position)].second;
     RowNode* node = handle.get();
+    if (!node) {
+      unknown = true;
+      continue;
+    }
     RowNode* owner = nullptr;
-    if (!parent_id.IsNull()) {
+    if (const com::Guid& parent_id = parents[position]; !parent_id.IsNull()) {
       auto it = index_.find(parent_id);
-      if (it == index_.end()) continue;  // its parent went: so does the row
+      if (it == index_.end() || !it->second) continue;  // its parent went: so does the row
       owner = it->second.get();
     }
     const SectionDef& ns = *node->section;
@@ -347,6 +351,10 @@ void WorkingCopy::Load(CardImage image, bool keep_edits) {
     std::sort(list->begin(), list->end(), [](const auto& a, const auto& b) {
       return a->seq != b->seq ? a->seq < b->seq : a->id < b->id;
     });
+  }
+
+  if (unknown) {
+    for (auto it = index_.begin(); it != index_.end();) it = it->second ? it + 1 : index_.erase(it);
   }
 
   // Rows not reached from the card (under a row that went or did not fit,

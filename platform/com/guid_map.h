@@ -72,6 +72,23 @@ class GuidMap {
   }
   std::pair<iterator, bool> emplace(const Guid& id, T value) { return try_emplace(id, std::move(value)); }
 
+  // A map of the same IDs in the same order, each value made by
+  // `make(id, value)` from this map's value (which it may move from). The
+  // table of positions is taken over, so no ID is placed again; this map
+  // is left empty.
+  template <class U, class F>
+  GuidMap<U> Transform(F&& make) && {
+    GuidMap<U> out;
+    out.entries_.reserve(entries_.size());
+    for (auto& [id, value] : entries_) out.entries_.emplace_back(id, make(id, value));
+    out.slots_ = std::move(slots_);
+    out.mask_ = mask_;
+    entries_.clear();
+    slots_.clear();
+    mask_ = 0;
+    return out;
+  }
+
   size_t erase(const Guid& id) {
     auto it = find(id);
     if (it == entries_.end()) return 0;
@@ -107,6 +124,8 @@ class GuidMap {
   }
 
  private:
+  template <class>
+  friend class GuidMap;
   static constexpr size_t kNone = ~size_t{0};
 
   size_t Home(const Guid& id) const { return GuidHash()(id) & mask_; }

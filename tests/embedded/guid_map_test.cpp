@@ -79,5 +79,41 @@ TEST(GuidMap, ErasingWhileWalkingVisitsEveryEntryOnce) {
   EXPECT_THROW(map.at(ids[0]), std::out_of_range);
 }
 
+TEST(GuidMap, ATransformedMapFindsTheSameIdsAndStillGrowsAndErases) {
+  com::GuidMap<RowRecord> rows;
+  std::vector<com::Guid> ids;
+  for (int i = 0; i < 300; ++i) {
+    ids.push_back(com::Guid::Generate());
+    rows.emplace(ids.back(), Row(ids.back(), i));
+  }
+  rows.erase(ids[5]);
+  com::GuidMap<int64_t> seqs =
+      std::move(rows).Transform<int64_t>([](const com::Guid&, RowRecord& r) { return r.seq; });
+  EXPECT_TRUE(rows.empty());
+  EXPECT_FALSE(rows.contains(ids[0]));
+  ASSERT_EQ(seqs.size(), 299u);
+  for (int i = 0; i < 300; ++i) {
+    auto it = seqs.find(ids[static_cast<size_t>(i)]);
+    if (i == 5) {
+      EXPECT_EQ(it, seqs.end());
+    } else {
+      ASSERT_NE(it, seqs.end());
+      EXPECT_EQ(it->second, i);
+    }
+  }
+  // The table it took over goes on working: past its growth and through
+  // erases.
+  for (int i = 0; i < 300; ++i) seqs.emplace(com::Guid::Generate(), -1);
+  for (int i = 0; i < 300; i += 2) seqs.erase(ids[static_cast<size_t>(i)]);
+  for (int i = 1; i < 300; i += 2) {
+    if (i == 5) continue;
+    EXPECT_EQ(seqs.at(ids[static_cast<size_t>(i)]), i);
+  }
+  EXPECT_EQ(seqs.size(), 299u + 300u - 150u);
+  // And the emptied map takes new entries.
+  rows.emplace(ids[0], Row(ids[0], 1));
+  EXPECT_EQ(rows.at(ids[0]).seq, 1);
+}
+
 }  // namespace
 }  // namespace embedded
