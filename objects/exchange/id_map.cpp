@@ -1,5 +1,7 @@
 #include "objects/exchange/id_map.h"
 
+#include <array>
+
 #include "objects/common/ids.h"
 #include "platform/com/error.h"
 #include "platform/com/text.h"
@@ -13,22 +15,27 @@ std::optional<com::Guid> IdMap::GuidOf(std::string_view id) {
   return com::Guid::Parse(text::Trim(id));
 }
 
+bool IdMap::IsWrittenForm(const com::Guid& guid, std::string_view text) {
+  std::array<char, 38> written;
+  guid.FormatTo(written.data());
+  return text == std::string_view(written.data(), written.size());
+}
+
 void IdMap::Add(std::string_view id, std::string made) {
   const std::optional<com::Guid> key = GuidOf(id);
   if (!key) {
     if (!texts_.try_emplace(NormalizeID(id), std::move(made)).second) throw com::Error(com::hr::kDuplicateKey);
     return;
   }
-  if (guids_.contains(*key)) throw com::Error(com::hr::kDuplicateKey);
-  Made entry;
+  auto [entry, added] = guids_.try_emplace(*key, Made{});
+  if (!added) throw com::Error(com::hr::kDuplicateKey);
   // A made ID in the form GUIDs are written in is kept as its sixteen bytes.
-  if (std::optional<com::Guid> guid = com::Guid::Parse(made); guid && guid->ToString() == made) {
-    entry.guid = *guid;
+  if (std::optional<com::Guid> guid = com::Guid::Parse(made); guid && IsWrittenForm(*guid, made)) {
+    entry->second.guid = *guid;
   } else {
     made_texts_.push_back(std::move(made));
-    entry.text = static_cast<uint32_t>(made_texts_.size());
+    entry->second.text = static_cast<uint32_t>(made_texts_.size());
   }
-  guids_.try_emplace(*key, std::move(entry));
 }
 
 std::optional<std::string> IdMap::Find(std::string_view id) const {
