@@ -59,6 +59,22 @@ TEST(Guid, ParsesFormatsAndGenerates) {
   EXPECT_EQ(com::Guid::Parse(a.ToString()), a);
 }
 
+TEST(Guid, EveryByteThatIsNoDigitSpoilsAnyPosition) {
+  const std::string good = "{0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D}";
+  for (size_t at : {1u, 2u, 11u, 20u, 36u}) {
+    for (int c = 0; c < 256; ++c) {
+      const bool digit = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+      std::string text = good;
+      text[at] = static_cast<char>(c);
+      EXPECT_EQ(com::Guid::Parse(text).has_value(), digit) << "byte " << c << " at " << at;
+    }
+  }
+  // Each digit lands in its own place.
+  EXPECT_EQ(com::Guid::Parse("{00000000-0000-0000-0000-00000000000F}")->bytes()[15], 0x0F);
+  EXPECT_EQ(com::Guid::Parse("{F0000000-0000-0000-0000-000000000000}")->bytes()[0], 0xF0);
+  EXPECT_EQ(com::Guid::Parse("{00000000-0000-0000-00a0-000000000000}")->bytes()[9], 0xA0);
+}
+
 TEST(Error, ReadsAsCodeAndDescription) {
   EXPECT_EQ(com::Error(com::hr::kTypeMismatch).ToString(), "0x800A000D: Type mismatch");
   com::Error e(0x80040000, "CreateGUID", "StringFromGUID2 failed");
