@@ -154,7 +154,7 @@ void MemoryStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
       ChangeJournal& j = undo.back().journal;
       j.HeaderChanged(image.header, image.next_seq);
       for (auto& [row_id, row] : image.rows) j.RowRemoved(std::move(row));
-      image.rows.clear();
+      image.rows = RowMap();  // a deleted card keeps no room for its rows
       image.header.deleted = true;
       strike();
     }

@@ -12,18 +12,24 @@
 namespace com {
 
 // A map by GUID for large tables keyed by IDs (a card's rows, an open
-// card's index of rows, an import's map of changed IDs). The entries stand in a dense vector (in the order
-// they were added, except that an erase moves the last entry into the gap),
-// found through an open-addressing table of positions, at most half full:
-// a card of tens of thousands of rows is read, copied and dropped as a few
-// large blocks instead of a node per row. Iterators and references are
-// those of a vector: adding or erasing an entry invalidates them.
+// card's index of rows, an import's map of changed IDs). The entries stand
+// in a dense vector (in the order they were added, except that an erase
+// moves the last entry into the gap), found through an open-addressing
+// table of positions, at most half full: a card of tens of thousands of
+// rows is read, copied and dropped as a few large blocks instead of a node
+// per row. Each slot keeps the high byte of its ID's hash beside the
+// position, so that a probe reads an entry only when that byte matches:
+// in a large table every entry read is a cache miss. A map holds at most
+// kMaxSize entries. Iterators and references are those of a vector:
+// adding or erasing an entry invalidates them.
 template <class T>
 class GuidMap {
  public:
   using value_type = std::pair<Guid, T>;
   using iterator = typename std::vector<value_type>::iterator;
   using const_iterator = typename std::vector<value_type>::const_iterator;
+  // Positions take the 24 low bits of a slot.
+  static constexpr size_t kMaxSize = (size_t{1} << 24) - 2;
 
   iterator begin() { return entries_.begin(); }
   iterator end() { return entries_.end(); }
@@ -36,6 +42,7 @@ class GuidMap {
   // caller that reserves a little more before each few additions does not
   // copy the whole map every time.
   void reserve(size_t n) {
+    if (n > kMaxSize) throw std::length_error("a map by GUID holds at most 16777214 entries");
     if (n > entries_.capacity()) entries_.reserve(std::max(n, 2 * entries_.capacity()));
     size_t slots = 16;
     while (slots < 2 * n) slots *= 2;
@@ -65,7 +72,10 @@ class GuidMap {
   // added.
   std::pair<iterator, bool> try_emplace(const Guid& id, T&& value) {
     if (size_t p = Position(id); p != kNone) return {entries_.begin() + static_cast<std::ptrdiff_t>(p), false};
-    if (2 * (entries_.size() + 1) > slots_.size()) Rehash(slots_.empty() ? 16 : 2 * slots_.size());
+    if (2 * (entries_.size() + 1) > slots_.size()) {
+      if (entries_.size() >= kMaxSize) throw std::length_error("a map by GUID holds at most 16777214 entries");
+      Rehash(slots_.empty() ? 16 : 2 * slots_.size());
+    }
     entries_.emplace_back(id, std::move(value));
     Place(entries_.size() - 1);
     return {entries_.end() - 1, true};
@@ -105,7 +115,7 @@ class GuidMap {
     // before its own slot, going round the table.
     size_t hole = SlotOf(it->first, p);
     for (size_t j = (hole + 1) & mask_; slots_[j] != 0; j = (j + 1) & mask_) {
-      const size_t home = Home(entries_[slots_[j] - 1].first);
+      const size_t home = Home(entries_[PositionIn(slots_[j])].first);
       const bool stays = hole < j ? (home > hole && home <= j) : (home > hole || home <= j);
       if (!stays) {
         slots_[hole] = slots_[j];
@@ -116,7 +126,8 @@ class GuidMap {
     // The last entry fills the gap.
     const size_t last = entries_.size() - 1;
     if (p != last) {
-      slots_[SlotOf(entries_[last].first, last)] = static_cast<uint32_t>(p + 1);
+      const size_t moved = SlotOf(entries_[last].first, last);
+      slots_[moved] = (slots_[moved] & kTagMask) | static_cast<uint32_t>(p + 1);
       entries_[p] = std::move(entries_[last]);
     }
     entries_.pop_back();
@@ -128,14 +139,22 @@ class GuidMap {
   friend class GuidMap;
   static constexpr size_t kNone = ~size_t{0};
 
+  // A slot: the hash's high byte, then the entry's position + 1 (0 for an
+  // empty slot).
+  static constexpr uint32_t kTagMask = 0xFF000000u;
+  static uint32_t TagOf(size_t hash) { return static_cast<uint32_t>(hash >> 32) & kTagMask; }
+  static size_t PositionIn(uint32_t slot) { return static_cast<size_t>(slot & ~kTagMask) - 1; }
+
   size_t Home(const Guid& id) const { return GuidHash()(id) & mask_; }
   // The entry's position, kNone when absent.
   size_t Position(const Guid& id) const {
     if (slots_.empty()) return kNone;
-    for (size_t i = Home(id);; i = (i + 1) & mask_) {
+    const size_t hash = GuidHash()(id);
+    const uint32_t tag = TagOf(hash);
+    for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
       const uint32_t slot = slots_[i];
       if (slot == 0) return kNone;
-      if (entries_[slot - 1].first == id) return slot - 1;
+      if ((slot & kTagMask) == tag && entries_[PositionIn(slot)].first == id) return PositionIn(slot);
     }
   }
   size_t Existing(const Guid& id) const {
@@ -146,13 +165,14 @@ class GuidMap {
   // The table slot that holds `position`.
   size_t SlotOf(const Guid& id, size_t position) const {
     size_t i = Home(id);
-    while (slots_[i] != position + 1) i = (i + 1) & mask_;
+    while ((slots_[i] & ~kTagMask) != position + 1) i = (i + 1) & mask_;
     return i;
   }
   void Place(size_t position) {
-    size_t i = Home(entries_[position].first);
+    const size_t hash = GuidHash()(entries_[position].first);
+    size_t i = hash & mask_;
     while (slots_[i] != 0) i = (i + 1) & mask_;
-    slots_[i] = static_cast<uint32_t>(position + 1);
+    slots_[i] = TagOf(hash) | static_cast<uint32_t>(position + 1);
   }
   void Rehash(size_t slots) {
     slots_.assign(slots, 0u);
@@ -161,7 +181,7 @@ class GuidMap {
   }
 
   std::vector<value_type> entries_;
-  std::vector<uint32_t> slots_;  // an entry's position + 1; 0 for an empty slot
+  std::vector<uint32_t> slots_;
   size_t mask_ = 0;
 };
 
