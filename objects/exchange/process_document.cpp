@@ -21,16 +21,25 @@ constexpr int kNoProcessText = 1020;
 
 // The depth of the deepest element, counted without recursion so that the
 // count itself is safe on any input; stops as soon as `limit` is passed.
-int Nesting(const pugi::xml_node& top, int limit) {
+// The same walk counts the elements named `counted` (none when null): a
+// document of many megabytes is walked once, not once per question.
+int Nesting(const pugi::xml_node& top, int limit, const char* counted, size_t& count) {
   int depth = 0;
   int deepest = 0;
+  count = 0;
   pugi::xml_node node = top.first_child();
   if (!node) return 0;
   depth = 1;
   while (node) {
-    if (node.type() == pugi::node_element && depth > deepest) {
-      deepest = depth;
-      if (deepest > limit) return deepest;
+    if (node.type() == pugi::node_element) {
+      if (depth > deepest) {
+        deepest = depth;
+        if (deepest > limit) return deepest;
+      }
+      if (counted) {
+        const char* name = node.name();
+        if (name[0] == counted[0] && std::strcmp(name, counted) == 0) ++count;
+      }
     }
     if (pugi::xml_node child = node.first_child()) {
       node = child;
@@ -82,7 +91,8 @@ bool Document::Parse(std::string text, unsigned options) {
   return true;
 }
 
-bool Document::ParseUntrusted(std::string text) {
+bool Document::ParseUntrusted(std::string text, const char* counted) {
+  counted_ = 0;
   // Document type declarations are parsed into nodes so that they can be
   // refused: a file that declares entities or a DTD is not one we wrote.
   if (!Parse(std::move(text), pugi::parse_default | pugi::parse_doctype)) return false;
@@ -90,10 +100,11 @@ bool Document::ParseUntrusted(std::string text) {
   for (pugi::xml_node top = dom_.first_child(); top && !refused; top = top.next_sibling()) {
     if (top.type() == pugi::node_doctype) refused = true;
   }
-  if (!refused && Nesting(dom_, kMaxNesting) > kMaxNesting) refused = true;
+  if (!refused && Nesting(dom_, kMaxNesting, counted, counted_) > kMaxNesting) refused = true;
   if (refused) {
     dom_.reset();
     text_.clear();
+    counted_ = 0;
   }
   return !refused;
 }
@@ -105,7 +116,7 @@ void ThrowNoProcess() {
 }
 
 pugi::xml_node LoadProcess(Document& doc, std::string text) {
-  if (!doc.ParseUntrusted(std::move(text))) ThrowNoProcess();
+  if (!doc.ParseUntrusted(std::move(text), kFunctionRow)) ThrowNoProcess();
   pugi::xml_node process = doc.root().child("Process");
   if (!process) ThrowNoProcess();
   return process;
@@ -146,12 +157,6 @@ std::vector<pugi::xml_node> Descendants(pugi::xml_node top, const char* name) {
   std::vector<pugi::xml_node> found;
   WalkDescendants(top, name, [&](pugi::xml_node node) { found.push_back(node); });
   return found;
-}
-
-size_t CountDescendants(pugi::xml_node top, const char* name) {
-  size_t count = 0;
-  WalkDescendants(top, name, [&](pugi::xml_node) { ++count; });
-  return count;
 }
 
 std::string ToText(pugi::xml_node node) {

@@ -28,8 +28,10 @@ class Document {
   // Parses `text` as untrusted input. False, with the document empty, when
   // it is not well-formed XML, has no document element, carries a document
   // type declaration (and with it any entity declaration), or nests deeper
-  // than kMaxNesting.
-  bool ParseUntrusted(std::string text);
+  // than kMaxNesting. The check counts the elements named `counted` on its
+  // way (counted()).
+  bool ParseUntrusted(std::string text, const char* counted = nullptr);
+  size_t counted() const { return counted_; }
   // Parses the platform's own form of a card (CardData.GetXML). A text that
   // does not parse leaves the document empty.
   void ParseTrusted(std::string text);
@@ -42,12 +44,16 @@ class Document {
 
   std::string text_;
   pugi::xml_document dom_;
+  size_t counted_ = 0;
 };
 
 // The "Process" element under the document element of `doc`, parsed from
 // `text`; fails with 0x80040001 "Specified data does not contain
 // business-process." when the text is rejected by ParseUntrusted or the
 // document element has no "Process" child.
+// The document counts its function rows ("FunctionsRow" elements, at any
+// depth) as it is checked: Document::counted().
+inline constexpr char kFunctionRow[] = "FunctionsRow";
 pugi::xml_node LoadProcess(Document& doc, std::string text);
 // The same from the file at `path`; a file that cannot be read fails alike.
 pugi::xml_node LoadProcessFile(Document& doc, const std::string& path);
@@ -62,8 +68,6 @@ inline std::string_view Attr(pugi::xml_node element, const char* name) {
 // The elements named `name` below `top` at any depth, in document order:
 // what XPath ".//name" selects, walked without building a node set.
 std::vector<pugi::xml_node> Descendants(pugi::xml_node top, const char* name);
-// Their number, without collecting them.
-size_t CountDescendants(pugi::xml_node top, const char* name);
 
 // The XML text of a node and everything under it: the document as the
 // platform writes its cards (indented by two blanks, no XML declaration).

@@ -361,7 +361,7 @@ const std::string& ProcessImportExportObject::DependentGates(const std::string& 
 // --- import ---------------------------------------------------------------
 
 void ProcessImportExportObject::Import(const com::Ref<ostrel::Session>& session, ostrel::CardData& process_data,
-                                       pugi::xml_node process, const std::string& folder_id,
+                                       pugi::xml_node process, int64_t functions, const std::string& folder_id,
                                        com::Collection* created_card_ids, const com::KeyedList* skipped_types) {
   com::Ref<ostrel::CardUpdate> update = com::Query<ostrel::CardUpdate>(&process_data);
   CardImporter importer;
@@ -369,10 +369,9 @@ void ProcessImportExportObject::Import(const com::Ref<ostrel::Session>& session,
   importer.SetMainUpdatable(update);
   importer.SetFolderID(folder_id);
 
-  const int64_t total = static_cast<int64_t>(exchange::CountDescendants(process, "FunctionsRow"));
   int64_t done = 0;
-  Report(0, total);
-  importer.SetRowHook(layout::kFunctions, [&] { Report(++done, total); });
+  Report(0, functions);
+  importer.SetRowHook(layout::kFunctions, [&] { Report(++done, functions); });
 
   // Without a bracket of the caller's, a failed import takes its cards
   // away again: the caller hears of them only once the import succeeded.
@@ -388,7 +387,7 @@ void ProcessImportExportObject::Import(const com::Ref<ostrel::Session>& session,
 
   process_data.SetDescription(
       FieldToString(process_data.GetSections()->Item(layout::kMainInfo)->GetFirstRow()->GetField("Name")));
-  Report(total, total);
+  Report(functions, functions);
 }
 
 void ProcessImportExportObject::ImportProcessEx(com::Ref<ostrel::Session> session,
@@ -405,7 +404,8 @@ void ProcessImportExportObject::ImportProcessEx(com::Ref<ostrel::Session> sessio
     const std::string type = NormalizeID(layout::kProcessCardType);
     skipped->Add(com::Variant(type), type);
   }
-  Import(session, *process_data, process, folder_id, created_card_ids.get(), skipped.get());
+  Import(session, *process_data, process, static_cast<int64_t>(doc.counted()), folder_id, created_card_ids.get(),
+         skipped.get());
 }
 
 void ProcessImportExportObject::DeserializeProcess(com::Ref<ostrel::Session> session,
@@ -416,7 +416,8 @@ void ProcessImportExportObject::DeserializeProcess(com::Ref<ostrel::Session> ses
   session_ = session;
   exchange::Document doc;
   pugi::xml_node process = exchange::LoadProcess(doc, data);
-  Import(session, *process_data, process, folder_id, created_card_ids.get(), nullptr);
+  Import(session, *process_data, process, static_cast<int64_t>(doc.counted()), folder_id, created_card_ids.get(),
+         nullptr);
 }
 
 void ProcessImportExportObject::DeserializeProcessPart(com::Ref<ostrel::Session> session,
@@ -432,7 +433,7 @@ void ProcessImportExportObject::DeserializeProcessPart(com::Ref<ostrel::Session>
   CardImporter importer;
   importer.SetSession(session);
   importer.SetMainUpdatable(update);
-  const int64_t total = static_cast<int64_t>(exchange::CountDescendants(process, "FunctionsRow"));
+  const int64_t total = static_cast<int64_t>(doc.counted());
   int64_t done = 0;
   Report(0, total);
   importer.SetRowHook(layout::kFunctions, [&] { Report(++done, total); });

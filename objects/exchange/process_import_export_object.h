@@ -82,8 +82,10 @@ class ProcessImportExportObject final : public com::Object<ProcessImportExport, 
   const std::string& DependentGates(const std::string& type_id);
   vorlane::Library& PrivateLibrary();
 
+  // `functions`: the function rows of the document, for the progress.
   void Import(const com::Ref<ostrel::Session>& session, ostrel::CardData& process_data, pugi::xml_node process,
-              const std::string& folder_id, com::Collection* created_card_ids, const com::KeyedList* skipped_types);
+              int64_t functions, const std::string& folder_id, com::Collection* created_card_ids,
+              const com::KeyedList* skipped_types);
   void Report(int64_t done, int64_t total);
 
   com::Ref<ostrel::Session> session_;

@@ -296,6 +296,23 @@ TEST(ExchangeDocumentTest, DescendantsAreWhatXPathSelects) {
                   .empty());
 }
 
+TEST(ExchangeDocumentTest, TheCheckCountsTheElementsOfANameAtAnyDepth) {
+  exchange::Document doc;
+  const std::string text =
+      "<Data><Process><Functions><FunctionsRow><FunctionsRows/><FunctionsRow/></FunctionsRow></Functions></Process>"
+      "<FunctionsRow>FunctionsRow</FunctionsRow><!--<FunctionsRow/>--></Data>";
+  ASSERT_TRUE(doc.ParseUntrusted(text, exchange::kFunctionRow));
+  EXPECT_EQ(doc.counted(), 3u) << "elements only, by their whole name";
+  ASSERT_TRUE(doc.ParseUntrusted(text));
+  EXPECT_EQ(doc.counted(), 0u) << "nothing is counted unless asked";
+  ASSERT_TRUE(doc.ParseUntrusted(text, exchange::kFunctionRow));
+  EXPECT_FALSE(doc.ParseUntrusted("<!DOCTYPE d><Data><FunctionsRow/></Data>", exchange::kFunctionRow));
+  EXPECT_EQ(doc.counted(), 0u) << "a refused document counts nothing";
+  ASSERT_TRUE(doc.ParseUntrusted(text, exchange::kFunctionRow));
+  EXPECT_FALSE(doc.ParseUntrusted("<Data><FunctionsRow/>", exchange::kFunctionRow));
+  EXPECT_EQ(doc.counted(), 0u) << "nor does one that is not well-formed";
+}
+
 TEST(ExchangeDocumentTest, OnlyLinksBelowTheCardElementCount) {
   EXPECT_FALSE(exchange::NamesLinkedCards("<Data>\n  <Process CardID=\"{A}\" CardTypeID=\"{B}\">\n    <Functions>\n"
                                           "      <FunctionsRow RowID=\"{C}\" Caption=\"CardID=&quot;\" />"));
