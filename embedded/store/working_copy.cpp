@@ -324,6 +324,22 @@ void WorkingCopy::Load(CardImage image, bool keep_edits) {
         if (!s || s->id != rec.section) s = type_.Section(rec.section);
         return s ? Reuse(old, rec, *s) : nullptr;
       });
+  // The parents' positions first, in a loop of look-ups alone (a few
+  // ahead of each other), so that their cache misses overlap.
+  constexpr uint32_t kCard = UINT32_MAX;      // a card-level row
+  constexpr uint32_t kGone = UINT32_MAX - 1;  // its parent is not there
+  constexpr size_t kAhead = 8;
+  std::vector<uint32_t> owners(parents.size());
+  for (size_t position = 0; position < parents.size(); ++position) {
+    if (position + kAhead < parents.size()) index_.Prefetch(parents[position + kAhead]);
+    const com::Guid& parent_id = parents[position];
+    if (parent_id.IsNull()) {
+      owners[position] = kCard;
+      continue;
+    }
+    auto it = index_.find(parent_id);
+    owners[position] = it == index_.end() ? kGone : static_cast<uint32_t>(it - index_.begin());
+  }
   std::vector<RowList*> filled;
   bool unknown = false;
   for (size_t position = 0; position < parents.size(); ++position) {
@@ -334,10 +350,9 @@ void WorkingCopy::Load(CardImage image, bool keep_edits) {
       continue;
     }
     RowNode* owner = nullptr;
-    if (const com::Guid& parent_id = parents[position]; !parent_id.IsNull()) {
-      auto it = index_.find(parent_id);
-      if (it == index_.end() || !it->second) continue;  // its parent went: so does the row
-      owner = it->second.get();
+    if (const uint32_t at = owners[position]; at != kCard) {
+      owner = at == kGone ? nullptr : index_.begin()[at].second.get();
+      if (!owner) continue;  // its parent went (or has a section the schema lacks): so does the row
     }
     const SectionDef& ns = *node->section;
     bool fits = owner ? (&ns == owner->section ? ns.IsTree() : ns.parent == owner->section) : ns.parent == nullptr;
