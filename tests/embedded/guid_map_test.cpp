@@ -115,5 +115,13 @@ TEST(GuidMap, ATransformedMapFindsTheSameIdsAndStillGrowsAndErases) {
   EXPECT_EQ(rows.at(ids[0]).seq, 1);
 }
 
+TEST(GuidMap, RoomBeyondTheLargestSizeIsRefused) {
+  com::GuidMap<int> map;
+  EXPECT_THROW(map.reserve(com::GuidMap<int>::kMaxSize + 1), std::length_error);
+  EXPECT_TRUE(map.empty());
+  map.emplace(com::Guid::Generate(), 1);
+  EXPECT_EQ(map.size(), 1u);
+}
+
 }  // namespace
 }  // namespace embedded
