@@ -21,9 +21,9 @@ com::Variant CardRow::GetField(const std::string& name) {
   return node_->fields[card_->FieldIndex(*node_->section, name)];
 }
 
-void CardRow::SetField(const std::string& name, const com::Variant& value) {
+void CardRow::SetField(const std::string& name, com::Variant value) {
   Enter();
-  card_->SetField(*node_, name, value);
+  card_->SetField(*node_, name, std::move(value));
 }
 
 void CardRow::SetFieldOfType(const std::string& name, const com::Variant& value, int32_t type_code) {

@@ -14,7 +14,7 @@ class CardRow final : public com::Object<ostrel::Row, ostrel::RowEx> {
 
   std::string GetID() override { return node_->id_text.str(); }
   com::Variant GetField(const std::string& name) override;
-  void SetField(const std::string& name, const com::Variant& value) override;
+  void SetField(const std::string& name, com::Variant value) override;
   com::Ref<ostrel::Section> GetSection() override;
   com::Ref<ostrel::RowCollection> GetChildRows() override;
   com::Ref<ostrel::SubSectionCollection> GetSubSections() override;

@@ -350,7 +350,7 @@ size_t OpenCard::FieldIndex(const SectionDef& s, std::string_view name) const {
   NoField(s, name);
 }
 
-void OpenCard::SetField(RowNode& node, std::string_view name, const com::Variant& value) {
+void OpenCard::SetField(RowNode& node, std::string_view name, com::Variant value) {
   const SectionDef& s = *node.section;
   size_t index = FieldIndex(s, name);
   const FieldDef& f = s.fields[index];
@@ -360,7 +360,8 @@ void OpenCard::SetField(RowNode& node, std::string_view name, const com::Variant
   }
   com::Variant converted;
   try {
-    converted = ostrel::ConvertToFieldType(value, f.code);
+    // A value the field takes as it is moves in.
+    converted = ostrel::HoldsFieldType(value, f.code) ? std::move(value) : ostrel::ConvertToFieldType(value, f.code);
   } catch (const com::Error& e) {
     std::string what = value.IsText() ? Quote(*value.TryText()) : std::string(com::TypeName(value.type()));
     throw com::Error(e.code(), std::string(ostrel::err::kSource),

@@ -80,7 +80,7 @@ class OpenCard final : public com::Object<ostrel::CardData, ostrel::CardLock, os
 
   // Field access with the platform's errors.
   size_t FieldIndex(const SectionDef& s, std::string_view name) const;
-  void SetField(RowNode& node, std::string_view name, const com::Variant& value);
+  void SetField(RowNode& node, std::string_view name, com::Variant value);
 
  private:
   OpenCard(std::shared_ptr<SessionState> session, const CardTypeDef& type, CardImage image);

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string_view>
+#include <utility>
 
 #include "objects/common/field_coercion.h"
 #include "objects/common/ids.h"
@@ -338,7 +339,7 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
           com::Query<ostrel::RowEx>(&row)->SetFieldOfType(field.name, com::Variant(text::Left(value, kVariantTextLimit)),
                                                           ft::kString);
         } else if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, type)) {
-          row.SetField(field.name, *typed);
+          row.SetField(field.name, std::move(*typed));
         } else {
           throw com::Error(com::hr::kTypeMismatch);
         }
@@ -358,7 +359,7 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
   try {
     if (!field.xml_type.empty()) {
       if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, field.xml_type)) {
-        row.SetField(field.name, *typed);
+        row.SetField(field.name, std::move(*typed));
         return;
       }
     }

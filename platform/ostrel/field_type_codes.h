@@ -58,6 +58,9 @@ bool IsTextCode(int code);
 // Fails with 0x800A000D type mismatch (or the conversion's own error, such
 // as overflow) when the value does not convert.
 com::Variant ConvertToFieldType(const com::Variant& value, int code);
+// True when ConvertToFieldType would give `value` back as it is, so that a
+// caller may keep it instead of a copy.
+bool HoldsFieldType(const com::Variant& value, int code);
 
 // The XML data type that names a value of this kind in a "_Type_" attribute:
 // "string", "i2", "int", "r4", "float", "boolean", "dateTime"; "" for Empty,

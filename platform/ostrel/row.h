@@ -29,8 +29,9 @@ class Row : public virtual com::Dispatch {
   virtual com::Variant GetField(const std::string& name) = 0;
   // Stores the value converted to the field's type (a variant field keeps
   // the value as given); fails with 0x800A000D type mismatch when it does
-  // not convert, leaving the field as it was.
-  virtual void SetField(const std::string& name, const com::Variant& value) = 0;
+  // not convert, leaving the field as it was. The value is taken whole, so
+  // that a caller's temporary (a long text) is moved in, not copied.
+  virtual void SetField(const std::string& name, com::Variant value) = 0;
   // The section of the row's type (for a sub-section row, the section over
   // that sub-section's rows under every parent).
   virtual com::Ref<Section> GetSection() = 0;

@@ -149,5 +149,27 @@ TEST(FieldTypeCodes, KnowsEveryCodeTheSystemNames) {
   EXPECT_EQ(CodeOf([] { ostrel::ConvertToFieldType(Text("abc"), 6); }), com::hr::kTypeMismatch);
 }
 
+// A value a field holds as it is may be moved in instead of converted: only
+// when the conversion would give back the same value of the same type.
+TEST(FieldTypeCodes, AValueHeldAsItIsIsWhatTheConversionGivesBack) {
+  const com::Variant values[] = {com::Variant::Null(),    com::Variant(),           Text("12"),
+                                 Text("{abcdef01-2345-6789-abcd-ef0123456789}"), com::Variant(int16_t{3}),
+                                 com::Variant(int32_t{4}), com::Variant(2.5),       com::Variant(true),
+                                 com::Variant(*com::MakeDate(2026, 12, 8, 0, 0, 0))};
+  size_t held = 0;
+  for (int code : {2, 3, 4, 5, 6, 9, 10, 12, 13, 14, 15, 16, 21}) {
+    for (const com::Variant& v : values) {
+      if (!ostrel::HoldsFieldType(v, code)) continue;
+      ++held;
+      const com::Variant converted = ostrel::ConvertToFieldType(v, code);
+      EXPECT_EQ(converted.type(), v.type()) << code;
+      EXPECT_EQ(converted, v) << code;
+    }
+  }
+  EXPECT_GT(held, 13u);
+  EXPECT_FALSE(ostrel::HoldsFieldType(Text("{abcdef01-2345-6789-abcd-ef0123456789}"), 6)) << "a GUID is rewritten";
+  EXPECT_FALSE(ostrel::HoldsFieldType(Text("12"), 5));
+}
+
 }  // namespace
 }  // namespace embedded::testing
