@@ -42,7 +42,7 @@ class GuidMap {
   // caller that reserves a little more before each few additions does not
   // copy the whole map every time.
   void reserve(size_t n) {
-    if (n > kMaxSize) throw std::length_error("a map by GUID holds at most 16777214 entries");
+    if (n > kMaxSize) TooLarge();
     if (n > entries_.capacity()) entries_.reserve(std::max(n, 2 * entries_.capacity()));
     size_t slots = 16;
     while (slots < 2 * n) slots *= 2;
@@ -77,10 +77,8 @@ class GuidMap {
   // added.
   std::pair<iterator, bool> try_emplace(const Guid& id, T&& value) {
     if (size_t p = Position(id); p != kNone) return {entries_.begin() + static_cast<std::ptrdiff_t>(p), false};
-    if (2 * (entries_.size() + 1) > slots_.size()) {
-      if (entries_.size() >= kMaxSize) throw std::length_error("a map by GUID holds at most 16777214 entries");
-      Rehash(slots_.empty() ? 16 : 2 * slots_.size());
-    }
+    if (entries_.size() >= kMaxSize) TooLarge();
+    if (2 * (entries_.size() + 1) > slots_.size()) Rehash(slots_.empty() ? 16 : 2 * slots_.size());
     entries_.emplace_back(id, std::move(value));
     Place(entries_.size() - 1);
     return {entries_.end() - 1, true};
@@ -143,6 +141,7 @@ class GuidMap {
   template <class>
   friend class GuidMap;
   static constexpr size_t kNone = ~size_t{0};
+  [[noreturn]] static void TooLarge() { throw std::length_error("a map by GUID holds at most 16777214 entries"); }
 
   // A slot: the hash's high byte, then the entry's position + 1 (0 for an
   // empty slot).

@@ -140,7 +140,7 @@ bool IsTextCode(int code) {
 }
 
 com::Variant ConvertToFieldType(const com::Variant& value, int code) {
-  if (value.IsNull()) return value;
+  if (HoldsFieldType(value, code)) return value;
   const FieldTypeCode* c = FindFieldTypeCode(code);
   if (!c) throw com::Error(com::hr::kInvalidArg, "Ostrel", "Unknown field type code " + std::to_string(code));
   switch (value.type()) {
@@ -149,7 +149,6 @@ com::Variant ConvertToFieldType(const com::Variant& value, int code) {
     case T::Error: Mismatch();
     default: break;
   }
-  if (c->stores == T::Any) return value;
   if (code == field_type::kUniqueId) {
     const std::string* given = value.TryText();
     std::string converted = given ? std::string() : value.ToText();
