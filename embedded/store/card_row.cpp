@@ -16,14 +16,22 @@ void CardRow::Enter() {
   }
 }
 
+size_t CardRow::FieldIndex(std::string_view name) {
+  const SectionDef& s = *node_->section;
+  size_t i = next_field_;
+  if (i >= s.fields.size() || !SectionDef::SameBytes(s.fields[i].name, name)) i = card_->FieldIndex(s, name);
+  next_field_ = i + 1;
+  return i;
+}
+
 com::Variant CardRow::GetField(const std::string& name) {
   Enter();
-  return node_->fields[card_->FieldIndex(*node_->section, name)];
+  return node_->fields[FieldIndex(name)];
 }
 
 void CardRow::SetField(const std::string& name, com::Variant value) {
   Enter();
-  card_->SetField(*node_, name, std::move(value));
+  card_->SetField(*node_, FieldIndex(name), std::move(value));
 }
 
 void CardRow::SetFieldOfType(const std::string& name, const com::Variant& value, int32_t type_code) {
@@ -32,7 +40,8 @@ void CardRow::SetFieldOfType(const std::string& name, const com::Variant& value,
     throw com::Error(com::hr::kInvalidArg, std::string(ostrel::err::kSource),
                      "Unknown field type code " + std::to_string(type_code));
   }
-  card_->SetField(*node_, name, ostrel::ConvertToFieldType(value, type_code));
+  com::Variant converted = ostrel::ConvertToFieldType(value, type_code);
+  card_->SetField(*node_, FieldIndex(name), std::move(converted));
 }
 
 com::Ref<ostrel::Section> CardRow::GetSection() {

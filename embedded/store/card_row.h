@@ -27,9 +27,15 @@ class CardRow final : public com::Object<ostrel::Row, ostrel::RowEx> {
  private:
   // The card's Enter, and a removed row fails with ostrel::err::kRowDeleted.
   void Enter();
+  // The field's index in the row's section. A caller that reads or sets
+  // several fields of a row mostly goes in the schema's order (an import
+  // does, attribute by attribute), so the field after the last one named
+  // is tried before the section's table.
+  size_t FieldIndex(std::string_view name);
 
   com::Ref<OpenCard> card_;
   std::shared_ptr<RowNode> node_;
+  size_t next_field_ = 0;
 };
 
 }  // namespace embedded

@@ -350,18 +350,21 @@ size_t OpenCard::FieldIndex(const SectionDef& s, std::string_view name) const {
   NoField(s, name);
 }
 
-void OpenCard::SetField(RowNode& node, std::string_view name, com::Variant value) {
+void OpenCard::SetField(RowNode& node, size_t index, com::Variant&& value) {
   const SectionDef& s = *node.section;
-  size_t index = FieldIndex(s, name);
   const FieldDef& f = s.fields[index];
   if (f.flags & ostrel::field_flag::kRowTimestamp) {
     session_->Raise(ostrel::err::kRefused, "Field " + Quote(f.name) + " of section " + Quote(s.name) +
                                                " is kept by the platform and cannot be set.");
   }
+  // A value the field takes as it is moves in as it is.
+  if (ostrel::HoldsFieldType(value, f.code)) {
+    if (copy_.SetField(node, index, std::move(value))) Changed();
+    return;
+  }
   com::Variant converted;
   try {
-    // A value the field takes as it is moves in.
-    converted = ostrel::HoldsFieldType(value, f.code) ? std::move(value) : ostrel::ConvertToFieldType(value, f.code);
+    converted = ostrel::ConvertToFieldType(value, f.code);
   } catch (const com::Error& e) {
     std::string what = value.IsText() ? Quote(*value.TryText()) : std::string(com::TypeName(value.type()));
     throw com::Error(e.code(), std::string(ostrel::err::kSource),

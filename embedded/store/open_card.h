@@ -80,7 +80,9 @@ class OpenCard final : public com::Object<ostrel::CardData, ostrel::CardLock, os
 
   // Field access with the platform's errors.
   size_t FieldIndex(const SectionDef& s, std::string_view name) const;
-  void SetField(RowNode& node, std::string_view name, com::Variant value);
+  // Sets field `index` of the row's section (FieldIndex), converted to the
+  // field's type.
+  void SetField(RowNode& node, size_t index, com::Variant&& value);
 
  private:
   OpenCard(std::shared_ptr<SessionState> session, const CardTypeDef& type, CardImage image);

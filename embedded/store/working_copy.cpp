@@ -177,7 +177,7 @@ void WorkingCopy::LogField(RowNode& node, size_t index) {
   node.dirty.push_back(static_cast<uint32_t>(index));
 }
 
-bool WorkingCopy::SetField(RowNode& node, size_t index, com::Variant value) {
+bool WorkingCopy::SetField(RowNode& node, size_t index, com::Variant&& value) {
   if (node.fields[index] == value) return false;
   node.fields[index] = std::move(value);
   LogField(node, index);

@@ -151,7 +151,7 @@ class WorkingCopy {
   void RemoveRow(RowNode& node);
   void ClearRows(RowNode* owner, const SectionDef& s);
   // Sets an already converted value; false when the field held it already.
-  bool SetField(RowNode& node, size_t index, com::Variant value);
+  bool SetField(RowNode& node, size_t index, com::Variant&& value);
   // Sets the template flag and, for a type with a template field, the field
   // (making the single row when there is none).
   void SetTemplate(bool value);

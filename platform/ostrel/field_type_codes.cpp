@@ -120,11 +120,20 @@ std::string ShortestText(F value) {
 
 }  // namespace
 
+// The row of each code by the code itself: every field a row is set, the
+// store asks for its code's row.
+constexpr int kLargestCode = 21;
+constexpr std::array<int8_t, kLargestCode + 1> kRowOfCode = [] {
+  std::array<int8_t, kLargestCode + 1> rows{};
+  for (auto& r : rows) r = -1;
+  for (size_t i = 0; i < kCodes.size(); ++i) rows[static_cast<size_t>(kCodes[i].code)] = static_cast<int8_t>(i);
+  return rows;
+}();
+
 const FieldTypeCode* FindFieldTypeCode(int code) {
-  for (const auto& c : kCodes) {
-    if (c.code == code) return &c;
-  }
-  return nullptr;
+  if (code < 0 || code > kLargestCode) return nullptr;
+  const int row = kRowOfCode[static_cast<size_t>(code)];
+  return row < 0 ? nullptr : &kCodes[static_cast<size_t>(row)];
 }
 
 const FieldTypeCode* FindFieldTypeCode(std::string_view name) {

@@ -139,11 +139,14 @@ TEST(FieldTypeCodes, XmlTextReadsBackToTheSameValue) {
 }
 
 TEST(FieldTypeCodes, KnowsEveryCodeTheSystemNames) {
-  for (int code : {2, 3, 4, 5, 6, 9, 10, 12, 13, 14, 15, 16, 21}) EXPECT_TRUE(ostrel::FindFieldTypeCode(code)) << code;
+  for (int code : {2, 3, 4, 5, 6, 9, 10, 12, 13, 14, 15, 16, 21}) {
+    ASSERT_TRUE(ostrel::FindFieldTypeCode(code)) << code;
+    EXPECT_EQ(ostrel::FindFieldTypeCode(code)->code, code);
+  }
+  for (int code : {-1, 0, 1, 7, 8, 11, 17, 20, 22, 255, 1 << 20}) EXPECT_FALSE(ostrel::FindFieldTypeCode(code)) << code;
   EXPECT_EQ(ostrel::FindFieldTypeCode(2)->xml_type, "dateTime");
   EXPECT_EQ(ostrel::FindFieldTypeCode(5)->xml_type, "int");
   EXPECT_EQ(ostrel::FindFieldTypeCode(12)->xml_type, "float");
-  EXPECT_FALSE(ostrel::FindFieldTypeCode(7));
   EXPECT_EQ(ostrel::ConvertToFieldType(Text("{abcdef01-2345-6789-abcd-ef0123456789}"), 6),
             Text("{ABCDEF01-2345-6789-ABCD-EF0123456789}"));
   EXPECT_EQ(CodeOf([] { ostrel::ConvertToFieldType(Text("abc"), 6); }), com::hr::kTypeMismatch);
