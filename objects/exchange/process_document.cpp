@@ -19,42 +19,37 @@ namespace {
 
 constexpr int kNoProcessText = 1020;
 
-// The depth of the deepest element, counted without recursion so that the
-// count itself is safe on any input; stops as soon as `limit` is passed.
-// The same walk counts the elements named `counted` (none when null): a
-// document of many megabytes is walked once, not once per question.
-int Nesting(const pugi::xml_node& top, int limit, const char* counted, size_t& count) {
-  int depth = 0;
-  int deepest = 0;
-  count = 0;
-  pugi::xml_node node = top.first_child();
-  if (!node) return 0;
-  depth = 1;
-  while (node) {
-    if (node.type() == pugi::node_element) {
-      if (depth > deepest) {
-        deepest = depth;
-        if (deepest > limit) return deepest;
-      }
-      if (counted) {
-        const char* name = node.name();
-        if (name[0] == counted[0] && std::strcmp(name, counted) == 0) ++count;
-      }
+// Walks the document once, without recursion (pugixml's own walk keeps
+// the depth), so that the walk itself is safe on any input: refuses an
+// element nested deeper than `limit`, stopping there, and counts the
+// elements named `counted` (none when null) on its way, so that a document
+// of many megabytes is walked once, not once per question.
+class NestingCheck final : public pugi::xml_tree_walker {
+ public:
+  NestingCheck(int limit, const char* counted) : limit_(limit), counted_(counted) {}
+
+  bool for_each(pugi::xml_node& node) override {
+    // depth() is 0 for the children of the node walked.
+    if (depth() >= limit_ && node.type() == pugi::node_element) {
+      too_deep_ = true;
+      return false;
     }
-    if (pugi::xml_node child = node.first_child()) {
-      node = child;
-      ++depth;
-      continue;
+    if (counted_) {
+      const char* name = node.name();
+      if (name[0] == counted_[0] && std::strcmp(name, counted_) == 0 && node.type() == pugi::node_element) ++count_;
     }
-    while (node && !node.next_sibling()) {
-      node = node.parent();
-      --depth;
-      if (node == top) return deepest;
-    }
-    if (node) node = node.next_sibling();
+    return true;
   }
-  return deepest;
-}
+
+  bool too_deep() const { return too_deep_; }
+  size_t count() const { return count_; }
+
+ private:
+  const int limit_;
+  const char* const counted_;
+  bool too_deep_ = false;
+  size_t count_ = 0;
+};
 
 // Collects the output in one string: cheaper than a stream for documents of
 // many megabytes.
@@ -100,7 +95,12 @@ bool Document::ParseUntrusted(std::string text, const char* counted) {
   for (pugi::xml_node top = dom_.first_child(); top && !refused; top = top.next_sibling()) {
     if (top.type() == pugi::node_doctype) refused = true;
   }
-  if (!refused && Nesting(dom_, kMaxNesting, counted, counted_) > kMaxNesting) refused = true;
+  if (!refused) {
+    NestingCheck check(kMaxNesting, counted);
+    dom_.traverse(check);
+    refused = check.too_deep();
+    counted_ = check.count();
+  }
   if (refused) {
     dom_.reset();
     text_.clear();

@@ -313,6 +313,26 @@ TEST(ExchangeDocumentTest, TheCheckCountsTheElementsOfANameAtAnyDepth) {
   EXPECT_EQ(doc.counted(), 0u) << "nor does one that is not well-formed";
 }
 
+TEST(ExchangeDocumentTest, ElementsMayNestUpToTheLimitAndNoDeeper) {
+  auto nested = [](int depth, const std::string& inside) {
+    std::string open, close;
+    for (int i = 0; i < depth; ++i) {
+      open += "<E>";
+      close = "</E>" + close;
+    }
+    return open + inside + close;
+  };
+  exchange::Document doc;
+  EXPECT_TRUE(doc.ParseUntrusted(nested(exchange::kMaxNesting, "text and <!--a comment--> below the deepest")));
+  EXPECT_TRUE(doc.ParseUntrusted(nested(exchange::kMaxNesting - 1, "<E/><FunctionsRow/>"), exchange::kFunctionRow));
+  EXPECT_EQ(doc.counted(), 1u);
+  EXPECT_FALSE(doc.ParseUntrusted(nested(exchange::kMaxNesting + 1, "")));
+  EXPECT_FALSE(doc.ParseUntrusted(nested(exchange::kMaxNesting, "<E/>")));
+  EXPECT_FALSE(doc.ParseUntrusted(nested(exchange::kMaxNesting, "<FunctionsRow/>"), exchange::kFunctionRow));
+  EXPECT_EQ(doc.counted(), 0u);
+  EXPECT_FALSE(doc.root()) << "a refused document is left empty";
+}
+
 TEST(ExchangeDocumentTest, OnlyLinksBelowTheCardElementCount) {
   EXPECT_FALSE(exchange::NamesLinkedCards("<Data>\n  <Process CardID=\"{A}\" CardTypeID=\"{B}\">\n    <Functions>\n"
                                           "      <FunctionsRow RowID=\"{C}\" Caption=\"CardID=&quot;\" />"));
