@@ -14,11 +14,14 @@ namespace {
 // address: a session that ended on another thread may have left its address
 // here for a new one to take.
 struct ThreadCurrent {
-  uint64_t serial = 0;  // 0: none yet
   int32_t locale = 1033;
   std::weak_ptr<const SessionState> session;
 };
 thread_local ThreadCurrent thread_current;
+// The serial of the session in thread_current (0: none yet), apart from it:
+// a plain value is read without the guard of a thread's first use, and
+// every call on a card reads it.
+thread_local uint64_t thread_serial = 0;
 std::atomic<uint64_t> next_serial{1};
 
 }  // namespace
@@ -34,7 +37,10 @@ SessionState::SessionState(std::shared_ptr<Store> store, std::string account, in
       serial_(next_serial.fetch_add(1)) {}
 
 SessionState::~SessionState() {
-  if (thread_current.serial == serial_) thread_current = ThreadCurrent();
+  if (thread_serial == serial_) {
+    thread_serial = 0;
+    thread_current = ThreadCurrent();
+  }
   try {
     store_->storage().UnlockAll(id_);
   } catch (const com::Error&) {
@@ -54,9 +60,9 @@ void SessionState::Note(const com::Error& e) {
 
 void SessionState::Use() const {
   com::SetThreadLocaleID(locale_);
-  ThreadCurrent& current = thread_current;
-  if (current.serial != serial_) {
-    current.serial = serial_;
+  if (thread_serial != serial_) {
+    thread_serial = serial_;
+    ThreadCurrent& current = thread_current;
     current.locale = locale_;
     current.session = weak_from_this();
   }

@@ -288,9 +288,11 @@ void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml
 
   for (const Section* sub : section.subsections) {
     pugi::xml_node sub_element = element.child(sub->name.c_str());
-    // Without an element there is nothing to add, and a new row has no
+    // Without an element, or one without rows ("<Constraints />" of every
+    // pass state), there is nothing to add, and a new row has no
     // sub-section rows to keep.
     if (!sub_element) continue;
+    if (sub->kind != ostrel::section_kind::kSingleRow && !sub_element.child(sub->row_name.c_str())) continue;
     com::Ref<ostrel::RowCollection> rows = row.GetSubSections()->Item(sub->id)->GetRows();
     ImportRows(*rows, *sub, sub_element, false, run);
   }
