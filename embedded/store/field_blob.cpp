@@ -12,20 +12,32 @@ namespace {
 
 using Type = com::Variant::Type;
 
-void PutVarint(std::string& out, uint64_t v) {
+size_t VarintSize(uint64_t v) {
+  size_t n = 1;
+  for (; v >= 0x80; v >>= 7) ++n;
+  return n;
+}
+
+char* PutVarint(char* out, uint64_t v) {
   while (v >= 0x80) {
-    out += static_cast<char>((v & 0x7F) | 0x80);
+    *out++ = static_cast<char>((v & 0x7F) | 0x80);
     v >>= 7;
   }
-  out += static_cast<char>(v);
+  *out++ = static_cast<char>(v);
+  return out;
 }
 
 template <class T>
-void PutFixed(std::string& out, T value) {
+char* PutFixed(char* out, T value) {
   static_assert(std::endian::native == std::endian::little, "the store file's numbers are little-endian");
-  char bytes[sizeof(T)];
-  std::memcpy(bytes, &value, sizeof(T));
-  out.append(bytes, sizeof(T));
+  std::memcpy(out, &value, sizeof(T));
+  return out + sizeof(T);
+}
+
+[[noreturn, gnu::cold]] void NotKept(std::string_view name, const com::Variant& value) {
+  throw com::Error(ostrel::err::kStorageFailure, std::string(ostrel::err::kSource),
+                   "Field \"" + std::string(name) + "\" holds a value of type " + std::string(com::TypeName(value.type())) +
+                       ", which a card store does not keep");
 }
 
 class Reader {
@@ -105,31 +117,52 @@ void EncodeFields(const FieldList& fields, std::string& out) {
   for (const auto& [name, value] : fields) EncodeField(name, value, out);
 }
 
-void EncodeField(std::string_view name, const com::Variant& value, std::string& out) {
-  {
-    PutVarint(out, name.size());
-    out += name;
-    out += static_cast<char>(static_cast<uint8_t>(value.type()));
-    switch (value.type()) {
-      case Type::Empty: break;
-      case Type::I2: PutFixed(out, *value.TryI2()); break;
-      case Type::I4: PutFixed(out, *value.TryI4()); break;
-      case Type::R4: PutFixed(out, value.ToR4()); break;
-      case Type::R8: PutFixed(out, *value.TryR8()); break;
-      case Type::Date: PutFixed(out, value.ToDate().serial); break;
-      case Type::Bool: out += static_cast<char>(*value.TryBool() ? 1 : 0); break;
-      case Type::Text: {
-        const std::string& text = *value.TryText();
-        PutVarint(out, text.size());
-        out += text;
-        break;
-      }
-      default:
-        throw com::Error(ostrel::err::kStorageFailure, std::string(ostrel::err::kSource),
-                         "Field \"" + std::string(name) + "\" holds a value of type " + std::string(com::TypeName(value.type())) +
-                             ", which a card store does not keep");
+size_t EncodedFieldSize(std::string_view name, const com::Variant& value) {
+  const size_t head = VarintSize(name.size()) + name.size() + 1;
+  switch (value.type()) {
+    case Type::Empty: return head;
+    case Type::I2: return head + 2;
+    case Type::I4:
+    case Type::R4: return head + 4;
+    case Type::R8:
+    case Type::Date: return head + 8;
+    case Type::Bool: return head + 1;
+    case Type::Text: {
+      const size_t n = value.TryText()->size();
+      return head + VarintSize(n) + n;
     }
+    default: NotKept(name, value);
   }
+}
+
+char* EncodeFieldTo(char* out, std::string_view name, const com::Variant& value) {
+  out = PutVarint(out, name.size());
+  std::memcpy(out, name.data(), name.size());
+  out += name.size();
+  *out++ = static_cast<char>(static_cast<uint8_t>(value.type()));
+  switch (value.type()) {
+    case Type::Empty: return out;
+    case Type::I2: return PutFixed(out, *value.TryI2());
+    case Type::I4: return PutFixed(out, *value.TryI4());
+    case Type::R4: return PutFixed(out, value.ToR4());
+    case Type::R8: return PutFixed(out, *value.TryR8());
+    case Type::Date: return PutFixed(out, value.ToDate().serial);
+    case Type::Bool: *out++ = static_cast<char>(*value.TryBool() ? 1 : 0); return out;
+    case Type::Text: {
+      const std::string& text = *value.TryText();
+      out = PutVarint(out, text.size());
+      std::memcpy(out, text.data(), text.size());
+      return out + text.size();
+    }
+    default: NotKept(name, value);
+  }
+}
+
+void EncodeField(std::string_view name, const com::Variant& value, std::string& out) {
+  const size_t size = EncodedFieldSize(name, value);
+  const size_t at = out.size();
+  out.resize(at + size);
+  EncodeFieldTo(out.data() + at, name, value);
 }
 
 std::optional<FieldList> DecodeFields(std::string_view blob) {

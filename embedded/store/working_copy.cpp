@@ -208,14 +208,18 @@ RowRecord WorkingCopy::RecordOf(const RowNode& node) const {
   if (node.parent) r.parent = node.parent->id;
   r.seq = node.seq;
   // Packed: the values are written, not kept, so they are not copied. The
-  // form is made in a buffer that stays with the thread and then copied at
-  // its size, instead of growing every row's string step by step.
-  thread_local std::string buffer;
-  buffer.clear();
+  // row's form is sized first and then written in place, instead of
+  // growing its string step by step.
+  const std::vector<FieldDef>& defs = node.section->fields;
+  size_t size = 0;
   for (size_t i = 0; i < node.fields.size(); ++i) {
-    if (!node.fields[i].IsNull()) EncodeField(node.section->fields[i].name, node.fields[i], buffer);
+    if (!node.fields[i].IsNull()) size += EncodedFieldSize(defs[i].name, node.fields[i]);
   }
-  r.packed = buffer;
+  r.packed.resize(size);
+  char* out = r.packed.data();
+  for (size_t i = 0; i < node.fields.size(); ++i) {
+    if (!node.fields[i].IsNull()) out = EncodeFieldTo(out, defs[i].name, node.fields[i]);
+  }
   return r;
 }
 
