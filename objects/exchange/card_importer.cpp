@@ -2,6 +2,7 @@
 #include "objects/exchange/card_importer.h"
 
 #include <array>
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -260,11 +261,11 @@ void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml
   size_t next = 0;
   for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
        attribute = attribute.next_attribute()) {
-    std::string_view name = attribute.name();
+    const char* name = attribute.name();
     if (section.renames_employee) {
       // Older exports of task rows spell these two fields without the "y".
-      if (name == "CompletedEmloyeeID") name = "CompletedEmployeeID";
-      if (name == "CompletedEmloyeeIDPID") name = "CompletedEmployeeIDPID";
+      if (std::strcmp(name, "CompletedEmloyeeID") == 0) name = "CompletedEmployeeID";
+      if (std::strcmp(name, "CompletedEmloyeeIDPID") == 0) name = "CompletedEmployeeIDPID";
     }
     const Field* field = section.Find(name, next);
     if (!field) continue;

@@ -1,7 +1,5 @@
 #include "objects/exchange/id_map.h"
 
-#include <array>
-
 #include "objects/common/ids.h"
 #include "platform/com/error.h"
 #include "platform/com/text.h"
@@ -15,10 +13,13 @@ std::optional<com::Guid> IdMap::GuidOf(std::string_view id) {
   return com::Guid::Parse(text::Trim(id));
 }
 
-bool IdMap::IsWrittenForm(const com::Guid& guid, std::string_view text) {
-  std::array<char, 38> written;
-  guid.FormatTo(written.data());
-  return text == std::string_view(written.data(), written.size());
+bool IdMap::IsWrittenForm(std::string_view text) {
+  // It reads as a GUID, so with its 38 characters it has the braces and
+  // the dashes; the written form has no lower-case digit.
+  if (text.size() != 38) return false;
+  bool lower = false;
+  for (char c : text) lower |= c >= 'a' && c <= 'f';
+  return !lower;
 }
 
 void IdMap::Add(std::string_view id, std::string made) {
@@ -30,7 +31,7 @@ void IdMap::Add(std::string_view id, std::string made) {
   auto [entry, added] = guids_.try_emplace(*key, Made{});
   if (!added) throw com::Error(com::hr::kDuplicateKey);
   // A made ID in the form GUIDs are written in is kept as its sixteen bytes.
-  if (std::optional<com::Guid> guid = com::Guid::Parse(made); guid && IsWrittenForm(*guid, made)) {
+  if (std::optional<com::Guid> guid = com::Guid::Parse(made); guid && IsWrittenForm(made)) {
     entry->second.guid = *guid;
   } else {
     made_texts_.push_back(std::move(made));

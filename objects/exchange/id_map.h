@@ -37,8 +37,9 @@ class IdMap {
 
   // The GUID of an ID in any spelling NormalizeID turns into "{GUID}".
   static std::optional<com::Guid> GuidOf(std::string_view id);
-  // Whether `text` is `guid` as GUIDs are written ("{UPPER-CASE}").
-  static bool IsWrittenForm(const com::Guid& guid, std::string_view text);
+  // Whether `text`, which reads as a GUID, is written as GUIDs are
+  // ("{UPPER-CASE}", nothing around).
+  static bool IsWrittenForm(std::string_view text);
 
   com::GuidMap<Made> guids_;
   std::vector<std::string> made_texts_;

@@ -39,19 +39,28 @@ class ImportSchema {
     // A field by attribute name, without regard to case as the platform
     // matches field names; nullptr when the section has no such field.
     const Field* Find(std::string_view name) const;
-    // The same for the attributes of one element in turn: `next` is where
-    // the field after the last one found stands, which is where the
-    // platform's form writes the next attribute.
-    const Field* Find(std::string_view name, size_t& next) const {
+    // The same for the attributes of one element in turn, by the name as
+    // pugixml holds it: `next` is where the field after the last one found
+    // stands, which is where the platform's form writes the next attribute,
+    // and the schema's spelling is matched there without measuring the name.
+    const Field* Find(const char* name, size_t& next) const {
       for (size_t i = next; i < fields.size(); ++i) {
-        if (fields[i].name == name) {
+        if (Spells(fields[i].name, name)) {
           next = i + 1;
           return &fields[i];
         }
       }
-      const Field* field = Find(name);
+      const Field* field = Find(std::string_view(name));
       if (field) next = static_cast<size_t>(field - fields.data()) + 1;
       return field;
+    }
+    // Whether the zero-terminated `name` is `field`, byte for byte.
+    static bool Spells(const std::string& field, const char* name) {
+      const size_t n = field.size();
+      for (size_t i = 0; i < n; ++i) {
+        if (field[i] != name[i]) return false;  // also at the end of a shorter name
+      }
+      return name[n] == '\0';
     }
 
     // Rules tied to particular sections of the platform's cards.

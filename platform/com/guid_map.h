@@ -76,11 +76,32 @@ class GuidMap {
   // Adds the value unless the ID is there; `value` is moved from only when
   // added.
   std::pair<iterator, bool> try_emplace(const Guid& id, T&& value) {
-    if (size_t p = Position(id); p != kNone) return {entries_.begin() + static_cast<std::ptrdiff_t>(p), false};
+    const size_t hash = GuidHash()(id);
+    // The probe that finds the ID absent ends at the slot a new entry
+    // takes, unless the table must grow first.
+    size_t free_slot = kNone;
+    if (!slots_.empty()) {
+      const uint32_t tag = TagOf(hash);
+      for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
+        const uint32_t slot = slots_[i];
+        if (slot == 0) {
+          free_slot = i;
+          break;
+        }
+        if ((slot & kTagMask) == tag && entries_[PositionIn(slot)].first == id) {
+          return {entries_.begin() + static_cast<std::ptrdiff_t>(PositionIn(slot)), false};
+        }
+      }
+    }
     if (entries_.size() >= kMaxSize) TooLarge();
-    if (2 * (entries_.size() + 1) > slots_.size()) Rehash(slots_.empty() ? 16 : 2 * slots_.size());
-    entries_.emplace_back(id, std::move(value));
-    Place(entries_.size() - 1);
+    if (2 * (entries_.size() + 1) > slots_.size()) {
+      Rehash(slots_.empty() ? 16 : 2 * slots_.size());
+      entries_.emplace_back(id, std::move(value));
+      Place(entries_.size() - 1);
+    } else {
+      entries_.emplace_back(id, std::move(value));
+      slots_[free_slot] = TagOf(hash) | static_cast<uint32_t>(entries_.size());
+    }
     return {entries_.end() - 1, true};
   }
   std::pair<iterator, bool> emplace(const Guid& id, T value) { return try_emplace(id, std::move(value)); }
