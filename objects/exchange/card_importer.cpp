@@ -259,8 +259,13 @@ void CardImporter::MapRow(ostrel::Row& row, pugi::xml_node element, Run& run) {
 
 void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml_node element, Run& run) {
   size_t next = 0;
-  for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
-       attribute = attribute.next_attribute()) {
+  pugi::xml_attribute attribute = element.first_attribute();
+  // The platform's form writes the row's "RowID" first; it names the row
+  // (MapRow), and no field is looked up for it.
+  if (attribute && !section.row_id_is_field && Section::Spells("RowID", attribute.name())) {
+    attribute = attribute.next_attribute();
+  }
+  for (; attribute; attribute = attribute.next_attribute()) {
     const char* name = attribute.name();
     if (section.renames_employee) {
       // Older exports of task rows spell these two fields without the "y".
@@ -361,7 +366,7 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
   // conversion's own error.
   try {
     if (!field.xml_type.empty()) {
-      if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, field.xml_type)) {
+      if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, field.xml_read)) {
         row.SetField(field.name, std::move(*typed));
         return;
       }

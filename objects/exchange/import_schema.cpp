@@ -63,6 +63,7 @@ const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) 
     if (const ostrel::FieldTypeCode* code = ostrel::FindFieldTypeCode(field.code);
         code && !code->xml_type.empty() && !text::EqualNoCase(code->xml_type, "string")) {
       field.xml_type = code->xml_type;
+      field.xml_read = ostrel::XmlReadType(field.xml_type);
     }
     // A function's settings text is stored ending with a line feed.
     field.ends_with_line_feed = section->appends_line_feed && text::Upper(field.name) == "DATA";
@@ -72,6 +73,7 @@ const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) 
   }
   // Views of the names, taken once the list no longer moves.
   for (size_t i = 0; i < section->fields.size(); ++i) section->exact_.emplace(section->fields[i].name, i);
+  section->row_id_is_field = section->Find(std::string_view("RowID")) != nullptr;
 
   Section& placed = *sections_.emplace(id, std::move(section)).first->second;
   com::Ref<ostrel::SectionTypeCollection> subs = type.GetSubSectionTypes();

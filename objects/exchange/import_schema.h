@@ -26,6 +26,7 @@ class ImportSchema {
     // it is not a text: the attribute is read in it. Empty for texts, for
     // variant fields and for codes the platform does not define.
     std::string_view xml_type;
+    com::Variant::Type xml_read = com::Variant::Type::Text;  // ostrel::XmlReadType of xml_type
     bool ends_with_line_feed = false;  // a settings text that must end with a line feed
   };
 
@@ -55,7 +56,7 @@ class ImportSchema {
       return field;
     }
     // Whether the zero-terminated `name` is `field`, byte for byte.
-    static bool Spells(const std::string& field, const char* name) {
+    static bool Spells(std::string_view field, const char* name) {
       const size_t n = field.size();
       for (size_t i = 0; i < n; ++i) {
         if (field[i] != name[i]) return false;  // also at the end of a shorter name
@@ -67,6 +68,9 @@ class ImportSchema {
     bool appends_line_feed = false;  // "DATA" of functions and their spare rows ends with a line feed
     const char* spare_value = nullptr;  // variables and values: the spare-text sub-section of a long "Value"
     bool renames_employee = false;      // task rows: the misspelt "CompletedEmloyeeID" names
+    // Whether the row's "RowID" attribute also matches a field (it never
+    // does in the platform's cards): otherwise it only names the row.
+    bool row_id_is_field = false;
 
    private:
     friend class ImportSchema;

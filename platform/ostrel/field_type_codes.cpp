@@ -210,7 +210,7 @@ std::string ToXmlText(const com::Variant& value) {
   }
 }
 
-std::optional<com::Variant> FromXmlText(std::string_view s, std::string_view xml_type) {
+com::Variant::Type XmlReadType(std::string_view xml_type) {
   // The names are ASCII, and no other letter folds to an ASCII one: ASCII
   // folding says what text::EqualNoCase says.
   auto is = [&](std::string_view name) {
@@ -221,34 +221,47 @@ std::optional<com::Variant> FromXmlText(std::string_view s, std::string_view xml
     }
     return true;
   };
-  if (is("int") || is("i4")) {
-    if (auto v = ReadInteger<int32_t>(s)) return com::Variant(*v);
-    return std::nullopt;
+  if (is("int") || is("i4")) return T::I4;
+  if (is("i2")) return T::I2;
+  if (is("float") || is("r8") || is("number")) return T::R8;
+  if (is("r4")) return T::R4;
+  if (is("boolean") || is("bool")) return T::Bool;
+  if (is("dateTime") || is("date")) return T::Date;
+  return T::Text;
+}
+
+std::optional<com::Variant> FromXmlText(std::string_view s, std::string_view xml_type) {
+  return FromXmlText(s, XmlReadType(xml_type));
+}
+
+std::optional<com::Variant> FromXmlText(std::string_view s, com::Variant::Type read_type) {
+  switch (read_type) {
+    case T::I4:
+      if (auto v = ReadInteger<int32_t>(s)) return com::Variant(*v);
+      return std::nullopt;
+    case T::I2:
+      if (auto v = ReadInteger<int16_t>(s)) return com::Variant(*v);
+      return std::nullopt;
+    case T::R8:
+      if (auto v = ReadDouble(s)) return com::Variant(*v);
+      return std::nullopt;
+    case T::R4: {
+      auto v = ReadDouble(s);
+      if (!v || (std::isfinite(*v) && std::fabs(*v) > std::numeric_limits<float>::max())) return std::nullopt;
+      return com::Variant(static_cast<float>(*v));
+    }
+    case T::Bool: {
+      std::string_view t = Trimmed(s);
+      if (t == "1" || t == "true") return com::Variant(true);
+      if (t == "0" || t == "false") return com::Variant(false);
+      return std::nullopt;
+    }
+    case T::Date:
+      if (auto d = ReadIsoDate(s)) return com::Variant(*d);
+      return std::nullopt;
+    default:
+      return com::Variant(std::string(s));
   }
-  if (is("i2")) {
-    if (auto v = ReadInteger<int16_t>(s)) return com::Variant(*v);
-    return std::nullopt;
-  }
-  if (is("float") || is("r8") || is("number")) {
-    if (auto v = ReadDouble(s)) return com::Variant(*v);
-    return std::nullopt;
-  }
-  if (is("r4")) {
-    auto v = ReadDouble(s);
-    if (!v || (std::isfinite(*v) && std::fabs(*v) > std::numeric_limits<float>::max())) return std::nullopt;
-    return com::Variant(static_cast<float>(*v));
-  }
-  if (is("boolean") || is("bool")) {
-    std::string_view t = Trimmed(s);
-    if (t == "1" || t == "true") return com::Variant(true);
-    if (t == "0" || t == "false") return com::Variant(false);
-    return std::nullopt;
-  }
-  if (is("dateTime") || is("date")) {
-    if (auto d = ReadIsoDate(s)) return com::Variant(*d);
-    return std::nullopt;
-  }
-  return com::Variant(std::string(s));
 }
 
 }  // namespace ostrel

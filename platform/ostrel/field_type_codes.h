@@ -74,5 +74,11 @@ std::string ToXmlText(const com::Variant& value);
 // the aliases "i4", "r8", "number", "bool", "date"): nullopt when the text is
 // not of that type. An unknown type reads the text as a string.
 std::optional<com::Variant> FromXmlText(std::string_view text, std::string_view xml_type);
+// What FromXmlText reads text of data type `xml_type` as: I4, I2, R8, R4,
+// Bool or Date, and Text for "string" and any type it does not know.
+com::Variant::Type XmlReadType(std::string_view xml_type);
+// FromXmlText with the data type resolved beforehand (XmlReadType), for a
+// caller that reads many values of one type.
+std::optional<com::Variant> FromXmlText(std::string_view text, com::Variant::Type read_type);
 
 }  // namespace ostrel

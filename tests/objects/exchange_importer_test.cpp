@@ -48,6 +48,7 @@ constexpr char kSampleSchema[] = R"(<?xml version="1.0" encoding="utf-8"?>
     <field name="Peer" type="rowRef"/>
     <section id="{0A1B2C3D-0000-4000-8000-000000000004}" name="Notes" kind="table">
       <field name="Text" type="text"/>
+      <field name="rowId" type="string"/>
     </section>
   </section>
 </cardType>
@@ -158,7 +159,11 @@ TEST_F(ExchangeImporterTest, TreesNestAndReferencesFollowTheirRows) {
   auto child = root->GetChildRows()->Item(Variant(int32_t{0}));
   auto grandchild = child->GetChildRows()->Item(Variant(int32_t{0}));
   EXPECT_EQ(grandchild->GetField("Caption"), Variant("grandchild"));
-  EXPECT_EQ(root->GetSubSections()->Item(kNotes)->GetRows()->Count(), 1);
+  auto notes = root->GetSubSections()->Item(kNotes)->GetRows();
+  ASSERT_EQ(notes->Count(), 1);
+  auto note = notes->Item(Variant(int32_t{0}));
+  EXPECT_EQ(note->GetField("rowId"), Variant("{D1}")) << "a field that the row's ID attribute names takes it";
+  EXPECT_EQ(*ids->Find("{D1}"), note->GetID()) << "and the ID still names the row";
   // References into the file point to the new rows; others keep their text.
   EXPECT_EQ(root->GetField("Peer").ToText(), grandchild->GetID());
   EXPECT_EQ(HeadOf(c)->GetField("Pick").ToText(), child->GetID()) << "found in any letter case, without braces";
