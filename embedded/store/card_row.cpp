@@ -1,5 +1,7 @@
 #include "embedded/store/card_row.h"
 
+#include <algorithm>
+
 #include "embedded/store/card_rows.h"
 #include "embedded/store/card_section.h"
 #include "embedded/store/row_sub_sections.h"
@@ -17,9 +19,18 @@ void CardRow::Enter() {
 }
 
 size_t CardRow::FieldIndex(std::string_view name) {
-  const SectionDef& s = *node_->section;
-  size_t i = next_field_;
-  if (i >= s.fields.size() || !SectionDef::SameBytes(s.fields[i].name, name)) i = card_->FieldIndex(s, name);
+  const std::vector<FieldDef>& fields = node_->section->fields;
+  // A few fields on: the ones in between were left out (an export leaves
+  // out fields that hold nothing).
+  constexpr size_t kAhead = 4;
+  const size_t end = std::min(fields.size(), next_field_ + kAhead);
+  for (size_t i = next_field_; i < end; ++i) {
+    if (SectionDef::SameBytes(fields[i].name, name)) {
+      next_field_ = i + 1;
+      return i;
+    }
+  }
+  const size_t i = card_->FieldIndex(*node_->section, name);
   next_field_ = i + 1;
   return i;
 }
