@@ -166,7 +166,7 @@ com::Ref<ostrel::Row> CardRows::AddNew(int32_t flags) {
     version_ = card_->copy().version();
   }
   card_->Changed();
-  return com::Make<CardRow>(card_, node);
+  return com::Make<CardRow>(card_, std::move(node));
 }
 
 void CardRows::Remove(const com::Variant& index) {
