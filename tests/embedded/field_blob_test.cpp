@@ -61,6 +61,7 @@ TEST(FieldBlob, ValuesNoFieldHoldsAreRefused) {
   EXPECT_EQ(CodeOf([&] { EncodeFields({{"Arr", com::Variant(com::Variant::Array{})}}, blob); }),
             ostrel::err::kStorageFailure);
   EXPECT_EQ(CodeOf([&] { EncodeFields({{"Err", com::Variant::Missing()}}, blob); }), ostrel::err::kStorageFailure);
+  EXPECT_EQ(blob, "") << "a refused value leaves nothing half-written";
 }
 
 }  // namespace
