@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,11 +18,17 @@
 #include "objects/core/card_layout.h"
 #include "objects/exchange/process_import_export_object.h"
 #include "platform/ostrel/card_manager.h"
+#include "platform/ostrel/card_type.h"
 #include "platform/ostrel/card_update.h"
+#include "platform/ostrel/field_type.h"
+#include "platform/ostrel/field_type_codes.h"
+#include "platform/ostrel/field_type_collection.h"
 #include "platform/ostrel/row.h"
 #include "platform/ostrel/row_collection.h"
 #include "platform/ostrel/section.h"
 #include "platform/ostrel/section_collection.h"
+#include "platform/ostrel/section_type.h"
+#include "platform/ostrel/section_type_collection.h"
 #include "platform/ostrel/sub_section.h"
 #include "platform/ostrel/sub_section_collection.h"
 
@@ -173,32 +180,44 @@ void BM_CardGetXML(benchmark::State& state) {
 
 // The store's own part of an import: the same rows added and their fields
 // set through the platform's calls in one bracket, with no XML at all. The
-// rows are read from the document beforehand, so only the writes count.
+// rows are read from the document beforehand, each value in its field's
+// type as the import hands it over, so only the writes count.
 void BM_StoreWritesTheSameRows(benchmark::State& state) {
   const BigProcess& p = ProcessOf(state);
   struct Row {
     std::vector<std::pair<std::string, Variant>> fields;
     std::vector<Row> pass_states;
   };
-  auto read = [](pugi::xml_node el) {
+  auto typed = [](ostrel::SectionType& type, const std::string& field, const char* text) {
+    const int code = type.GetFieldTypes()->Item(Variant(field))->GetType();
+    const ostrel::FieldTypeCode* c = ostrel::FindFieldTypeCode(code);
+    if (c && !c->xml_type.empty()) {
+      if (std::optional<Variant> v = ostrel::FromXmlText(text, c->xml_type)) return std::move(*v);
+    }
+    return Variant(std::string(text));
+  };
+  auto read = [&](pugi::xml_node el, ostrel::SectionType& type) {
     Row r;
     for (pugi::xml_attribute a = el.first_attribute(); a; a = a.next_attribute()) {
       std::string_view name = a.name();
       if (name == "RowID" || name.starts_with("_Type_")) continue;
-      r.fields.emplace_back(a.name(), Variant(std::string(a.value())));
+      r.fields.emplace_back(a.name(), typed(type, a.name(), a.value()));
     }
     return r;
   };
+  auto types = p.card->GetCardType()->GetSectionTypes();
+  auto pass_type = types->Item(Variant("Functions"))->GetSubSectionTypes()->Item(Variant("PassStates"));
   std::map<std::string, std::vector<Row>> sections;
   pugi::xml_document doc;
   doc.load_buffer(p.xml.data(), p.xml.size());
   pugi::xml_node process = doc.child("Data").child("Process");
   for (const char* name : {"Functions", "Links", "Variables"}) {
     const std::string row_name = std::string(name) + "Row";
+    auto type = types->Item(Variant(name));
     for (pugi::xml_node el = process.child(name).child(row_name.c_str()); el; el = el.next_sibling(row_name.c_str())) {
-      Row r = read(el);
+      Row r = read(el, *type);
       for (pugi::xml_node ps = el.child("PassStates").child("PassStatesRow"); ps; ps = ps.next_sibling("PassStatesRow")) {
-        r.pass_states.push_back(read(ps));
+        r.pass_states.push_back(read(ps, *pass_type));
       }
       sections[name].push_back(std::move(r));
     }
