@@ -357,21 +357,19 @@ void OpenCard::SetField(RowNode& node, size_t index, com::Variant&& value) {
     session_->Raise(ostrel::err::kRefused, "Field " + Quote(f.name) + " of section " + Quote(s.name) +
                                                " is kept by the platform and cannot be set.");
   }
-  // A value the field takes as it is moves in as it is.
-  if (ostrel::HoldsFieldType(value, f.code)) {
-    if (copy_.SetField(node, index, std::move(value))) Changed();
-    return;
+  // A value the field takes as it is moves in as it is; any other is
+  // converted first.
+  if (!ostrel::HoldsFieldType(value, f.code)) {
+    try {
+      value = ostrel::ConvertToFieldType(value, f.code);
+    } catch (const com::Error& e) {
+      std::string what = value.IsText() ? Quote(*value.TryText()) : std::string(com::TypeName(value.type()));
+      throw com::Error(e.code(), std::string(ostrel::err::kSource),
+                       std::string(e.description()) + ": field " + Quote(f.name) + " of section " + Quote(s.name) +
+                           " (" + std::string(ostrel::FindFieldTypeCode(f.code)->name) + ") cannot take " + what);
+    }
   }
-  com::Variant converted;
-  try {
-    converted = ostrel::ConvertToFieldType(value, f.code);
-  } catch (const com::Error& e) {
-    std::string what = value.IsText() ? Quote(*value.TryText()) : std::string(com::TypeName(value.type()));
-    throw com::Error(e.code(), std::string(ostrel::err::kSource),
-                     std::string(e.description()) + ": field " + Quote(f.name) + " of section " + Quote(s.name) +
-                         " (" + std::string(ostrel::FindFieldTypeCode(f.code)->name) + ") cannot take " + what);
-  }
-  if (copy_.SetField(node, index, std::move(converted))) Changed();
+  if (copy_.SetField(node, index, std::move(value))) Changed();
 }
 
 }  // namespace embedded

@@ -79,19 +79,10 @@ class GuidMap {
     const size_t hash = GuidHash()(id);
     // The probe that finds the ID absent ends at the slot a new entry
     // takes, unless the table must grow first.
-    size_t free_slot = kNone;
+    Probe probe{kNone, kNone};
     if (!slots_.empty()) {
-      const uint32_t tag = TagOf(hash);
-      for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
-        const uint32_t slot = slots_[i];
-        if (slot == 0) {
-          free_slot = i;
-          break;
-        }
-        if ((slot & kTagMask) == tag && entries_[PositionIn(slot)].first == id) {
-          return {entries_.begin() + static_cast<std::ptrdiff_t>(PositionIn(slot)), false};
-        }
-      }
+      probe = ProbeFor(id, hash);
+      if (probe.position != kNone) return {entries_.begin() + static_cast<std::ptrdiff_t>(probe.position), false};
     }
     if (entries_.size() >= kMaxSize) TooLarge();
     if (2 * (entries_.size() + 1) > slots_.size()) {
@@ -100,7 +91,7 @@ class GuidMap {
       Place(entries_.size() - 1);
     } else {
       entries_.emplace_back(id, std::move(value));
-      slots_[free_slot] = TagOf(hash) | static_cast<uint32_t>(entries_.size());
+      slots_[probe.slot] = TagOf(hash) | static_cast<uint32_t>(entries_.size());
     }
     return {entries_.end() - 1, true};
   }
@@ -171,16 +162,25 @@ class GuidMap {
   static size_t PositionIn(uint32_t slot) { return static_cast<size_t>(slot & ~kTagMask) - 1; }
 
   size_t Home(const Guid& id) const { return GuidHash()(id) & mask_; }
-  // The entry's position, kNone when absent.
-  size_t Position(const Guid& id) const {
-    if (slots_.empty()) return kNone;
-    const size_t hash = GuidHash()(id);
+  // Where a look-up of the ID with hash `hash` ends: the entry's position
+  // (kNone when absent) and the slot it stopped at (the empty slot that a
+  // new entry of that ID would take, when absent). The table is not empty.
+  struct Probe {
+    size_t position;
+    size_t slot;
+  };
+  Probe ProbeFor(const Guid& id, size_t hash) const {
     const uint32_t tag = TagOf(hash);
     for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
       const uint32_t slot = slots_[i];
-      if (slot == 0) return kNone;
-      if ((slot & kTagMask) == tag && entries_[PositionIn(slot)].first == id) return PositionIn(slot);
+      if (slot == 0) return {kNone, i};
+      if ((slot & kTagMask) == tag && entries_[PositionIn(slot)].first == id) return {PositionIn(slot), i};
     }
+  }
+  // The entry's position, kNone when absent.
+  size_t Position(const Guid& id) const {
+    if (slots_.empty()) return kNone;
+    return ProbeFor(id, GuidHash()(id)).position;
   }
   size_t Existing(const Guid& id) const {
     size_t p = Position(id);
