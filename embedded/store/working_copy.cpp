@@ -65,7 +65,7 @@ WorkingCopy::WorkingCopy(const CardTypeDef& type) : type_(type), top_(type.top.s
 WorkingCopy::~WorkingCopy() {
   // Rows that went hold no links (they were dropped with them); these are
   // the links of the rows that stand.
-  for (auto& [id, node] : index_) {
+  for (auto& [id, node] : Indexed()) {
     node->subs.clear();
     node->children.clear();
   }
@@ -77,9 +77,22 @@ RowList& WorkingCopy::Container(RowNode* owner, const SectionDef& s) {
   return owner->subs[s.ordinal];
 }
 
+WorkingCopy::Index& WorkingCopy::Indexed() const {
+  if (!unindexed_.empty()) {
+    index_.reserve(index_.size() + unindexed_.size());
+    for (std::shared_ptr<RowNode>& node : unindexed_) {
+      const com::Guid id = node->id;
+      index_.emplace(id, std::move(node));
+    }
+    unindexed_.clear();
+  }
+  return index_;
+}
+
 std::shared_ptr<RowNode> WorkingCopy::Find(const com::Guid& row) const {
-  auto it = index_.find(row);
-  return it == index_.end() ? nullptr : it->second;
+  const Index& index = Indexed();
+  auto it = index.find(row);
+  return it == index.end() ? nullptr : it->second;
 }
 
 RowList WorkingCopy::Collect(const SectionDef& s, bool root_rows_only) const {
@@ -118,7 +131,7 @@ std::shared_ptr<RowNode> WorkingCopy::AddRow(RowNode* owner, const SectionDef& s
   node->subs.resize(s.subsections.size());
   node->inserted = true;
   Container(owner, s).push_back(node);
-  index_.emplace(node->id, node);
+  unindexed_.push_back(node);
   inserted_.push_back(node);
   ++inserted_count_;
   ++version_;
@@ -137,13 +150,13 @@ void WorkingCopy::Forget(RowNode& node) {
     --inserted_count_;
   } else {
     removed_.push_back(node.id);
-    if (auto it = index_.find(node.id); it != index_.end()) removed_nodes_[node.id] = it->second;
+    if (auto it = Indexed().find(node.id); it != index_.end()) removed_nodes_[node.id] = it->second;
   }
   if (!node.dirty.empty()) {
     node.dirty.clear();
     --updated_count_;
   }
-  index_.erase(node.id);
+  Indexed().erase(node.id);
   node.deleted = true;
   node.parent = nullptr;
 }
@@ -169,7 +182,7 @@ void WorkingCopy::ClearRows(RowNode* owner, const SectionDef& s) {
 void WorkingCopy::LogField(RowNode& node, size_t index) {
   if (node.inserted) return;  // the whole row goes with the write
   if (node.dirty.empty()) {
-    updated_.push_back(index_.at(node.id));
+    updated_.push_back(Indexed().at(node.id));
     ++updated_count_;
   } else if (std::find(node.dirty.begin(), node.dirty.end(), index) != node.dirty.end()) {
     return;
@@ -307,7 +320,7 @@ void WorkingCopy::Load(CardImage image, bool keep_edits) {
   MergeHeader(header_, edited, header_edited);
   next_seq_ = std::max(next_seq_, image.next_seq);
 
-  Index old = std::move(index_);
+  Index old = std::move(Indexed());
   for (auto& [id, weak] : removed_nodes_) {
     if (auto node = weak.lock()) old.emplace(id, std::move(node));
   }
@@ -428,16 +441,17 @@ CardImage WorkingCopy::Image(bool new_ids) const {
   CardImage image;
   image.header = header_;
   image.next_seq = next_seq_;
-  image.rows.reserve(index_.size());
+  const Index& index = Indexed();
+  image.rows.reserve(index.size());
   std::unordered_map<com::Guid, com::Guid, com::GuidHash> renamed;
   if (new_ids) {
-    for (const auto& [id, node] : index_) renamed[id] = com::Guid::Generate();
+    for (const auto& [id, node] : index) renamed[id] = com::Guid::Generate();
   }
   auto map = [&](const com::Guid& id) {
     auto it = renamed.find(id);
     return it == renamed.end() ? id : it->second;
   };
-  for (const auto& [id, node] : index_) {
+  for (const auto& [id, node] : index) {
     RowRecord r = RecordOf(*node);
     if (new_ids) r.Unpack();  // for the row references below
     r.id = map(r.id);

@@ -181,6 +181,12 @@ class WorkingCopy {
   void LogField(RowNode& node, size_t index);
   void Forget(RowNode& node);
   using Index = com::GuidMap<std::shared_ptr<RowNode>>;
+  // The index with every row added so far: rows are entered when the index
+  // is first used after they were added, in one step sized for all of them.
+  // Many cards never look a row up by ID before they close (an import that
+  // adds tens of thousands of rows holds every row object it needs), and
+  // one large step costs less than as many single entries.
+  Index& Indexed() const;
   // The node for a written row: the one of the same ID in `old` when there
   // is one (row objects hold it), a new one otherwise; its fields taken
   // from `rec`.
@@ -195,7 +201,8 @@ class WorkingCopy {
   CardHeader header_;
   uint32_t header_dirty_ = 0;  // HeaderPart bits edited
   std::vector<RowList> top_;
-  Index index_;
+  mutable Index index_;
+  mutable RowList unindexed_;  // rows added and not yet in index_, in order
   int64_t next_seq_ = 1;
   uint64_t version_ = 0;
 
