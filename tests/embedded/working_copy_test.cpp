@@ -86,5 +86,37 @@ TEST_F(WorkingCopyNodes, ACardLoadedFromItsImageAndReloadedFreesEveryRow) {
   EXPECT_EQ(Alive(loaded), 0u);
 }
 
+// Rows added go into the index of rows by ID when it is next used: a look-up,
+// a removal or a close in between must leave every row that stands found,
+// the one that went not found, and no row kept alive by its parent.
+TEST_F(WorkingCopyNodes, TheIndexOfRowsCatchesUpWithRowsAddedBetweenItsUses) {
+  std::vector<std::weak_ptr<RowNode>> watched;
+  {
+    WorkingCopy card(type);
+    Fill(card, watched, 10);
+    EXPECT_EQ(card.Find(watched[0].lock()->id), watched[0].lock());
+    Fill(card, watched, 10);
+    std::shared_ptr<RowNode> gone = watched[40].lock();  // a tree child added after the look-up
+    card.RemoveRow(*gone);
+    Fill(card, watched, 5);
+    EXPECT_EQ(card.Find(gone->id), nullptr);
+    size_t found = 0;
+    for (const auto& w : watched) {
+      std::shared_ptr<RowNode> node = w.lock();
+      if (node != gone) found += card.Find(node->id) == node;
+    }
+    EXPECT_EQ(found, watched.size() - 1);
+    EXPECT_EQ(card.Image(false).rows.size(), watched.size() - 1);
+  }
+  EXPECT_EQ(Alive(watched), 0u);
+
+  std::vector<std::weak_ptr<RowNode>> never_looked_up;
+  {
+    WorkingCopy card(type);
+    Fill(card, never_looked_up, 20);
+  }
+  EXPECT_EQ(Alive(never_looked_up), 0u) << "a card closed before its index was used frees its rows too";
+}
+
 }  // namespace
 }  // namespace embedded
