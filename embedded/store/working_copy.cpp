@@ -139,6 +139,7 @@ std::shared_ptr<RowNode> WorkingCopy::AddRow(RowNode* owner, const SectionDef& s
 }
 
 void WorkingCopy::Forget(RowNode& node) {
+  Index& index = Indexed();
   for (auto& list : node.subs) {
     for (auto& child : list) Forget(*child);
     list.clear();
@@ -150,13 +151,13 @@ void WorkingCopy::Forget(RowNode& node) {
     --inserted_count_;
   } else {
     removed_.push_back(node.id);
-    if (auto it = Indexed().find(node.id); it != index_.end()) removed_nodes_[node.id] = it->second;
+    if (auto it = index.find(node.id); it != index.end()) removed_nodes_[node.id] = it->second;
   }
   if (!node.dirty.empty()) {
     node.dirty.clear();
     --updated_count_;
   }
-  Indexed().erase(node.id);
+  index.erase(node.id);
   node.deleted = true;
   node.parent = nullptr;
 }
