@@ -23,9 +23,22 @@ class IdMap {
   // Fails with 0x800A01C9 when the ID is already there: one ID of the
   // document cannot name two rows.
   void Add(std::string_view id, std::string made);
-  // The ID made for `id`, nullopt when none was.
-  std::optional<std::string> Find(std::string_view id) const;
-  size_t size() const { return guids_.size() + texts_.size(); }
+  // The same, entered when the map is next used (Enter, Find, Add): an
+  // import adds an ID for every row and mostly looks none up before its
+  // end, and many IDs entered in one go cost less than as many one by one,
+  // since their look-ups in a large table overlap. `tag` names the
+  // addition to Enter. An ID that is no GUID is added at once, and fails
+  // here as Add does.
+  void AddLater(std::string_view id, std::string made, uintptr_t tag);
+  // Enters the IDs added later, in the order they were added. Answers the
+  // tag of the first one that was there already (it and the ones after it
+  // are dropped), nullopt when there was none.
+  std::optional<uintptr_t> Enter();
+  // The ID made for `id`, nullopt when none was. Enters the IDs added
+  // later first, failing with 0x800A01C9 when one of them was there
+  // already.
+  std::optional<std::string> Find(std::string_view id);
+  size_t size() const { return guids_.size() + texts_.size() + later_.size(); }
 
  private:
   // What was made for a GUID: a GUID in "{UPPER-CASE}" form, or a text
@@ -35,13 +48,24 @@ class IdMap {
     uint32_t text = 0;
   };
 
+  struct Later {
+    com::Guid id;
+    Made made;
+    uintptr_t tag;
+  };
+
   // The GUID of an ID in any spelling NormalizeID turns into "{GUID}".
   static std::optional<com::Guid> GuidOf(std::string_view id);
+  // What is kept for `made`.
+  Made MadeOf(std::string made);
+  // Enter, failing as Add does.
+  void EnterOrFail();
   // Whether `text`, which reads as a GUID, is written as GUIDs are
   // ("{UPPER-CASE}", nothing around).
   static bool IsWrittenForm(std::string_view text);
 
   com::GuidMap<Made> guids_;
+  std::vector<Later> later_;  // GUIDs added later, not yet entered
   std::vector<std::string> made_texts_;
   std::unordered_map<std::string, std::string> texts_;  // NormalizeID form -> made
 };
