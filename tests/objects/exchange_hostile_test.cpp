@@ -89,6 +89,21 @@ std::vector<HostileCase> HostileCases() {
        ProcessDoc("<Functions><FunctionsRow RowID=\"{5}\"/><FunctionsRow RowID=\"{5}\"/></Functions>"),
        com::hr::kDuplicateKey,
        {"\"FunctionsRow\"", "\"RowID\"", "{5}"}},
+      {"RepeatedGuidRowIdSpeltAnotherWay",
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{77777777-7777-4777-8777-77777777777A}\"/>"
+                  "<FunctionsRow RowID=\"{7777}\"/>"
+                  "<FunctionsRow RowID=\" 77777777-7777-4777-8777-77777777777a \"/></Functions>"),
+       com::hr::kDuplicateKey,
+       {"\"FunctionsRow\"", "\"RowID\"", "77777777-7777-4777-8777-77777777777a"}},
+      {"RowIdRepeatedInsideAnEmbeddedCard",
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{88888888-8888-4888-8888-888888888888}\" "
+                  "CardID=\"{66666666-6666-6666-6666-666666666666}\">"
+                  "<CardIDCardData><Data><Document CardID=\"{66666666-6666-6666-6666-666666666666}\" "
+                  "CardTypeID=\"{BFC9D190-BCD6-411A-B9F9-3160D3F68819}\">"
+                  "<MainInfo RowID=\"{88888888-8888-4888-8888-888888888888}\" Name=\"Doc\"/></Document></Data>"
+                  "</CardIDCardData></FunctionsRow></Functions>"),
+       com::hr::kDuplicateKey,
+       {"\"MainInfo\"", "\"RowID\""}},
       {"RowIdRepeatsTheCardId",
        ProcessDoc("<Gates><GatesRow RowID=\"{11111111-1111-1111-1111-111111111111}\"/></Gates>"),
        com::hr::kDuplicateKey,
