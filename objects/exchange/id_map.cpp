@@ -13,19 +13,10 @@ std::optional<com::Guid> IdMap::GuidOf(std::string_view id) {
   return com::Guid::Parse(text::Trim(id));
 }
 
-bool IdMap::IsWrittenForm(std::string_view text) {
-  // It reads as a GUID, so with its 38 characters it has the braces and
-  // the dashes; the written form has no lower-case digit.
-  if (text.size() != 38) return false;
-  bool lower = false;
-  for (char c : text) lower |= c >= 'a' && c <= 'f';
-  return !lower;
-}
-
 IdMap::Made IdMap::MadeOf(std::string made) {
   // A made ID in the form GUIDs are written in is kept as its sixteen bytes.
   Made kept;
-  if (std::optional<com::Guid> guid = com::Guid::Parse(made); guid && IsWrittenForm(made)) {
+  if (std::optional<com::Guid> guid = com::Guid::ParseTextForm(made)) {
     kept.guid = *guid;
   } else {
     made_texts_.push_back(std::move(made));

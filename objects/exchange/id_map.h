@@ -60,9 +60,6 @@ class IdMap {
   Made MadeOf(std::string made);
   // Enter, failing as Add does.
   void EnterOrFail();
-  // Whether `text`, which reads as a GUID, is written as GUIDs are
-  // ("{UPPER-CASE}", nothing around).
-  static bool IsWrittenForm(std::string_view text);
 
   com::GuidMap<Made> guids_;
   std::vector<Later> later_;  // GUIDs added later, not yet entered

@@ -13,6 +13,12 @@ std::optional<Guid> Guid::Parse(std::string_view text) {
   return g;
 }
 
+std::optional<Guid> Guid::ParseTextForm(std::string_view text) {
+  Guid g;
+  if (text.size() != 38 || !ParseInto(text, g.bytes_, kUpperHexValues)) return std::nullopt;
+  return g;
+}
+
 Guid Guid::Generate() {
   // One generator per thread, seeded from the system's random source.
   thread_local std::mt19937_64 engine{[] {

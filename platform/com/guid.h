@@ -26,6 +26,9 @@ class Guid {
 
   // nullopt when `text` is not a GUID (blanks around are allowed).
   static std::optional<Guid> Parse(std::string_view text);
+  // nullopt unless `text` is the text form exactly, as ToString writes it:
+  // braces, upper-case digits, nothing around.
+  static std::optional<Guid> ParseTextForm(std::string_view text);
   // A new random (version 4) GUID from the system's random source.
   static Guid Generate();
 
@@ -64,7 +67,14 @@ class Guid {
     }
     return t;
   }();
-  static constexpr bool ParseInto(std::string_view t, std::array<uint8_t, 16>& out) {
+  // The same without the lower-case letters.
+  static constexpr std::array<uint8_t, 256> kUpperHexValues = [] {
+    std::array<uint8_t, 256> t = kHexValues;
+    for (int c = 0; c < 6; ++c) t['a' + c] = 0xFF;
+    return t;
+  }();
+  static constexpr bool ParseInto(std::string_view t, std::array<uint8_t, 16>& out,
+                                  const std::array<uint8_t, 256>& values = kHexValues) {
     if (t.size() == 38) {
       if (t.front() != '{' || t.back() != '}') return false;
       t = t.substr(1, 36);
@@ -76,8 +86,8 @@ class Guid {
     constexpr size_t kPairs[16] = {0, 2, 4, 6, 9, 11, 14, 16, 19, 21, 24, 26, 28, 30, 32, 34};
     uint8_t bad = 0;
     for (size_t b = 0; b < 16; ++b) {
-      const uint8_t hi = kHexValues[static_cast<uint8_t>(t[kPairs[b]])];
-      const uint8_t lo = kHexValues[static_cast<uint8_t>(t[kPairs[b] + 1])];
+      const uint8_t hi = values[static_cast<uint8_t>(t[kPairs[b]])];
+      const uint8_t lo = values[static_cast<uint8_t>(t[kPairs[b] + 1])];
       bad |= hi | lo;
       out[b] = static_cast<uint8_t>((hi << 4) | (lo & 0x0F));
     }

@@ -69,6 +69,20 @@ TEST(Guid, EveryByteThatIsNoDigitSpoilsAnyPosition) {
       EXPECT_EQ(com::Guid::Parse(text).has_value(), digit) << "byte " << c << " at " << at;
     }
   }
+  // The text form alone takes the upper-case digits only, and nothing else
+  // around or missing.
+  for (size_t at : {1u, 20u, 36u}) {
+    for (int c = 0; c < 256; ++c) {
+      const bool digit = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+      std::string text = good;
+      text[at] = static_cast<char>(c);
+      EXPECT_EQ(com::Guid::ParseTextForm(text).has_value(), digit) << "byte " << c << " at " << at;
+    }
+  }
+  EXPECT_EQ(com::Guid::ParseTextForm(good), com::Guid::Parse(good));
+  for (std::string other : {" " + good, good + " ", good.substr(1, 36), "[" + good.substr(1, 36) + "]"}) {
+    EXPECT_FALSE(com::Guid::ParseTextForm(other)) << other;
+  }
   // Each digit lands in its own place.
   EXPECT_EQ(com::Guid::Parse("{00000000-0000-0000-0000-00000000000F}")->bytes()[15], 0x0F);
   EXPECT_EQ(com::Guid::Parse("{F0000000-0000-0000-0000-000000000000}")->bytes()[0], 0xF0);
