@@ -74,6 +74,7 @@ WorkingCopy::~WorkingCopy() {
 RowList& WorkingCopy::Container(RowNode* owner, const SectionDef& s) {
   if (!owner) return top_[s.ordinal];
   if (owner->section == &s) return owner->children;
+  if (owner->subs.empty()) owner->subs.resize(owner->section->subsections.size());
   return owner->subs[s.ordinal];
 }
 
@@ -103,7 +104,7 @@ RowList WorkingCopy::Collect(const SectionDef& s, bool root_rows_only) const {
   }
   // Sub-section rows hang under rows of the parent section at every depth.
   for (const auto& parent : Collect(*s.parent, false)) {
-    CollectTree(parent->subs[s.ordinal], root_rows_only, out);
+    if (!parent->subs.empty()) CollectTree(parent->subs[s.ordinal], root_rows_only, out);
   }
   return out;
 }
@@ -128,7 +129,6 @@ std::shared_ptr<RowNode> WorkingCopy::AddRow(RowNode* owner, const SectionDef& s
   if (&s == type_.template_section) {
     node->fields[type_.template_field] = com::Variant(int32_t{header_.is_template ? 1 : 0});
   }
-  node->subs.resize(s.subsections.size());
   node->inserted = true;
   Container(owner, s).push_back(node);
   unindexed_.push_back(node);
@@ -304,7 +304,7 @@ std::shared_ptr<RowNode> WorkingCopy::Reuse(Index& old, RowRecord& rec, const Se
       if (auto i = s.Field(name)) node->fields[*i] = std::move(value);
     }
   }
-  node->subs.assign(s.subsections.size(), {});
+  node->subs.clear();
   node->children.clear();
   return node;
 }

@@ -82,7 +82,9 @@ struct RowNode {
   RowNode* parent = nullptr;
   int64_t seq = 0;
   RowFields fields;
-  std::vector<std::vector<std::shared_ptr<RowNode>>> subs;  // by sub-section ordinal
+  // By sub-section ordinal; empty until the rows of one are first reached
+  // (WorkingCopy::Container), since most rows never have any.
+  std::vector<std::vector<std::shared_ptr<RowNode>>> subs;
   std::vector<std::shared_ptr<RowNode>> children;           // tree child rows
   bool deleted = false;
   // The log, kept on the row so that a change costs no look-up: the row was

@@ -118,5 +118,40 @@ TEST_F(WorkingCopyNodes, TheIndexOfRowsCatchesUpWithRowsAddedBetweenItsUses) {
   EXPECT_EQ(Alive(never_looked_up), 0u) << "a card closed before its index was used frees its rows too";
 }
 
+// A row gets its lists of sub-section rows when one is first reached: rows
+// that never had any are collected, imaged, reloaded and removed like the
+// others, and take sub-section rows later.
+TEST_F(WorkingCopyNodes, RowsWhoseSubSectionsWereNeverReachedHaveNoSubSectionRows) {
+  std::vector<std::weak_ptr<RowNode>> watched;
+  CardImage image;
+  {
+    WorkingCopy card(type);
+    auto bare = card.AddRow(nullptr, items, true);
+    auto child = card.AddRow(bare.get(), items, true);  // a tree child, no parts either
+    auto with_parts = card.AddRow(nullptr, items, true);
+    card.AddRow(with_parts.get(), parts, true);
+    EXPECT_TRUE(bare->subs.empty()) << "nothing reached them";
+    EXPECT_EQ(card.Collect(parts, false).size(), 1u);
+    EXPECT_TRUE(card.Container(child.get(), parts).empty());
+    EXPECT_EQ(child->subs.size(), 1u);
+    image = card.Image(false);
+    EXPECT_EQ(image.rows.size(), 4u);
+    card.RemoveRow(*bare);
+    EXPECT_EQ(card.Collect(items, false).size(), 1u) << "the row and its tree child went";
+    watched = {bare, child, with_parts};
+  }
+  EXPECT_EQ(Alive(watched), 0u);
+
+  WorkingCopy card(type);
+  card.Load(image, false);
+  ASSERT_EQ(card.Collect(items, false).size(), 3u);
+  EXPECT_EQ(card.Collect(parts, false).size(), 1u);
+  RowNode* bare = card.Collect(items, true).front().get();  // rows stand in the order they were added
+  ASSERT_TRUE(card.Container(bare, parts).empty());
+  card.AddRow(bare, parts, true);
+  card.Load(card.Image(false), false);
+  EXPECT_EQ(card.Collect(parts, false).size(), 2u) << "a part added later is kept through a reload";
+}
+
 }  // namespace
 }  // namespace embedded
