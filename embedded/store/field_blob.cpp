@@ -117,28 +117,31 @@ void EncodeFields(const FieldList& fields, std::string& out) {
   for (const auto& [name, value] : fields) EncodeField(name, value, out);
 }
 
-size_t EncodedFieldSize(std::string_view name, const com::Variant& value) {
-  const size_t head = VarintSize(name.size()) + name.size() + 1;
+std::string EncodedName(std::string_view name) {
+  std::string out(VarintSize(name.size()) + name.size(), '\0');
+  char* at = PutVarint(out.data(), name.size());
+  std::memcpy(at, name.data(), name.size());
+  return out;
+}
+
+size_t EncodedValueSize(std::string_view name, const com::Variant& value) {
   switch (value.type()) {
-    case Type::Empty: return head;
-    case Type::I2: return head + 2;
+    case Type::Empty: return 1;
+    case Type::I2: return 1 + 2;
     case Type::I4:
-    case Type::R4: return head + 4;
+    case Type::R4: return 1 + 4;
     case Type::R8:
-    case Type::Date: return head + 8;
-    case Type::Bool: return head + 1;
+    case Type::Date: return 1 + 8;
+    case Type::Bool: return 1 + 1;
     case Type::Text: {
       const size_t n = value.TryText()->size();
-      return head + VarintSize(n) + n;
+      return 1 + VarintSize(n) + n;
     }
     default: NotKept(name, value);
   }
 }
 
-char* EncodeFieldTo(char* out, std::string_view name, const com::Variant& value) {
-  out = PutVarint(out, name.size());
-  std::memcpy(out, name.data(), name.size());
-  out += name.size();
+char* EncodeValueTo(char* out, std::string_view name, const com::Variant& value) {
   *out++ = static_cast<char>(static_cast<uint8_t>(value.type()));
   switch (value.type()) {
     case Type::Empty: return out;
@@ -156,6 +159,16 @@ char* EncodeFieldTo(char* out, std::string_view name, const com::Variant& value)
     }
     default: NotKept(name, value);
   }
+}
+
+size_t EncodedFieldSize(std::string_view name, const com::Variant& value) {
+  return VarintSize(name.size()) + name.size() + EncodedValueSize(name, value);
+}
+
+char* EncodeFieldTo(char* out, std::string_view name, const com::Variant& value) {
+  out = PutVarint(out, name.size());
+  std::memcpy(out, name.data(), name.size());
+  return EncodeValueTo(out + name.size(), name, value);
 }
 
 void EncodeField(std::string_view name, const com::Variant& value, std::string& out) {

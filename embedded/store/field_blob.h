@@ -34,6 +34,13 @@ void EncodeField(std::string_view name, const com::Variant& value, std::string& 
 // written at `out`, which has room for that size; answers the end.
 size_t EncodedFieldSize(std::string_view name, const com::Variant& value);
 char* EncodeFieldTo(char* out, std::string_view name, const com::Variant& value);
+// The field's form in two parts, for a writer of many rows of one schema:
+// the name's part, made once per field (EncodedName), and the value's part
+// (its type byte and payload), sized and written as above; `name` only
+// names the field in a failure.
+std::string EncodedName(std::string_view name);
+size_t EncodedValueSize(std::string_view name, const com::Variant& value);
+char* EncodeValueTo(char* out, std::string_view name, const com::Variant& value);
 // The fields of `blob`; nullopt when it is not such a form (a damaged file).
 std::optional<FieldList> DecodeFields(std::string_view blob);
 // Whether `blob` reads as fields, checked without making any value.

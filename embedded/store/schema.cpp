@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 
+#include "embedded/store/field_blob.h"
 #include "platform/ostrel/errors.h"
 #include "platform/ostrel/field_type_codes.h"
 
@@ -319,6 +320,14 @@ void SectionDef::IndexFields() {
     size_t slot = h & exact_mask;
     while (exact_slots[slot].second != 0) slot = (slot + 1) & exact_mask;
     exact_slots[slot] = {h, static_cast<uint32_t>(i + 1)};
+  }
+  new_row.clear();
+  new_guid_fields.clear();
+  packed_names.clear();
+  for (size_t i = 0; i < fields.size(); ++i) {
+    packed_names.push_back(EncodedName(fields[i].name));
+    new_row.push_back(fields[i].new_guid ? com::Variant::Null() : fields[i].default_value);
+    if (fields[i].new_guid) new_guid_fields.push_back(static_cast<uint32_t>(i));
   }
 }
 

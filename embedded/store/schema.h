@@ -68,7 +68,8 @@ struct SectionDef {
     }
     return true;
   }
-  // Builds the exact-spelling table once the fields are known.
+  // Builds the exact-spelling table and the values of a new row once the
+  // fields are known.
   void IndexFields();
   // A hash of a short name from its first and last bytes and its length:
   // a few instructions, where a byte-wise hash costs a multiply per byte.
@@ -98,6 +99,13 @@ struct SectionDef {
   // (hash, index + 1) slots, 0 marking an empty one; a power of two long.
   std::vector<std::pair<uint64_t, uint32_t>> exact_slots;
   uint64_t exact_mask = 0;
+  // What a new row holds, field by field: the defaults, and Null where a
+  // fresh GUID goes (the fields in `new_guid_fields`). A new row copies it
+  // whole instead of building its values one by one.
+  std::vector<com::Variant> new_row;
+  std::vector<uint32_t> new_guid_fields;
+  // Each field's name in the packed form of a row (field_blob.h).
+  std::vector<std::string> packed_names;
 };
 
 // A row a new card of the type starts with.

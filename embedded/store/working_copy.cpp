@@ -1,6 +1,7 @@
 #include "embedded/store/working_copy.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_set>
 
 #include "embedded/store/field_blob.h"
@@ -116,15 +117,11 @@ std::shared_ptr<RowNode> WorkingCopy::AddRow(RowNode* owner, const SectionDef& s
   node->section = &s;
   node->parent = owner;
   node->seq = next_seq_++;
-  node->fields.reserve(s.fields.size());
-  for (const FieldDef& f : s.fields) {
-    if (!defaults) {
-      node->fields.push_back(com::Variant::Null());
-    } else if (f.new_guid) {
-      node->fields.emplace_back(com::Guid::Generate().ToString());
-    } else {
-      node->fields.push_back(f.default_value);
-    }
+  if (defaults) {
+    node->fields.assign(s.new_row);
+    for (uint32_t i : s.new_guid_fields) node->fields[i] = com::Variant(com::Guid::Generate().ToString());
+  } else {
+    node->fields.assign(s.fields.size(), com::Variant::Null());
   }
   if (&s == type_.template_section) {
     node->fields[type_.template_field] = com::Variant(int32_t{header_.is_template ? 1 : 0});
@@ -223,16 +220,22 @@ RowRecord WorkingCopy::RecordOf(const RowNode& node) const {
   r.seq = node.seq;
   // Packed: the values are written, not kept, so they are not copied. The
   // row's form is sized first and then written in place, instead of
-  // growing its string step by step.
-  const std::vector<FieldDef>& defs = node.section->fields;
+  // growing its string step by step; the names' part of it is the
+  // section's, made once.
+  const SectionDef& s = *node.section;
+  const size_t n = node.fields.size();
+  const com::Variant* values = n ? &*node.fields.begin() : nullptr;
   size_t size = 0;
-  for (size_t i = 0; i < node.fields.size(); ++i) {
-    if (!node.fields[i].IsNull()) size += EncodedFieldSize(defs[i].name, node.fields[i]);
+  for (size_t i = 0; i < n; ++i) {
+    if (!values[i].IsNull()) size += s.packed_names[i].size() + EncodedValueSize(s.fields[i].name, values[i]);
   }
   r.packed.resize(size);
   char* out = r.packed.data();
-  for (size_t i = 0; i < node.fields.size(); ++i) {
-    if (!node.fields[i].IsNull()) out = EncodeFieldTo(out, defs[i].name, node.fields[i]);
+  for (size_t i = 0; i < n; ++i) {
+    if (values[i].IsNull()) continue;
+    const std::string& name = s.packed_names[i];
+    std::memcpy(out, name.data(), name.size());
+    out = EncodeValueTo(out + name.size(), s.fields[i].name, values[i]);
   }
   return r;
 }

@@ -38,6 +38,10 @@ class RowFields {
     std::string().swap(packed_);
     values_.assign(n, value);
   }
+  void assign(const std::vector<com::Variant>& values) {
+    std::string().swap(packed_);
+    values_ = values;
+  }
   template <class... A>
   void emplace_back(A&&... args) {
     values_.emplace_back(std::forward<A>(args)...);

@@ -25,9 +25,19 @@ TEST(FieldBlob, EveryKindOfFieldValueReadsBackExactly) {
       {"Имя", com::Variant("Служебная записка")},
       {"Long", com::Variant(std::string(70000, 'q'))},
       {"Zero", com::Variant(std::string("a\0b", 3))},
+      {std::string(200, 'n'), com::Variant(int32_t{1})},  // a name whose length takes two bytes
   };
   std::string blob;
   EncodeFields(fields, blob);
+  // Written in two parts, the name's made once, the form is the same.
+  std::string parts;
+  for (const auto& [name, value] : fields) {
+    const std::string packed_name = EncodedName(name);
+    std::string value_part(EncodedValueSize(name, value), '?');
+    EXPECT_EQ(EncodeValueTo(value_part.data(), name, value), value_part.data() + value_part.size()) << name;
+    parts += packed_name + value_part;
+  }
+  EXPECT_EQ(parts, blob);
   auto back = DecodeFields(blob);
   ASSERT_TRUE(back);
   ASSERT_EQ(back->size(), fields.size());
