@@ -16,6 +16,9 @@ namespace {
 struct ThreadCurrent {
   int32_t locale = 1033;
   std::weak_ptr<const SessionState> session;
+  // A thread that ran a session ends: a new thread may take its identity
+  // (pthread_self), and must not pass for one set up already (Use).
+  ~ThreadCurrent() { com::NoteThreadChange(); }
 };
 thread_local ThreadCurrent thread_current;
 // The serial of the session in thread_current (0: none yet), apart from it:
@@ -59,13 +62,22 @@ void SessionState::Note(const com::Error& e) {
 }
 
 void SessionState::Use() const {
+  // Every platform call comes here, mostly from the thread this session set
+  // up last with nothing changed there since: its locale and current
+  // session are then as this session left them, and are not set again
+  // (each is a thread-local look-up in a shared library, made many times
+  // per row of a large import).
+  const pthread_t self = pthread_self();
+  if (used_on_ == self && used_at_ == com::ThreadChanges()) return;
+  ThreadCurrent& current = thread_current;  // made now, so that its end is told
   com::SetThreadLocaleID(locale_);
   if (thread_serial != serial_) {
     thread_serial = serial_;
-    ThreadCurrent& current = thread_current;
     current.locale = locale_;
     current.session = weak_from_this();
   }
+  used_on_ = self;
+  used_at_ = com::ThreadChanges();
 }
 
 OpenCard* SessionState::FindOpen(const com::Guid& card) const {

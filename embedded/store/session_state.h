@@ -1,5 +1,7 @@
 #pragma once
 
+#include <pthread.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -90,6 +92,10 @@ class SessionState : public std::enable_shared_from_this<SessionState> {
   // Tells sessions apart for the thread's current session (Use), unique in
   // the process.
   uint64_t serial_;
+  // The thread Use set up last, and com::ThreadChanges() then. A session is
+  // used by one thread at a time.
+  mutable pthread_t used_on_{};
+  mutable uint64_t used_at_ = 0;
 };
 
 // The session last opened or used on this thread (SessionState::Use), for

@@ -1,6 +1,7 @@
 #include "platform/com/locale.h"
 
 #include <array>
+#include <atomic>
 
 namespace com {
 namespace {
@@ -18,6 +19,7 @@ constexpr std::array<LocaleFacts, 9> kLocales{{
 }};
 
 thread_local int thread_locale = 1033;
+std::atomic<uint64_t> thread_changes{0};
 
 }  // namespace
 
@@ -36,6 +38,13 @@ bool IsKnownLocale(int lcid) {
 }
 
 int ThreadLocaleID() { return thread_locale; }
-void SetThreadLocaleID(int lcid) { thread_locale = lcid; }
+void SetThreadLocaleID(int lcid) {
+  thread_locale = lcid;
+  NoteThreadChange();
+}
+
+// Relaxed: a thread needs to see only its own changes, which it always does.
+uint64_t ThreadChanges() { return thread_changes.load(std::memory_order_relaxed); }
+void NoteThreadChange() { thread_changes.fetch_add(1, std::memory_order_relaxed); }
 
 }  // namespace com

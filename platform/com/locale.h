@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace com {
@@ -28,6 +29,12 @@ bool IsKnownLocale(int lcid);
 // to the user's locale when a session is opened or used on the thread.
 int ThreadLocaleID();
 void SetThreadLocaleID(int lcid);
+// A count that moves whenever any thread sets its locale, or tells of
+// another change of what it runs under (NoteThreadChange). A caller that
+// set up its thread knows that nothing changed there since when the count
+// has not moved, which is cheaper to tell than setting the locale again.
+uint64_t ThreadChanges();
+void NoteThreadChange();
 
 // Sets the thread's locale for the life of the object, then restores it.
 class ScopedThreadLocale {

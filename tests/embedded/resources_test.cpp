@@ -4,8 +4,10 @@
 
 #include <array>
 #include <thread>
+#include <vector>
 
 #include "embedded/resources/platform_classes.h"
+#include "platform/com/locale.h"
 #include "platform/com/registry.h"
 #include "platform/com/string_tables.h"
 #include "platform/ostrel/locale_provider.h"
@@ -41,6 +43,38 @@ TEST_F(StoreTest, TheLocaleIsTheThreadsCurrentSessions) {
     return seen;
   });
   EXPECT_EQ(locales, (std::vector<int32_t>{1033, 1049, 1062, 1049, 1033}));
+}
+
+// Every call into a session runs under its locale, whatever changed the
+// thread's locale since its last call: another session, the thread itself,
+// or a thread that ended and left its identity to a new one.
+TEST_F(StoreTest, EveryCallRunsUnderItsSessionsLocale) {
+  com::Ref<ostrel::Session> russian = Session("ivan", 1049);
+  com::Ref<ostrel::Session> latvian = Session("ilze", 1062);
+  auto locale_in = [](const com::Ref<ostrel::Session>& session) {
+    session->GetCardManager();
+    return com::ThreadLocaleID();
+  };
+  std::vector<int32_t> seen = OnFreshThread([&] {
+    std::vector<int32_t> on_thread;
+    for (const auto* session : {&russian, &russian, &latvian, &russian, &latvian, &latvian}) {
+      on_thread.push_back(locale_in(*session));
+    }
+    com::SetThreadLocaleID(1031);
+    on_thread.push_back(locale_in(latvian));
+    {
+      com::ScopedThreadLocale german(1031);
+      on_thread.push_back(locale_in(latvian));
+    }
+    on_thread.push_back(locale_in(latvian));
+    return on_thread;
+  });
+  EXPECT_EQ(seen, (std::vector<int32_t>{1049, 1049, 1062, 1049, 1062, 1062, 1062, 1062, 1062}));
+  // Threads that follow one another often get the same identity.
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(OnFreshThread([&] { return locale_in(russian); }), 1049) << i;
+    EXPECT_EQ(OnFreshThread([&] { return com::ThreadLocaleID(); }), 1033) << "a new thread starts afresh";
+  }
 }
 
 TEST_F(StoreTest, ASessionEndedOnAnotherThreadIsNoLongerCurrent) {
