@@ -62,11 +62,7 @@ struct SectionDef {
     return it->second;
   }
   static bool SameBytes(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-      if (a[i] != b[i]) return false;
-    }
-    return true;
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
   }
   // Builds the exact-spelling table and the values of a new row once the
   // fields are known.

@@ -189,7 +189,9 @@ void WorkingCopy::LogField(RowNode& node, size_t index) {
 }
 
 bool WorkingCopy::SetField(RowNode& node, size_t index, com::Variant&& value) {
-  if (node.fields[index] == value) return false;
+  // A row added since the last write goes whole: whether the value is new
+  // does not matter.
+  if (!node.inserted && node.fields[index] == value) return false;
   node.fields[index] = std::move(value);
   LogField(node, index);
   if (node.section == type_.template_section && static_cast<int>(index) == type_.template_field) {

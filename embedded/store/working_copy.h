@@ -156,7 +156,8 @@ class WorkingCopy {
   // Removes the row from its container, with its sub-section and child rows.
   void RemoveRow(RowNode& node);
   void ClearRows(RowNode* owner, const SectionDef& s);
-  // Sets an already converted value; false when the field held it already.
+  // Sets an already converted value; false when the field of a written row
+  // held it already (a row added since the last write is written whole).
   bool SetField(RowNode& node, size_t index, com::Variant&& value);
   // Sets the template flag and, for a type with a template field, the field
   // (making the single row when there is none).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -57,11 +58,9 @@ class ImportSchema {
     }
     // Whether the zero-terminated `name` is `field`, byte for byte.
     static bool Spells(std::string_view field, const char* name) {
+      // strncmp stops at the end of a shorter name.
       const size_t n = field.size();
-      for (size_t i = 0; i < n; ++i) {
-        if (field[i] != name[i]) return false;  // also at the end of a shorter name
-      }
-      return name[n] == '\0';
+      return std::strncmp(field.data(), name, n) == 0 && name[n] == '\0';
     }
 
     // Rules tied to particular sections of the platform's cards.
