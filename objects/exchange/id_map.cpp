@@ -26,15 +26,9 @@ IdMap::Made IdMap::MadeOf(std::string made) {
 }
 
 void IdMap::Add(std::string_view id, std::string made) {
+  // After the IDs waiting, in its turn.
+  AddLater(id, std::move(made), 0);
   EnterOrFail();
-  const std::optional<com::Guid> key = GuidOf(id);
-  if (!key) {
-    if (!texts_.try_emplace(NormalizeID(id), std::move(made)).second) throw com::Error(com::hr::kDuplicateKey);
-    return;
-  }
-  auto [entry, added] = guids_.try_emplace(*key, Made{});
-  if (!added) throw com::Error(com::hr::kDuplicateKey);
-  entry->second = MadeOf(std::move(made));
 }
 
 void IdMap::AddLater(std::string_view id, std::string made, uintptr_t tag) {
