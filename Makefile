@@ -31,7 +31,7 @@ BENCH_ENV ?= GLIBC_TUNABLES=glibc.malloc.trim_threshold=2147483647:glibc.malloc.
 bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS) >/dev/null
 	@cmake --build build-bench -j$(JOBS)
-	@for b in build-bench/bench/*_bench; do echo "== $$b"; $(BENCH_ENV) $$b --benchmark_min_time=0.2; done
+	@for b in build-bench/bench/*_bench; do echo "== $$b"; $(BENCH_ENV) $$b --benchmark_min_time=0.2 || exit 1; done
 
 demo: build
 	@demo/run-demo.sh $(BUILD)

@@ -10,6 +10,14 @@
 namespace embedded {
 namespace {
 
+// The serial of the session in thread_current (0: none yet), apart from it:
+// a plain value is read without the guard of a thread's first use, and
+// every call on a card reads it. kRecordEnded once the thread's record
+// ended: a session that another of the thread's own objects holds ends
+// later, or is used then, and must leave the record alone.
+constexpr uint64_t kRecordEnded = UINT64_MAX;
+thread_local uint64_t thread_serial = 0;
+
 // The thread's current session, told apart by serial number rather than by
 // address: a session that ended on another thread may have left its address
 // here for a new one to take.
@@ -18,13 +26,12 @@ struct ThreadCurrent {
   std::weak_ptr<const SessionState> session;
   // A thread that ran a session ends: a new thread may take its identity
   // (pthread_self), and must not pass for one set up already (Use).
-  ~ThreadCurrent() { com::NoteThreadChange(); }
+  ~ThreadCurrent() {
+    thread_serial = kRecordEnded;
+    com::NoteThreadChange();
+  }
 };
 thread_local ThreadCurrent thread_current;
-// The serial of the session in thread_current (0: none yet), apart from it:
-// a plain value is read without the guard of a thread's first use, and
-// every call on a card reads it.
-thread_local uint64_t thread_serial = 0;
 std::atomic<uint64_t> next_serial{1};
 
 }  // namespace
@@ -42,7 +49,8 @@ SessionState::SessionState(std::shared_ptr<Store> store, std::string account, in
 SessionState::~SessionState() {
   if (thread_serial == serial_) {
     thread_serial = 0;
-    thread_current = ThreadCurrent();
+    thread_current.locale = 1033;
+    thread_current.session.reset();
   }
   try {
     store_->storage().UnlockAll(id_);
@@ -69,8 +77,12 @@ void SessionState::Use() const {
   // per row of a large import).
   const pthread_t self = pthread_self();
   if (used_on_ == self && used_at_ == com::ThreadChanges()) return;
-  ThreadCurrent& current = thread_current;  // made now, so that its end is told
   com::SetThreadLocaleID(locale_);
+  if (thread_serial == kRecordEnded) {
+    used_on_ = {};  // the thread is ending: nothing here to keep
+    return;
+  }
+  ThreadCurrent& current = thread_current;  // made now, so that its end is told
   if (thread_serial != serial_) {
     thread_serial = serial_;
     current.locale = locale_;
@@ -111,10 +123,12 @@ void SessionState::DropPins() {
 
 int32_t ThreadSessionLocale() {
   // A session that ended on another thread cannot reset this thread's record.
-  return thread_current.session.expired() ? 1033 : thread_current.locale;
+  if (thread_serial == kRecordEnded || thread_current.session.expired()) return 1033;
+  return thread_current.locale;
 }
 
 std::shared_ptr<SessionState> ThreadSession() {
+  if (thread_serial == kRecordEnded) return nullptr;
   return std::const_pointer_cast<SessionState>(thread_current.session.lock());
 }
 

@@ -84,6 +84,32 @@ TEST_F(StoreTest, ASessionEndedOnAnotherThreadIsNoLongerCurrent) {
   EXPECT_EQ(LocaleNow(), 1033);
 }
 
+// A session held by another of the thread's own objects outlives the
+// thread's record of its current session: ending it, and using another
+// session then, must leave that record alone.
+TEST_F(StoreTest, ASessionThatOutlivesItsThreadsRecordEndsCleanly) {
+  for (int i = 0; i < 3; ++i) {
+    std::thread([&] {
+      // Made before the first call records the session, so ended after.
+      static thread_local struct Held {
+        com::Ref<ostrel::Session> session;
+        com::Ref<ostrel::Session> other;
+        ~Held() {
+          session = nullptr;  // the thread's current session
+          other->GetCardManager();  // a call after the record ended
+          EXPECT_EQ(com::ThreadLocaleID(), 1062);
+          other = nullptr;
+        }
+      } held;
+      held.session = Session("ivan", 1049);
+      held.other = Session("ilze", 1062);
+      held.session->GetCardManager();
+      EXPECT_EQ(LocaleNow(), 1049);
+    }).join();
+  }
+  EXPECT_EQ(OnFreshThread([] { return LocaleNow(); }), 1033);
+}
+
 TEST(ResourceLoader, AnswersFromTheRegisteredTablesInExactlyTheLanguageAsked) {
   static constexpr std::array<com::StringEntry, 2> english = {{{1, "one"}, {2, "two"}}};
   static constexpr std::array<com::StringEntry, 1> russian = {{{1, "один"}}};
