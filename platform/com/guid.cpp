@@ -15,7 +15,7 @@ std::optional<Guid> Guid::Parse(std::string_view text) {
 
 std::optional<Guid> Guid::ParseTextForm(std::string_view text) {
   Guid g;
-  if (text.size() != 38 || !ParseInto(text, g.bytes_, kUpperHexValues)) return std::nullopt;
+  if (text.size() != 38 || !ParseInto(text, g.bytes_, false)) return std::nullopt;
   return g;
 }
 

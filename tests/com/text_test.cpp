@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cctype>
+
 #include "platform/com/error.h"
 #include "platform/com/guid.h"
 
@@ -61,29 +64,41 @@ TEST(Guid, ParsesFormatsAndGenerates) {
 
 TEST(Guid, EveryByteThatIsNoDigitSpoilsAnyPosition) {
   const std::string good = "{0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D}";
-  for (size_t at : {1u, 2u, 11u, 20u, 36u}) {
+  // Every place, braces and dashes included; the text form alone takes the
+  // upper-case digits only.
+  for (size_t at = 0; at < good.size(); ++at) {
+    const bool digit_place = std::isxdigit(static_cast<unsigned char>(good[at]));
     for (int c = 0; c < 256; ++c) {
-      const bool digit = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+      const bool upper = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+      const bool digit = upper || (c >= 'a' && c <= 'f');
       std::string text = good;
       text[at] = static_cast<char>(c);
-      EXPECT_EQ(com::Guid::Parse(text).has_value(), digit) << "byte " << c << " at " << at;
-    }
-  }
-  // The text form alone takes the upper-case digits only, and nothing else
-  // around or missing.
-  for (size_t at : {1u, 20u, 36u}) {
-    for (int c = 0; c < 256; ++c) {
-      const bool digit = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
-      std::string text = good;
-      text[at] = static_cast<char>(c);
-      EXPECT_EQ(com::Guid::ParseTextForm(text).has_value(), digit) << "byte " << c << " at " << at;
+      const bool same = c == static_cast<unsigned char>(good[at]);
+      EXPECT_EQ(com::Guid::Parse(text).has_value(), digit_place ? digit : same) << "byte " << c << " at " << at;
+      EXPECT_EQ(com::Guid::ParseTextForm(text).has_value(), digit_place ? upper : same)
+          << "byte " << c << " at " << at;
     }
   }
   EXPECT_EQ(com::Guid::ParseTextForm(good), com::Guid::Parse(good));
   for (std::string other : {" " + good, good + " ", good.substr(1, 36), "[" + good.substr(1, 36) + "]"}) {
     EXPECT_FALSE(com::Guid::ParseTextForm(other)) << other;
   }
-  // Each digit lands in its own place.
+  // Each digit lands in its own place, with its value, in either case.
+  const std::string hex = "0123456789abcdef";
+  for (size_t digit = 0; digit < 32; ++digit) {
+    for (size_t value = 0; value < 16; ++value) {
+      std::string text = "{00000000-0000-0000-0000-000000000000}";
+      const size_t at = 1 + digit + (digit >= 8) + (digit >= 12) + (digit >= 16) + (digit >= 20);
+      text[at] = hex[value];
+      std::array<uint8_t, 16> expected{};
+      expected[digit / 2] = static_cast<uint8_t>(digit % 2 ? value : value << 4);
+      EXPECT_EQ(com::Guid::Parse(text)->bytes(), expected) << text;
+      text[at] = static_cast<char>(std::toupper(hex[value]));
+      EXPECT_EQ(com::Guid::ParseTextForm(text)->bytes(), expected) << text;
+    }
+  }
+  constexpr com::Guid at_compile_time{"{0ef6bcca-7a09-4027-a3a2-d2eeeca1bf4d}"};
+  EXPECT_EQ(com::Guid::Parse(good), at_compile_time);
   EXPECT_EQ(com::Guid::Parse("{00000000-0000-0000-0000-00000000000F}")->bytes()[15], 0x0F);
   EXPECT_EQ(com::Guid::Parse("{F0000000-0000-0000-0000-000000000000}")->bytes()[0], 0xF0);
   EXPECT_EQ(com::Guid::Parse("{00000000-0000-0000-00a0-000000000000}")->bytes()[9], 0xA0);
