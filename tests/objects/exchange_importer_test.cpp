@@ -336,6 +336,15 @@ TEST(ExchangeDocumentTest, ElementsMayNestUpToTheLimitAndNoDeeper) {
   EXPECT_FALSE(doc.ParseUntrusted(nested(exchange::kMaxNesting, "<FunctionsRow/>"), exchange::kFunctionRow));
   EXPECT_EQ(doc.counted(), 0u);
   EXPECT_FALSE(doc.root()) << "a refused document is left empty";
+
+  // The depth is each element's own: many branches, each nearly as deep as
+  // the limit, pass; counted elements are found at every depth and after
+  // every return from a deep branch.
+  std::string branches;
+  for (int i = 0; i < 4; ++i) branches += nested(exchange::kMaxNesting - 2, "<FunctionsRow/>") + "<FunctionsRow/>";
+  ASSERT_TRUE(doc.ParseUntrusted("<Data>" + branches + "</Data>", exchange::kFunctionRow));
+  EXPECT_EQ(doc.counted(), 8u);
+  EXPECT_FALSE(doc.ParseUntrusted("<Data>" + branches + nested(exchange::kMaxNesting, "") + "</Data>"));
 }
 
 TEST(ExchangeDocumentTest, OnlyLinksBelowTheCardElementCount) {
