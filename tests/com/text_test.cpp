@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <array>
 #include <cctype>
+#include <cstdio>
+#include <optional>
 
 #include "platform/com/error.h"
 #include "platform/com/guid.h"
@@ -102,6 +107,50 @@ TEST(Guid, EveryByteThatIsNoDigitSpoilsAnyPosition) {
   EXPECT_EQ(com::Guid::Parse("{00000000-0000-0000-0000-00000000000F}")->bytes()[15], 0x0F);
   EXPECT_EQ(com::Guid::Parse("{F0000000-0000-0000-0000-000000000000}")->bytes()[0], 0xF0);
   EXPECT_EQ(com::Guid::Parse("{00000000-0000-0000-00a0-000000000000}")->bytes()[9], 0xA0);
+}
+
+TEST(Guid, WritesEveryByteAtEveryPlace) {
+  for (size_t at = 0; at < 16; ++at) {
+    for (int value = 0; value < 256; ++value) {
+      std::array<uint8_t, 16> bytes{};
+      bytes[at] = static_cast<uint8_t>(value);
+      std::string expected = "{";
+      for (size_t i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) expected += '-';
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02X", bytes[i]);
+        expected += pair;
+      }
+      expected += '}';
+      const std::optional<com::Guid> g = com::Guid::Parse(expected);
+      ASSERT_TRUE(g && g->bytes() == bytes) << expected;
+      EXPECT_EQ(g->ToString(), expected);
+    }
+  }
+}
+
+// A child made by fork must not go on making its parent's IDs: both would
+// write rows and cards under the same new IDs.
+TEST(Guid, AChildMadeByForkMakesOtherIdsThanItsParent) {
+  com::Guid::Generate();  // the parent's generator is under way
+  int pipe_ends[2];
+  ASSERT_EQ(pipe(pipe_ends), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const com::Guid made = com::Guid::Generate();
+    const bool sent = write(pipe_ends[1], made.bytes().data(), 16) == 16;
+    _exit(sent ? 0 : 1);
+  }
+  const com::Guid mine = com::Guid::Generate();
+  std::array<uint8_t, 16> theirs{};
+  EXPECT_EQ(read(pipe_ends[0], theirs.data(), 16), 16);
+  int status = 0;
+  waitpid(child, &status, 0);
+  close(pipe_ends[0]);
+  close(pipe_ends[1]);
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(theirs, mine.bytes());
 }
 
 TEST(Error, ReadsAsCodeAndDescription) {
