@@ -40,6 +40,19 @@ TEST_F(Rows, GetFirstRowOfASingleRowSubSectionMakesItsRowOnce) {
   EXPECT_EQ(Sub(fn2, kFunctionSpare)->GetFirstRow()->GetField("Data"), Text("long"));
 }
 
+TEST_F(Rows, SubSectionsAreFoundByTheirIDInAnyForm) {
+  auto fn = Functions()->AddNew(0);
+  Sub(fn, kPassStates)->GetRows()->AddNew(0);
+  const std::string id = kPassStates;
+  for (const std::string& form : {id, text::Upper(id), id.substr(1, 36), " " + id + " "}) {
+    EXPECT_EQ(Sub(fn, form.c_str())->GetRows()->Count(), 1) << form;
+  }
+  // A section of the card, or of another row's section, is no sub-section of this row.
+  for (const char* other : {kFunctions, "{DDF1C304-3967-4D36-97D2-D38F9F392489}", "{00000000-0000-0000-0000-000000000001}", "PassStates"}) {
+    EXPECT_EQ(CodeOf([&] { Sub(fn, other); }), ostrel::err::kUnknownSchemaItem) << other;
+  }
+}
+
 TEST_F(Rows, RowIDsAreUpperCaseGuidsFoundInAnyForm) {
   auto rows = Functions();
   auto fn = rows->AddNew(0);
