@@ -111,20 +111,10 @@ std::optional<com::Variant> ReadValue(Reader& r) {
   }
 }
 
-}  // namespace
-
-void EncodeFields(const FieldList& fields, std::string& out) {
-  for (const auto& [name, value] : fields) EncodeField(name, value, out);
-}
-
-std::string EncodedName(std::string_view name) {
-  std::string out(VarintSize(name.size()) + name.size(), '\0');
-  char* at = PutVarint(out.data(), name.size());
-  std::memcpy(at, name.data(), name.size());
-  return out;
-}
-
-size_t EncodedValueSize(std::string_view name, const com::Variant& value) {
+// The value part of a field's form (type byte and payload): its size, 0
+// for a value that no field holds; and the part written at `out`, for a
+// value whose size was taken.
+size_t ValueSize(const com::Variant& value) {
   switch (value.type()) {
     case Type::Empty: return 1;
     case Type::I2: return 1 + 2;
@@ -137,11 +127,11 @@ size_t EncodedValueSize(std::string_view name, const com::Variant& value) {
       const size_t n = value.TryText()->size();
       return 1 + VarintSize(n) + n;
     }
-    default: NotKept(name, value);
+    default: return 0;
   }
 }
 
-char* EncodeValueTo(char* out, std::string_view name, const com::Variant& value) {
+char* ValueTo(char* out, const com::Variant& value) {
   *out++ = static_cast<char>(static_cast<uint8_t>(value.type()));
   switch (value.type()) {
     case Type::Empty: return out;
@@ -157,18 +147,63 @@ char* EncodeValueTo(char* out, std::string_view name, const com::Variant& value)
       std::memcpy(out, text.data(), text.size());
       return out + text.size();
     }
-    default: NotKept(name, value);
+    default: return out;  // not reached: its size was 0
+  }
+}
+
+size_t KeptValueSize(std::string_view name, const com::Variant& value) {
+  const size_t size = ValueSize(value);
+  if (size == 0) NotKept(name, value);
+  return size;
+}
+
+// The name in a name part of the form (EncodedName).
+std::string_view NameOfPart(std::string_view part) {
+  Reader r(part);
+  r.Varint();
+  return part.substr(r.consumed());
+}
+
+}  // namespace
+
+void EncodeFields(const FieldList& fields, std::string& out) {
+  for (const auto& [name, value] : fields) EncodeField(name, value, out);
+}
+
+std::string EncodedName(std::string_view name) {
+  std::string out(VarintSize(name.size()) + name.size(), '\0');
+  char* at = PutVarint(out.data(), name.size());
+  std::memcpy(at, name.data(), name.size());
+  return out;
+}
+
+void EncodeRow(const std::string* name_parts, const com::Variant* values, size_t n, std::string& out) {
+  size_t size = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (values[i].IsNull()) continue;
+    const size_t value_size = ValueSize(values[i]);
+    if (value_size == 0) NotKept(NameOfPart(name_parts[i]), values[i]);
+    size += name_parts[i].size() + value_size;
+  }
+  out.resize(size);
+  char* at = out.data();
+  for (size_t i = 0; i < n; ++i) {
+    if (values[i].IsNull()) continue;
+    const std::string& name = name_parts[i];
+    std::memcpy(at, name.data(), name.size());
+    at = ValueTo(at + name.size(), values[i]);
   }
 }
 
 size_t EncodedFieldSize(std::string_view name, const com::Variant& value) {
-  return VarintSize(name.size()) + name.size() + EncodedValueSize(name, value);
+  return VarintSize(name.size()) + name.size() + KeptValueSize(name, value);
 }
 
 char* EncodeFieldTo(char* out, std::string_view name, const com::Variant& value) {
   out = PutVarint(out, name.size());
   std::memcpy(out, name.data(), name.size());
-  return EncodeValueTo(out + name.size(), name, value);
+  KeptValueSize(name, value);
+  return ValueTo(out + name.size(), value);
 }
 
 void EncodeField(std::string_view name, const com::Variant& value, std::string& out) {

@@ -34,13 +34,13 @@ void EncodeField(std::string_view name, const com::Variant& value, std::string& 
 // written at `out`, which has room for that size; answers the end.
 size_t EncodedFieldSize(std::string_view name, const com::Variant& value);
 char* EncodeFieldTo(char* out, std::string_view name, const com::Variant& value);
-// The field's form in two parts, for a writer of many rows of one schema:
-// the name's part, made once per field (EncodedName), and the value's part
-// (its type byte and payload), sized and written as above; `name` only
-// names the field in a failure.
+// A field's name part of the form, made once per field of a schema by a
+// writer of many rows (EncodeRow).
 std::string EncodedName(std::string_view name);
-size_t EncodedValueSize(std::string_view name, const com::Variant& value);
-char* EncodeValueTo(char* out, std::string_view name, const com::Variant& value);
+// Replaces `out` by the form of a row's `n` fields: the field at i named by
+// its name part name_parts[i], its value values[i]; Null values are left
+// out. Sized first and written in place. Fails as EncodeFields does.
+void EncodeRow(const std::string* name_parts, const com::Variant* values, size_t n, std::string& out);
 // The fields of `blob`; nullopt when it is not such a form (a damaged file).
 std::optional<FieldList> DecodeFields(std::string_view blob);
 // Whether `blob` reads as fields, checked without making any value.

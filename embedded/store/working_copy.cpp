@@ -220,25 +220,10 @@ RowRecord WorkingCopy::RecordOf(const RowNode& node) const {
   r.section = node.section->id;
   if (node.parent) r.parent = node.parent->id;
   r.seq = node.seq;
-  // Packed: the values are written, not kept, so they are not copied. The
-  // row's form is sized first and then written in place, instead of
-  // growing its string step by step; the names' part of it is the
-  // section's, made once.
-  const SectionDef& s = *node.section;
+  // Packed: the values are written, not kept, so they are not copied; the
+  // names' part of the form is the section's, made once.
   const size_t n = node.fields.size();
-  const com::Variant* values = n ? &*node.fields.begin() : nullptr;
-  size_t size = 0;
-  for (size_t i = 0; i < n; ++i) {
-    if (!values[i].IsNull()) size += s.packed_names[i].size() + EncodedValueSize(s.fields[i].name, values[i]);
-  }
-  r.packed.resize(size);
-  char* out = r.packed.data();
-  for (size_t i = 0; i < n; ++i) {
-    if (values[i].IsNull()) continue;
-    const std::string& name = s.packed_names[i];
-    std::memcpy(out, name.data(), name.size());
-    out = EncodeValueTo(out + name.size(), s.fields[i].name, values[i]);
-  }
+  if (n) EncodeRow(node.section->packed_names.data(), &*node.fields.begin(), n, r.packed);
   return r;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "embedded/store/field_blob.h"
 #include "platform/ostrel/errors.h"
@@ -29,15 +30,28 @@ TEST(FieldBlob, EveryKindOfFieldValueReadsBackExactly) {
   };
   std::string blob;
   EncodeFields(fields, blob);
-  // Written in two parts, the name's made once, the form is the same.
-  std::string parts;
+  // Written as a row, the names' parts made once, the form is the same;
+  // Null values are left out.
+  std::vector<std::string> name_parts;
+  std::vector<com::Variant> values;
   for (const auto& [name, value] : fields) {
-    const std::string packed_name = EncodedName(name);
-    std::string value_part(EncodedValueSize(name, value), '?');
-    EXPECT_EQ(EncodeValueTo(value_part.data(), name, value), value_part.data() + value_part.size()) << name;
-    parts += packed_name + value_part;
+    name_parts.push_back(EncodedName(name));
+    values.push_back(value);
+    name_parts.push_back(EncodedName("Unset"));
+    values.push_back(com::Variant::Null());
   }
-  EXPECT_EQ(parts, blob);
+  std::string row = "left from before";
+  EncodeRow(name_parts.data(), values.data(), values.size(), row);
+  EXPECT_EQ(row, blob);
+  // A value no field holds fails the row, naming its field.
+  values[4] = com::Variant(com::Variant::Array{});
+  try {
+    EncodeRow(name_parts.data(), values.data(), values.size(), row);
+    ADD_FAILURE() << "an array was written";
+  } catch (const com::Error& e) {
+    EXPECT_EQ(e.code(), ostrel::err::kStorageFailure);
+    EXPECT_NE(e.description().find("\"" + fields[2].first + "\""), std::string::npos) << e.description();
+  }
   auto back = DecodeFields(blob);
   ASSERT_TRUE(back);
   ASSERT_EQ(back->size(), fields.size());
