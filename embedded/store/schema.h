@@ -62,7 +62,7 @@ struct SectionDef {
     return it->second;
   }
   static bool SameBytes(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
+    return a.size() == b.size() && text::SameBytes(a.data(), b.data(), a.size());
   }
   // Builds the exact-spelling table and the values of a new row once the
   // fields are known.

@@ -58,9 +58,10 @@ class ImportSchema {
     }
     // Whether the zero-terminated `name` is `field`, byte for byte.
     static bool Spells(std::string_view field, const char* name) {
-      // strncmp stops at the end of a shorter name.
+      // A name of another length ends elsewhere; one that ends where the
+      // field's does has that many bytes to compare.
       const size_t n = field.size();
-      return std::strncmp(field.data(), name, n) == 0 && name[n] == '\0';
+      return std::strlen(name) == n && text::SameBytes(field.data(), name, n);
     }
 
     // Rules tied to particular sections of the platform's cards.
