@@ -69,14 +69,11 @@ void SessionState::Note(const com::Error& e) {
   if (e.code() == ostrel::err::kRefused || e.code() == ostrel::err::kStorageFailure) last_error_ = e.description();
 }
 
-void SessionState::Use() const {
-  // Every platform call comes here, mostly from the thread this session set
-  // up last with nothing changed there since: its locale and current
-  // session are then as this session left them, and are not set again
-  // (each is a thread-local look-up in a shared library, made many times
-  // per row of a large import).
+void SessionState::SetUp() const {
+  // Each of the two is a thread-local look-up in a shared library: a call
+  // from the thread set up last with nothing changed since does not come
+  // here (Use).
   const pthread_t self = pthread_self();
-  if (used_on_ == self && used_at_ == com::ThreadChanges()) return;
   com::SetThreadLocaleID(locale_);
   if (thread_serial == kRecordEnded) {
     used_on_ = {};  // the thread is ending: nothing here to keep

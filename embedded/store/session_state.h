@@ -10,6 +10,7 @@
 
 #include "embedded/store/store.h"
 #include "platform/com/guid.h"
+#include "platform/com/locale.h"
 #include "platform/com/unknown.h"
 
 namespace embedded {
@@ -61,8 +62,13 @@ class SessionState : public std::enable_shared_from_this<SessionState> {
   void Note(const com::Error& e);
 
   // Called on entry to every platform call: the thread converts values in
-  // the user's locale, and this is the thread's current session.
-  void Use() const;
+  // the user's locale, and this is the thread's current session. Mostly
+  // it comes from the thread this session set up last, with nothing
+  // changed there since: that is told inline.
+  void Use() const {
+    if (used_on_ == pthread_self() && used_at_ == com::ThreadChanges()) return;
+    SetUp();
+  }
 
   // The session's open card of that ID, nullptr when it has none open.
   OpenCard* FindOpen(const com::Guid& card) const;
@@ -92,6 +98,8 @@ class SessionState : public std::enable_shared_from_this<SessionState> {
   // Tells sessions apart for the thread's current session (Use), unique in
   // the process.
   uint64_t serial_;
+  // Sets the thread's locale and current session.
+  void SetUp() const;
   // The thread Use set up last, and com::ThreadChanges() then. A session is
   // used by one thread at a time.
   mutable pthread_t used_on_{};

@@ -19,9 +19,10 @@ constexpr std::array<LocaleFacts, 9> kLocales{{
 }};
 
 thread_local int thread_locale = 1033;
-std::atomic<uint64_t> thread_changes{0};
 
 }  // namespace
+
+std::atomic<uint64_t> detail::thread_changes{0};
 
 const LocaleFacts& FactsOf(int lcid) {
   for (const auto& f : kLocales) {
@@ -42,9 +43,5 @@ void SetThreadLocaleID(int lcid) {
   thread_locale = lcid;
   NoteThreadChange();
 }
-
-// Relaxed: a thread needs to see only its own changes, which it always does.
-uint64_t ThreadChanges() { return thread_changes.load(std::memory_order_relaxed); }
-void NoteThreadChange() { thread_changes.fetch_add(1, std::memory_order_relaxed); }
 
 }  // namespace com

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string_view>
 
@@ -33,8 +34,13 @@ void SetThreadLocaleID(int lcid);
 // another change of what it runs under (NoteThreadChange). A caller that
 // set up its thread knows that nothing changed there since when the count
 // has not moved, which is cheaper to tell than setting the locale again.
-uint64_t ThreadChanges();
-void NoteThreadChange();
+// Read inline: every platform call asks.
+namespace detail {
+extern std::atomic<uint64_t> thread_changes;
+}
+// Relaxed: a thread needs to see only its own changes, which it always does.
+inline uint64_t ThreadChanges() { return detail::thread_changes.load(std::memory_order_relaxed); }
+inline void NoteThreadChange() { detail::thread_changes.fetch_add(1, std::memory_order_relaxed); }
 
 // Sets the thread's locale for the life of the object, then restores it.
 class ScopedThreadLocale {
