@@ -39,11 +39,6 @@ void OpenCard::Deleted() const {
                    "Card " + id_text_ + " has been deleted");
 }
 
-void OpenCard::Enter() {
-  session_->Use();
-  if (deleted()) Deleted();
-}
-
 // ---- writing -----------------------------------------------------------------
 
 void OpenCard::Changed() {
@@ -359,7 +354,7 @@ void OpenCard::SetField(RowNode& node, size_t index, com::Variant&& value) {
   }
   // A value the field takes as it is moves in as it is; any other is
   // converted first.
-  if (!ostrel::HoldsFieldType(value, f.code)) {
+  if (!ostrel::HoldsFieldType(value, f.type_code)) {
     try {
       value = ostrel::ConvertToFieldType(value, f.code);
     } catch (const com::Error& e) {

@@ -60,8 +60,12 @@ class OpenCard final : public com::Object<ostrel::CardData, ostrel::CardLock, os
   // For the objects over the card's sections and rows.
 
   // Entry of every call on the card's data: the session is in use, and a
-  // deleted card fails with ostrel::err::kCardDeleted.
-  void Enter();
+  // deleted card fails with ostrel::err::kCardDeleted. Inline, as every
+  // field read and set passes here.
+  void Enter() {
+    session_->Use();
+    if (deleted()) Deleted();
+  }
   bool deleted() const { return shared_->deleted.load(std::memory_order_relaxed); }
   const com::Guid& id() const { return id_; }
   const std::string& id_text() const { return id_text_; }

@@ -184,6 +184,7 @@ class Loader {
     }
     if (!code) fault_.At(node, "field " + Quote(f.name) + ": unknown type " + Quote(type));
     f.code = code->code;
+    f.type_code = code;
     f.flags = IntOf(fault_, node, "flags", 0);
     if (pugi::xml_attribute d = node.attribute("default")) {
       std::string_view xml_type = code->xml_type.empty() ? "string" : code->xml_type;

@@ -13,6 +13,7 @@
 #include "platform/com/guid.h"
 #include "platform/com/text.h"
 #include "platform/com/variant.h"
+#include "platform/ostrel/field_type_codes.h"
 
 namespace embedded {
 
@@ -24,6 +25,7 @@ namespace embedded {
 struct FieldDef {
   std::string name;
   int code = 0;   // field type code (platform/ostrel/field_type_codes.h)
+  const ostrel::FieldTypeCode* type_code = nullptr;  // the code's row
   int flags = 0;  // ostrel::field_flag bits
   // What a new row holds; Null when the schema gives nothing.
   com::Variant default_value = com::Variant::Null();

@@ -170,17 +170,7 @@ com::Variant ConvertToFieldType(const com::Variant& value, int code) {
   return value.ChangeType(c->stores);
 }
 
-bool HoldsFieldType(const com::Variant& value, int code) {
-  if (value.IsNull()) return true;
-  const FieldTypeCode* c = FindFieldTypeCode(code);
-  if (!c || code == field_type::kUniqueId) return false;
-  switch (value.type()) {
-    case T::Object:
-    case T::Array:
-    case T::Error: return false;
-    default: return c->stores == T::Any || c->stores == value.type();
-  }
-}
+bool HoldsFieldType(const com::Variant& value, int code) { return HoldsFieldType(value, FindFieldTypeCode(code)); }
 
 std::string_view XmlTypeOf(com::Variant::Type type) {
   switch (type) {

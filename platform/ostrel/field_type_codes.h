@@ -61,6 +61,19 @@ com::Variant ConvertToFieldType(const com::Variant& value, int code);
 // True when ConvertToFieldType would give `value` back as it is, so that a
 // caller may keep it instead of a copy.
 bool HoldsFieldType(const com::Variant& value, int code);
+// The same for the code's row (FindFieldTypeCode; nullptr for an unknown
+// code), inline: every value a row is given is asked about.
+inline bool HoldsFieldType(const com::Variant& value, const FieldTypeCode* code) {
+  using T = com::Variant::Type;
+  if (value.IsNull()) return true;
+  if (!code || code->code == field_type::kUniqueId) return false;
+  switch (value.type()) {
+    case T::Object:
+    case T::Array:
+    case T::Error: return false;
+    default: return code->stores == T::Any || code->stores == value.type();
+  }
+}
 
 // The XML data type that names a value of this kind in a "_Type_" attribute:
 // "string", "i2", "int", "r4", "float", "boolean", "dateTime"; "" for Empty,
