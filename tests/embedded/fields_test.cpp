@@ -136,6 +136,14 @@ TEST(FieldTypeCodes, XmlTextReadsBackToTheSameValue) {
   EXPECT_FALSE(ostrel::FromXmlText("2026-13-01", "dateTime"));
   EXPECT_FALSE(ostrel::FromXmlText("70000", "i2"));
   EXPECT_EQ(*ostrel::FromXmlText("x", "unheard-of"), Text("x"));
+  // Blanks around a number, a Boolean or a date are no part of it.
+  EXPECT_EQ(*ostrel::FromXmlText(" 7", "int"), com::Variant(int32_t{7}));
+  EXPECT_EQ(*ostrel::FromXmlText("7\n", "i2"), com::Variant(int16_t{7}));
+  EXPECT_EQ(*ostrel::FromXmlText("\t1.5 ", "float"), com::Variant(1.5));
+  EXPECT_EQ(*ostrel::FromXmlText("\r\ntrue", "boolean"), com::Variant(true));
+  EXPECT_TRUE(ostrel::FromXmlText(" 2026-12-08T10:30:00 ", "dateTime"));
+  EXPECT_FALSE(ostrel::FromXmlText(" ", "int"));
+  EXPECT_FALSE(ostrel::FromXmlText("7 7", "int"));
 }
 
 TEST(FieldTypeCodes, KnowsEveryCodeTheSystemNames) {
