@@ -151,12 +151,6 @@ char* ValueTo(char* out, const com::Variant& value) {
   }
 }
 
-size_t KeptValueSize(std::string_view name, const com::Variant& value) {
-  const size_t size = ValueSize(value);
-  if (size == 0) NotKept(name, value);
-  return size;
-}
-
 // The name in a name part of the form (EncodedName).
 std::string_view NameOfPart(std::string_view part) {
   Reader r(part);
@@ -195,22 +189,14 @@ void EncodeRow(const std::string* name_parts, const com::Variant* values, size_t
   }
 }
 
-size_t EncodedFieldSize(std::string_view name, const com::Variant& value) {
-  return VarintSize(name.size()) + name.size() + KeptValueSize(name, value);
-}
-
-char* EncodeFieldTo(char* out, std::string_view name, const com::Variant& value) {
-  out = PutVarint(out, name.size());
-  std::memcpy(out, name.data(), name.size());
-  KeptValueSize(name, value);
-  return ValueTo(out + name.size(), value);
-}
-
 void EncodeField(std::string_view name, const com::Variant& value, std::string& out) {
-  const size_t size = EncodedFieldSize(name, value);
+  const size_t value_size = ValueSize(value);
+  if (value_size == 0) NotKept(name, value);
   const size_t at = out.size();
-  out.resize(at + size);
-  EncodeFieldTo(out.data() + at, name, value);
+  out.resize(at + VarintSize(name.size()) + name.size() + value_size);
+  char* to = PutVarint(out.data() + at, name.size());
+  std::memcpy(to, name.data(), name.size());
+  ValueTo(to + name.size(), value);
 }
 
 std::optional<FieldList> DecodeFields(std::string_view blob) {

@@ -29,11 +29,6 @@ using FieldList = std::vector<std::pair<std::string, com::Variant>>;
 void EncodeFields(const FieldList& fields, std::string& out);
 // Appends one field's form to `out`, failing as EncodeFields does.
 void EncodeField(std::string_view name, const com::Variant& value, std::string& out);
-// The same in two steps, for a caller that sizes a whole row first: the
-// size of the field's form (failing as EncodeFields does), and the form
-// written at `out`, which has room for that size; answers the end.
-size_t EncodedFieldSize(std::string_view name, const com::Variant& value);
-char* EncodeFieldTo(char* out, std::string_view name, const com::Variant& value);
 // A field's name part of the form, made once per field of a schema by a
 // writer of many rows (EncodeRow).
 std::string EncodedName(std::string_view name);

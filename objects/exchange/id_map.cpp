@@ -9,9 +9,7 @@ namespace vorlane {
 std::optional<com::Guid> IdMap::GuidOf(std::string_view id) {
   // NormalizeID trims, upper-cases and wraps a text without "{" in braces:
   // its form is "{GUID}" exactly when the trimmed text is a GUID, braced or
-  // not, in either case, which is what Guid::Parse reads. The form IDs are
-  // written in is read first, with less to do.
-  if (std::optional<com::Guid> written = com::Guid::ParseTextForm(id)) return written;
+  // not, in either case, which is what Guid::Parse reads.
   return com::Guid::Parse(text::Trim(id));
 }
 

@@ -66,7 +66,6 @@ thread_local Generator generator;
 }  // namespace
 
 Guid Guid::Generate() {
-  (void)fork_handler;
   Generator& engine = generator;
   Guid g;
   const uint64_t a = engine.Next(), b = engine.Next();

@@ -159,13 +159,6 @@ size_t FindNoCase(std::string_view hay, std::string_view needle, size_t from) {
   return h.find(n, from);
 }
 
-std::string_view Trim(std::string_view s) {
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
   std::string out;
   out.reserve(s.size());

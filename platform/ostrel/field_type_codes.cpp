@@ -32,13 +32,7 @@ constexpr std::array<FieldTypeCode, 13> kCodes{{
 
 [[noreturn]] void Mismatch() { throw com::Error(com::hr::kTypeMismatch); }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// text::Trim, without the call for the text a value mostly is: nothing to trim.
-std::string_view Trimmed(std::string_view s) {
-  if (s.empty() || (!IsBlank(s.front()) && !IsBlank(s.back()))) return s;
-  return text::Trim(s);
-}
+std::string_view Trimmed(std::string_view s) { return text::Trim(s); }
 
 template <class Int>
 std::optional<Int> ReadInteger(std::string_view s) {
