@@ -1,5 +1,6 @@
 #include "objects/common/ids.h"
 
+#include <optional>
 #include <system_error>
 
 #include "objects/common/error_codes.h"
@@ -40,6 +41,14 @@ std::string NormalizeID(std::string_view id) {
   return out;
 }
 
-bool SameID(std::string_view a, std::string_view b) { return text::EqualNoCase(NormalizeID(a), NormalizeID(b)); }
+bool SameID(std::string_view a, std::string_view b) {
+  // Two GUIDs in any of their spellings (braces or none, either case,
+  // blanks around) have equal normalised forms exactly when they are one
+  // GUID: compared as such, without making the two forms.
+  if (const std::optional<com::Guid> ga = com::Guid::Parse(a)) {
+    if (const std::optional<com::Guid> gb = com::Guid::Parse(b)) return *ga == *gb;
+  }
+  return text::EqualNoCase(NormalizeID(a), NormalizeID(b));
+}
 
 }  // namespace vorlane

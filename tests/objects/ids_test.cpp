@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+#include <vector>
 
 #include "platform/com/guid.h"
+#include "platform/com/text.h"
 
 namespace vorlane {
 namespace {
@@ -55,6 +58,24 @@ TEST(SameID, ComparesNormalisedFormsWithoutRegardToCase) {
   EXPECT_TRUE(SameID("ид", "{ИД}"));
   EXPECT_FALSE(SameID("{a1}", "{a2}"));
   EXPECT_FALSE(SameID("a1", "{a1"));  // "{a1" keeps its lone brace
+}
+
+// GUIDs are compared as GUIDs; every spelling agrees with the comparison of
+// the normalised forms, including the ones that are no GUID.
+TEST(SameID, GuidsInAnySpellingAgreeWithTheirNormalisedForms) {
+  const std::string lower = "0ef6bcca-7a09-4027-a3a2-d2eeeca1bf4d";
+  const std::string upper = text::Upper(lower);
+  const std::vector<std::string> spellings = {
+      lower, upper, "{" + lower + "}", "{" + upper + "}", " \t{" + lower + "} ", "\r\n" + upper + "\n",
+      // Not GUIDs: a digit changed, a brace missing, a letter beyond hex.
+      "{" + upper.substr(0, 35) + "E}", "{" + upper, upper + "}", "{" + upper.substr(0, 35) + "G}", ""};
+  for (const std::string& a : spellings) {
+    for (const std::string& b : spellings) {
+      EXPECT_EQ(SameID(a, b), text::EqualNoCase(NormalizeID(a), NormalizeID(b))) << "\"" << a << "\" \"" << b << "\"";
+    }
+  }
+  EXPECT_TRUE(SameID(lower, "{" + upper + "}"));
+  EXPECT_FALSE(SameID(lower, "{" + upper.substr(0, 35) + "E}"));
 }
 
 }  // namespace
