@@ -319,8 +319,21 @@ void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml
 
 void CardImporter::WriteField(ostrel::Row& row, const Field& field,
                               pugi::xml_node element, pugi::xml_attribute attribute, Run& run) {
-  const std::string_view value = attribute.value();
+  // Numbers and Booleans, most of a row's values, are read from the
+  // attribute's text as it ends; the other kinds measure it.
+  const char* text = attribute.value();
   namespace ft = ostrel::field_type;
+  if (!field.xml_type.empty()) {
+    try {
+      if (std::optional<com::Variant> typed = ostrel::FromXmlText(text, field.xml_read)) {
+        row.SetField(field.name, std::move(*typed));
+        return;
+      }
+    } catch (const com::Error& e) {
+      Rethrow(e, element, attribute.name(), text);
+    }
+  }
+  const std::string_view value = text;
   switch (field.code) {
     case ft::kCardRef:
       WriteCardReference(row, field, element, std::string(value), run);
@@ -370,18 +383,12 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
     default:
       break;
   }
-  // Every other field: the value in the XML data type of the field's code,
-  // independent of the session's locale; text the data type does not read
-  // (a "True", a number in the user's own format) goes to the platform,
-  // which converts it by the automation rules or refuses it with the
-  // conversion's own error.
+  // Every other field: the value in the XML data type of the field's code
+  // (read above), independent of the session's locale; text the data type
+  // does not read (a "True", a number in the user's own format) goes to the
+  // platform, which converts it by the automation rules or refuses it with
+  // the conversion's own error.
   try {
-    if (!field.xml_type.empty()) {
-      if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, field.xml_read)) {
-        row.SetField(field.name, std::move(*typed));
-        return;
-      }
-    }
     row.SetField(field.name, com::Variant(std::string(value)));
   } catch (const com::Error& e) {
     Rethrow(e, element, attribute.name(), value);
