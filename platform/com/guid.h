@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <bit>
 #include <stdexcept>
 #include <cstdint>
 #include <cstring>
@@ -67,32 +66,12 @@ class Guid {
     return t;
   }();
 
-  // Eight digits as the four bytes they spell, in the text's order (the
-  // first byte in the low bits); false when one is no digit. Eight at a
-  // time in one word: IDs are read by the tens of thousands (an import's
-  // map, a store file's rows), and digit by digit each costs several
-  // look-ups and a mispredicted branch for every other random digit.
-  static bool ReadDigits(uint64_t chars, bool lower_case, uint32_t& out) {
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
-    constexpr uint64_t kHigh = 0x8080808080808080ull;
-    if (chars & kHigh) return false;
-    // Each byte below 0x80, so a byte's sum stays in its byte: the high bit
-    // says whether the byte is at least `c`.
-    auto at_least = [](uint64_t x, unsigned c) { return (x + kOnes * (0x80 - c)) & kHigh; };
-    const uint64_t digit = at_least(chars, '0') & ~at_least(chars, '9' + 1);
-    // Setting 0x20 makes a lower-case letter of an upper-case one (and
-    // nothing else one of 'a' to 'f').
-    const uint64_t letters = lower_case ? chars | kOnes * 0x20 : chars;
-    const unsigned first = lower_case ? 'a' : 'A';
-    const uint64_t letter = at_least(letters, first) & ~at_least(letters, first + 6);
-    if ((digit | letter) != kHigh) return false;
-    const uint64_t nibbles = (chars & kOnes * 0x0F) + (letter >> 7) * 9;
-    // Byte i becomes nibble i and nibble i + 1; the even bytes are kept.
-    uint64_t pairs = ((nibbles << 4) | (nibbles >> 8)) & 0x00FF00FF00FF00FFull;
-    pairs = (pairs | (pairs >> 8)) & 0x0000FFFF0000FFFFull;
-    out = static_cast<uint32_t>(pairs | (pairs >> 16));
-    return true;
-  }
+  // The 32 digits of the form (36 characters, dashes checked) as the 16
+  // bytes they spell, in the text's order; false when one is no digit
+  // (with `lower_case`, of either case; otherwise upper case only). IDs are
+  // read by the tens of thousands (an import's map, a store file's rows):
+  // all digits at once, not digit by digit.
+  static bool ReadDigits(const char* form, bool lower_case, std::array<uint8_t, 16>& out);
 
   static constexpr bool ParseInto(std::string_view t, std::array<uint8_t, 16>& out, bool lower_case = true) {
     if (t.size() == 38) {
@@ -101,22 +80,12 @@ class Guid {
     }
     if (t.size() != 36) return false;
     if (t[8] != '-' || t[13] != '-' || t[18] != '-' || t[23] != '-') return false;
-    if (!std::is_constant_evaluated() && std::endian::native == std::endian::little) {
-      // The 32 digits as four words of eight: 8, 4 + 4, 4 + 4, 8.
-      auto load = [&](size_t at, size_t n) {
-        uint64_t v = 0;
-        std::memcpy(&v, t.data() + at, n);
-        return v;
-      };
-      const uint64_t words[4] = {load(0, 8), load(9, 4) | load(14, 4) << 32, load(19, 4) | load(24, 4) << 32,
-                                 load(28, 8)};
-      for (size_t w = 0; w < 4; ++w) {
-        uint32_t bytes;
-        if (!ReadDigits(words[w], lower_case, bytes)) return false;
-        std::memcpy(out.data() + 4 * w, &bytes, 4);
-      }
-      return true;
-    }
+    if (!std::is_constant_evaluated()) return ReadDigits(t.data(), lower_case, out);
+    return ReadDigitsByTable(t, lower_case, out);
+  }
+
+  // ReadDigits digit by digit through kHexValues.
+  static constexpr bool ReadDigitsByTable(std::string_view t, bool lower_case, std::array<uint8_t, 16>& out) {
     // The digit pairs' offsets, the dashes skipped; any bad digit sets the
     // high bits of `bad`.
     constexpr size_t kPairs[16] = {0, 2, 4, 6, 9, 11, 14, 16, 19, 21, 24, 26, 28, 30, 32, 34};
