@@ -10,12 +10,9 @@
 
 namespace embedded {
 
-void CardRow::Enter() {
-  card_->Enter();
-  if (node_->deleted) {
-    throw com::Error(ostrel::err::kRowDeleted, std::string(ostrel::err::kSource),
-                     "Row " + node_->id_text.str() + " has been deleted");
-  }
+void CardRow::Deleted() const {
+  throw com::Error(ostrel::err::kRowDeleted, std::string(ostrel::err::kSource),
+                   "Row " + node_->id_text.str() + " has been deleted");
 }
 
 size_t CardRow::FieldIndex(std::string_view name) {

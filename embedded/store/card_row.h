@@ -26,7 +26,12 @@ class CardRow final : public com::Object<ostrel::Row, ostrel::RowEx> {
 
  private:
   // The card's Enter, and a removed row fails with ostrel::err::kRowDeleted.
-  void Enter();
+  // Inline, as every field read and set passes here.
+  void Enter() {
+    card_->Enter();
+    if (node_->deleted) Deleted();
+  }
+  [[noreturn]] void Deleted() const;
   // The field's index in the row's section. A caller that reads or sets
   // several fields of a row mostly goes in the schema's order (an import
   // does, attribute by attribute), so the field after the last one named

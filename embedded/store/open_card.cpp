@@ -41,10 +41,6 @@ void OpenCard::Deleted() const {
 
 // ---- writing -----------------------------------------------------------------
 
-void OpenCard::Changed() {
-  if (depth_ == 0) Flush(true);
-}
-
 void OpenCard::Flush(bool undo_on_failure) {
   if (!copy_.HasChanges()) return;
   Storage& storage = session_->store().storage();
@@ -345,7 +341,7 @@ size_t OpenCard::FieldIndex(const SectionDef& s, std::string_view name) const {
   NoField(s, name);
 }
 
-void OpenCard::SetField(RowNode& node, size_t index, com::Variant&& value) {
+void OpenCard::SetConverted(RowNode& node, size_t index, com::Variant&& value) {
   const SectionDef& s = *node.section;
   const FieldDef& f = s.fields[index];
   if (f.flags & ostrel::field_flag::kRowTimestamp) {

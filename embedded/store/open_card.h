@@ -10,6 +10,7 @@
 #include "platform/ostrel/card_data.h"
 #include "platform/ostrel/card_lock.h"
 #include "platform/ostrel/card_update.h"
+#include "platform/ostrel/field_type_codes.h"
 
 namespace embedded {
 
@@ -76,7 +77,9 @@ class OpenCard final : public com::Object<ostrel::CardData, ostrel::CardLock, os
 
   // After every change: outside a bracket it is written at once (and undone
   // when the write fails).
-  void Changed();
+  void Changed() {
+    if (depth_ == 0) Flush(true);
+  }
 
   // The section mode (ostrel::row_selection bits) GetRows follows.
   int32_t SectionMode(const SectionDef& s) const;
@@ -85,8 +88,15 @@ class OpenCard final : public com::Object<ostrel::CardData, ostrel::CardLock, os
   // Field access with the platform's errors.
   size_t FieldIndex(const SectionDef& s, std::string_view name) const;
   // Sets field `index` of the row's section (FieldIndex), converted to the
-  // field's type.
-  void SetField(RowNode& node, size_t index, com::Variant&& value);
+  // field's type. Inline: a value the field takes as it is (what most
+  // callers give) goes straight to the working copy.
+  void SetField(RowNode& node, size_t index, com::Variant&& value) {
+    const FieldDef& f = node.section->fields[index];
+    if ((f.flags & ostrel::field_flag::kRowTimestamp) || !ostrel::HoldsFieldType(value, f.type_code)) {
+      return SetConverted(node, index, std::move(value));
+    }
+    if (copy_.SetField(node, index, std::move(value))) Changed();
+  }
 
  private:
   OpenCard(std::shared_ptr<SessionState> session, const CardTypeDef& type, CardImage image);
@@ -97,6 +107,9 @@ class OpenCard final : public com::Object<ostrel::CardData, ostrel::CardLock, os
   // Re-reads the written state, keeping this session's edits when asked.
   void Reload(bool keep_edits);
   [[noreturn]] void Deleted() const;
+  // SetField of a value to convert first, or of a field the platform keeps
+  // (refused).
+  void SetConverted(RowNode& node, size_t index, com::Variant&& value);
 
   std::shared_ptr<SessionState> session_;
   std::shared_ptr<const Schema> schema_;  // keeps `type_` alive

@@ -188,7 +188,7 @@ void WorkingCopy::LogField(RowNode& node, size_t index) {
   node.dirty.push_back(static_cast<uint32_t>(index));
 }
 
-bool WorkingCopy::SetField(RowNode& node, size_t index, com::Variant&& value) {
+bool WorkingCopy::SetLogged(RowNode& node, size_t index, com::Variant&& value) {
   // A row added since the last write goes whole: whether the value is new
   // does not matter.
   if (!node.inserted && node.fields[index] == value) return false;

@@ -158,7 +158,14 @@ class WorkingCopy {
   void ClearRows(RowNode* owner, const SectionDef& s);
   // Sets an already converted value; false when the field of a written row
   // held it already (a row added since the last write is written whole).
-  bool SetField(RowNode& node, size_t index, com::Variant&& value);
+  // Inline for such a row, which an import sets field after field.
+  bool SetField(RowNode& node, size_t index, com::Variant&& value) {
+    if (node.inserted && node.section != type_.template_section) {
+      node.fields[index] = std::move(value);
+      return true;
+    }
+    return SetLogged(node, index, std::move(value));
+  }
   // Sets the template flag and, for a type with a template field, the field
   // (making the single row when there is none).
   void SetTemplate(bool value);
@@ -184,6 +191,8 @@ class WorkingCopy {
 
  private:
   RowRecord RecordOf(const RowNode& node) const;
+  // SetField of a written row (logged by field) or of the template field.
+  bool SetLogged(RowNode& node, size_t index, com::Variant&& value);
   // Logs a field of the row as set.
   void LogField(RowNode& node, size_t index);
   void Forget(RowNode& node);
