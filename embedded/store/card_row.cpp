@@ -15,13 +15,13 @@ void CardRow::Deleted() const {
                    "Row " + node_->id_text.str() + " has been deleted");
 }
 
-size_t CardRow::FieldIndex(std::string_view name) {
+size_t CardRow::FindField(std::string_view name) {
   const std::vector<FieldDef>& fields = node_->section->fields;
   // A few fields on: the ones in between were left out (an export leaves
   // out fields that hold nothing).
-  constexpr size_t kAhead = 4;
+  constexpr size_t kAhead = 6;
   const size_t end = std::min(fields.size(), next_field_ + kAhead);
-  for (size_t i = next_field_; i < end; ++i) {
+  for (size_t i = next_field_ + 1; i < end; ++i) {
     if (SectionDef::SameBytes(fields[i].name, name)) {
       next_field_ = i + 1;
       return i;

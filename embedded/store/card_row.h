@@ -35,8 +35,13 @@ class CardRow final : public com::Object<ostrel::Row, ostrel::RowEx> {
   // The field's index in the row's section. A caller that reads or sets
   // several fields of a row mostly goes in the schema's order (an import
   // does, attribute by attribute), so the field after the last one named
-  // is tried before the section's table.
-  size_t FieldIndex(std::string_view name);
+  // is tried first, inline, and then a few more before the section's table.
+  size_t FieldIndex(std::string_view name) {
+    const std::vector<FieldDef>& fields = node_->section->fields;
+    if (next_field_ < fields.size() && SectionDef::SameBytes(fields[next_field_].name, name)) return next_field_++;
+    return FindField(name);
+  }
+  size_t FindField(std::string_view name);
 
   com::Ref<OpenCard> card_;
   std::shared_ptr<RowNode> node_;
