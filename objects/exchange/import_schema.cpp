@@ -17,7 +17,17 @@ constexpr char kTaskSection[] = "{D48E6155-C774-4205-AB70-7A67AB69DF22}";
 
 }  // namespace
 
+void ImportSchema::Section::Index() const {
+  for (size_t i = 0; i < fields.size(); ++i) {
+    exact_.emplace(fields[i].name, i);
+    by_name_.emplace(fields[i].name, i);
+    by_upper_.emplace(text::Upper(fields[i].name), i);
+  }
+  indexed_ = true;
+}
+
 const ImportSchema::Field* ImportSchema::Section::Find(std::string_view name) const {
+  if (!indexed_) Index();
   if (auto exact = exact_.find(name); exact != exact_.end()) return &fields[exact->second];
   // No letter outside ASCII folds to one in it: an ASCII name is one of the
   // schema's without regard to case exactly when their upper cases agree.
@@ -67,13 +77,13 @@ const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) 
     }
     // A function's settings text is stored ending with a line feed.
     field.ends_with_line_feed = section->appends_line_feed && text::Upper(field.name) == "DATA";
-    section->by_name_.emplace(field.name, section->fields.size());
-    section->by_upper_.emplace(text::Upper(field.name), section->fields.size());
+    // What Find("RowID") would say, without the tables: a name whose upper
+    // case is "ROWID" (five to ten bytes in UTF-8).
+    if (field.name.size() >= 5 && field.name.size() <= 10 && text::Upper(field.name) == "ROWID") {
+      section->row_id_is_field = true;
+    }
     section->fields.push_back(std::move(field));
   }
-  // Views of the names, taken once the list no longer moves.
-  for (size_t i = 0; i < section->fields.size(); ++i) section->exact_.emplace(section->fields[i].name, i);
-  section->row_id_is_field = section->Find(std::string_view("RowID")) != nullptr;
 
   Section& placed = *sections_.emplace(id, std::move(section)).first->second;
   com::Ref<ostrel::SectionTypeCollection> subs = type.GetSubSectionTypes();

@@ -74,12 +74,18 @@ class ImportSchema {
 
    private:
     friend class ImportSchema;
+    // Builds the tables below, on the first look-up by name: a document the
+    // platform wrote names its fields in the schema's order and spelling
+    // (the look-up by position), so most sections never need them.
+    void Index() const;
+
     // The schema's own spelling first, which is what documents carry; any
     // other letter case of an ASCII name by its upper case, and of any
     // other name through the slower map.
-    std::unordered_map<std::string_view, size_t> exact_;
-    std::unordered_map<std::string, size_t> by_upper_;
-    std::unordered_map<std::string, size_t, text::NoCaseHash, text::NoCaseEqual> by_name_;
+    mutable bool indexed_ = false;
+    mutable std::unordered_map<std::string_view, size_t> exact_;
+    mutable std::unordered_map<std::string, size_t> by_upper_;
+    mutable std::unordered_map<std::string, size_t, text::NoCaseHash, text::NoCaseEqual> by_name_;
   };
 
   struct RowReference {
