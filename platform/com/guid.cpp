@@ -31,20 +31,25 @@ std::optional<Guid> Guid::ParseTextForm(std::string_view text) {
 
 bool Guid::ReadDigits(const char* form, bool lower_case, std::array<uint8_t, 16>& out) {
   // The digits side by side, two vectors of sixteen: 8, 4, 4, 4 and 12 of
-  // them between the dashes.
-  char digits[32];
-  std::memcpy(digits, form, 8);
-  std::memcpy(digits + 8, form + 9, 4);
-  std::memcpy(digits + 12, form + 14, 4);
-  std::memcpy(digits + 16, form + 19, 4);
-  std::memcpy(digits + 20, form + 24, 12);
+  // them between the dashes, gathered in registers (small stores read back
+  // as one vector would wait for the stores).
+  auto load = [&](size_t at, size_t n) {
+    uint64_t v = 0;
+    std::memcpy(&v, form + at, n);
+    return v;
+  };
+  auto lanes = [](uint64_t high, uint64_t low) {
+    return _mm_set_epi64x(static_cast<long long>(high), static_cast<long long>(low));
+  };
+  const __m128i halves[2] = {lanes(load(9, 4) | load(14, 4) << 32, load(0, 8)),
+                             lanes(load(28, 8), load(19, 4) | load(24, 4) << 32)};
   const char first_letter = lower_case ? 'a' : 'A';
   // Setting 0x20 makes a lower-case letter of an upper-case one, and one of
   // 'a' to 'f' of nothing else.
   const __m128i fold = _mm_set1_epi8(lower_case ? 0x20 : 0);
   __m128i pairs[2];
   for (int half = 0; half < 2; ++half) {
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(digits + 16 * half));
+    const __m128i c = halves[half];
     // Signed comparisons: a byte of 0x80 and above is below both ranges.
     const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(c, _mm_set1_epi8('0' - 1)), _mm_cmplt_epi8(c, _mm_set1_epi8('9' + 1)));
     const __m128i folded = _mm_or_si128(c, fold);
