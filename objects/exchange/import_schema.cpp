@@ -77,11 +77,8 @@ const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) 
     }
     // A function's settings text is stored ending with a line feed.
     field.ends_with_line_feed = section->appends_line_feed && text::Upper(field.name) == "DATA";
-    // What Find("RowID") would say, without the tables: a name whose upper
-    // case is "ROWID" (five to ten bytes in UTF-8).
-    if (field.name.size() >= 5 && field.name.size() <= 10 && text::Upper(field.name) == "ROWID") {
-      section->row_id_is_field = true;
-    }
+    // What Find("RowID") would say, without the tables.
+    if (text::Upper(field.name) == "ROWID") section->row_id_is_field = true;
     section->fields.push_back(std::move(field));
   }
 
