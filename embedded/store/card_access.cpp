@@ -110,6 +110,7 @@ com::Ref<OpenCard> CreateCardFrom(const std::shared_ptr<SessionState>& session, 
   change.card = image.header.id;
   change.create = true;
   change.header = image.header;
+  change.header->modified_by = session->account();
   // Parents go before their children.
   std::vector<const RowRecord*> rows;
   for (const auto& [id, row] : image.rows) rows.push_back(&row);

@@ -26,6 +26,24 @@ const com::Variant* RowRecord::Find(std::string_view field) const {
   return nullptr;
 }
 
+com::Variant StoredValue(const RowRecord& row, std::string_view field) {
+  if (row.packed.empty()) {
+    const com::Variant* value = row.Find(field);
+    return value ? *value : com::Variant::Null();
+  }
+  FieldReader reader(row.packed);
+  std::string_view name;
+  com::Variant value;
+  while (reader.Next(name, value)) {
+    if (name == field) return value;
+  }
+  return com::Variant::Null();
+}
+
+bool Conflicts(const RowRecord& stored, const FieldUpdate& update) {
+  return update.read && !(StoredValue(stored, update.field) == *update.read);
+}
+
 void RowRecord::Set(const std::string& field, const com::Variant& value) {
   Unpack();
   for (auto it = fields.begin(); it != fields.end(); ++it) {
@@ -82,6 +100,7 @@ void ApplyChange(CardImage& image, CardChange& change, ChangeJournal* journal,
     } else {
       MergeHeader(image.header, *change.header, change.header_parts);
       image.header.modified = change.header->modified;
+      image.header.modified_by = change.header->modified_by;
     }
     step();
   }

@@ -34,6 +34,8 @@ struct CardHeader {
   bool deleted = false;
   com::Date created;
   com::Date modified;
+  // The account of the session that wrote last (set with `modified`).
+  std::string modified_by;
 };
 
 // The parts of a card header a writer edits, as bits. A change of an
@@ -88,7 +90,21 @@ struct FieldUpdate {
   com::Guid row;
   std::string field;
   com::Variant value;  // Null clears the field
+  // The stored value the writer's change was made over (what it last read
+  // of the field): the write is refused as a conflict when the field holds
+  // another value now, so that no session overwrites a change it never
+  // saw. Unset for values the platform keeps itself (row timestamps).
+  std::optional<com::Variant> read = std::nullopt;
 };
+
+// The stored value of a field of `row` (packed or not); Null when the row
+// does not hold it.
+com::Variant StoredValue(const RowRecord& row, std::string_view field);
+
+// Whether `update` was made over a value that another writer has changed
+// since: the field of `stored` (the row as stored now) no longer holds
+// what the writer read.
+bool Conflicts(const RowRecord& stored, const FieldUpdate& update);
 
 // What one write does to one card.
 struct CardChange {
@@ -100,6 +116,10 @@ struct CardChange {
   // are taken over.
   std::optional<CardHeader> header;
   uint32_t header_parts = 0;  // HeaderPart bits
+  // The writer believes it holds the card's lock: the write is refused
+  // when the lock is no longer its own (it was released behind its back,
+  // and someone else may have written meanwhile).
+  bool holds_lock = false;
   // Whole rows, parents before their children.
   std::vector<RowRecord> inserted;
   // Rows removed, each listed (the writer's descendants too); rows that

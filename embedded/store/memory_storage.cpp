@@ -122,6 +122,13 @@ void MemoryStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
       }
     } else {
       CheckWritable(c.card, writer);
+      auto held = locks_.find(c.card);
+      CheckLockStillHeld(c, held == locks_.end() ? std::nullopt : std::optional<LockHolder>(held->second), writer);
+      const CardImage& image = cards_.at(c.card);
+      for (const FieldUpdate& u : c.updated) {
+        auto row = image.rows.find(u.row);
+        if (row != image.rows.end() && Conflicts(row->second, u)) ThrowConflict(image.header);
+      }
     }
   }
   for (const com::Guid& id : changes.deleted) CheckWritable(id, writer);

@@ -66,6 +66,8 @@ void OpenCard::Flush(bool undo_on_failure) {
   try {
     CardChange change = copy_.PendingChange();
     change.header->modified = now;
+    change.header->modified_by = session_->account();
+    change.holds_lock = holds_lock_;
     const SectionDef* section = nullptr;
     for (RowRecord& r : change.inserted) {
       if (!section || section->id != r.section) section = type_.Section(r.section);
@@ -85,7 +87,8 @@ void OpenCard::Flush(bool undo_on_failure) {
   } catch (const com::Error& e) {
     if (e.code() == ostrel::err::kCardDeleted) {
       session_->store().MarkDeleted(id_);
-    } else if (e.code() == ostrel::err::kRefused || e.code() == ostrel::err::kStorageFailure) {
+    } else if (e.code() == ostrel::err::kRefused || e.code() == ostrel::err::kConflict ||
+               e.code() == ostrel::err::kStorageFailure) {
       session_->SetLastError(e.description());
       if (undo_on_failure) {
         try {
@@ -242,11 +245,17 @@ void OpenCard::Lock(bool /*global: accepted, no effect*/) {
   if (other) {
     session_->Raise(ostrel::err::kRefused, "The card " + id_text_ + " is locked by " + other->account + ".");
   }
+  holds_lock_ = true;
+  // The holder starts from the stored state, so that what it changes next
+  // is made over the latest writes; unsaved edits stay as they are (their
+  // writes are checked against what they were made over).
+  if (!copy_.HasChanges()) Reload(false);
 }
 
 void OpenCard::Unlock() {
   Enter();
   session_->Guard([&] { session_->store().storage().Unlock(id_, session_->id()); });
+  holds_lock_ = false;
 }
 
 // ---- CardUpdate ----------------------------------------------------------------

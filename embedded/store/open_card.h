@@ -119,6 +119,9 @@ class OpenCard final : public com::Object<ostrel::CardData, ostrel::CardLock, os
   std::shared_ptr<Store::CardShared> shared_;
   WorkingCopy copy_;
   int depth_ = 0;
+  // Lock succeeded and Unlock was not called since: writes then require
+  // the lock to be still this session's (CardChange::holds_lock).
+  bool holds_lock_ = false;
   std::vector<com::Guid> marks_;
   std::unordered_map<const SectionDef*, int32_t> modes_;
 };

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -17,6 +18,8 @@ namespace embedded {
 namespace {
 
 constexpr std::string_view kSuffix = ".session";
+// A mark being made, before it is renamed into place.
+constexpr std::string_view kFreshSuffix = ".session-new";
 
 [[noreturn]] void Fail(const std::string& file, const std::string& what, int error) {
   throw com::Error(ostrel::err::kStorageFailure, std::string(ostrel::err::kSource),
@@ -77,34 +80,65 @@ struct flock WholeFile(short type) {
   return lock;
 }
 
+// Whether `path` names the file open on `fd`.
+bool SameFile(int fd, const std::string& path) {
+  struct stat open_file {}, named {};
+  if (::fstat(fd, &open_file) != 0 || ::stat(path.c_str(), &named) != 0) return false;
+  return open_file.st_dev == named.st_dev && open_file.st_ino == named.st_ino;
+}
+
 }  // namespace
 
 std::string SessionLock::FileOf(const std::string& folder, const std::string& session) {
   return folder + "/" + Encode(session) + std::string(kSuffix);
 }
 
-SessionLock::SessionLock(const std::string& folder, const std::string& session) : file_(FileOf(folder, session)) {
+int SessionLock::Place(const std::string& folder, const std::string& file) {
   if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) Fail(folder, "cannot be made", errno);
-  fd_ = ::open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd_ < 0) Fail(file_, "cannot be created", errno);
+  // Made and locked under a name of its own, then renamed into place: a
+  // checker that opens the session's name finds it locked from the start.
+  const std::string fresh = file + std::string(kFreshSuffix);
+  int fd = ::open(fresh.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) Fail(fresh, "cannot be created", errno);
+  // Waits out a checker's brief probe of the new file (RemoveLeftovers).
   struct flock lock = WholeFile(F_WRLCK);
-  if (::fcntl(fd_, F_OFD_SETLK, &lock) != 0) {
+  if (::fcntl(fd, F_OFD_SETLKW, &lock) != 0) {
     int error = errno;
-    ::close(fd_);
-    Fail(file_, "cannot be locked", error);
+    ::close(fd);
+    Fail(fresh, "cannot be locked", error);
   }
   // The process ID is for people looking at the folder; the lock is the mark.
   std::string pid = std::to_string(::getpid()) + "\n";
-  if (::ftruncate(fd_, 0) != 0 || ::pwrite(fd_, pid.data(), pid.size(), 0) < 0) {
+  if (::pwrite(fd, pid.data(), pid.size(), 0) < 0) {
     // The mark is the lock, which is held; the text in the file is a courtesy.
   }
+  if (::rename(fresh.c_str(), file.c_str()) != 0) {
+    int error = errno;
+    ::unlink(fresh.c_str());
+    ::close(fd);
+    Fail(file, "cannot be put in place", error);
+  }
+  return fd;
 }
+
+SessionLock::SessionLock(const std::string& folder, const std::string& session)
+    : folder_(folder), file_(FileOf(folder, session)), fd_(Place(folder_, file_)) {}
 
 SessionLock::~SessionLock() {
   // Removed while still locked, so that no checker takes a file that is
-  // about to go for a dead session's.
-  ::unlink(file_.c_str());
+  // about to go for a dead session's; a file that is no longer this mark
+  // is left to whoever put it there.
+  if (Intact()) ::unlink(file_.c_str());
   ::close(fd_);
+}
+
+bool SessionLock::Intact() const { return SameFile(fd_, file_); }
+
+void SessionLock::Restore() {
+  if (Intact()) return;
+  int fd = Place(folder_, file_);
+  ::close(fd_);
+  fd_ = fd;
 }
 
 bool SessionLock::IsAlive(const std::string& folder, const std::string& session) {
@@ -113,13 +147,41 @@ bool SessionLock::IsAlive(const std::string& folder, const std::string& session)
   if (fd < 0) return errno != ENOENT;
   struct flock probe = WholeFile(F_RDLCK);
   if (::fcntl(fd, F_OFD_SETLK, &probe) == 0) {
-    // Nobody holds the mark: the session's process is gone.
-    ::unlink(file.c_str());
+    // Nobody holds the mark: the session's process is gone. The file goes
+    // only while it is still the one probed, never a mark put in its place.
+    if (SameFile(fd, file)) ::unlink(file.c_str());
     ::close(fd);
     return false;
   }
   ::close(fd);
   return true;
+}
+
+void SessionLock::RemoveLeftovers(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> names;
+  while (dirent* entry = ::readdir(dir)) {
+    std::string_view name = entry->d_name;
+    if (name.ends_with(kFreshSuffix)) names.emplace_back(name);
+  }
+  ::closedir(dir);
+  for (const std::string& name : names) {
+    // A new mark is locked, then given its text, then renamed: one that
+    // has its text and that nobody holds was left by a process that ended
+    // before the rename. An empty one may be a mark just made and not yet
+    // locked; it goes only once it is old.
+    const std::string file = folder + "/" + name;
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct flock probe = WholeFile(F_RDLCK);
+    struct stat st {};
+    if (::fcntl(fd, F_OFD_SETLK, &probe) == 0 && ::fstat(fd, &st) == 0 &&
+        (st.st_size > 0 || st.st_mtime < ::time(nullptr) - 60) && SameFile(fd, file)) {
+      ::unlink(file.c_str());
+    }
+    ::close(fd);
+  }
 }
 
 std::vector<std::string> SessionLock::Marked(const std::string& folder) {

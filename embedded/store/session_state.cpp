@@ -66,7 +66,10 @@ void SessionState::Raise(com::HResult code, const std::string& text) {
 }
 
 void SessionState::Note(const com::Error& e) {
-  if (e.code() == ostrel::err::kRefused || e.code() == ostrel::err::kStorageFailure) last_error_ = e.description();
+  if (e.code() == ostrel::err::kRefused || e.code() == ostrel::err::kConflict ||
+      e.code() == ostrel::err::kStorageFailure) {
+    last_error_ = e.description();
+  }
 }
 
 void SessionState::SetUp() const {

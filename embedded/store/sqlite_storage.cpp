@@ -41,7 +41,8 @@ CREATE TABLE cards(
   created REAL NOT NULL,
   modified REAL NOT NULL,
   next_seq INTEGER NOT NULL,
-  row_count INTEGER NOT NULL);
+  row_count INTEGER NOT NULL,
+  modified_by TEXT NOT NULL DEFAULT '');
 CREATE INDEX cards_by_type ON cards(type, is_template) WHERE deleted = 0;
 CREATE TABLE rows(
   card INTEGER NOT NULL,
@@ -59,11 +60,18 @@ CREATE TABLE locks(
   pid INTEGER NOT NULL,
   taken REAL NOT NULL) WITHOUT ROWID;
 CREATE INDEX locks_by_session ON locks(session);
-INSERT INTO meta(key, value) VALUES ('format', 'Vorlane card store'), ('layout', 1), ('sequence', 0), ('schemas', '');
+INSERT INTO meta(key, value) VALUES ('format', 'Vorlane card store'), ('layout', 2), ('sequence', 0), ('schemas', '');
 PRAGMA application_id = 1448038988;
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 )";
-static_assert(kApplicationId == 1448038988 && SqliteStorage::kLayout == 1, "the layout script states both");
+
+// Layout 1 had no record of who wrote a card last.
+constexpr const char* kUpgradeFrom1 = R"(
+ALTER TABLE cards ADD COLUMN modified_by TEXT NOT NULL DEFAULT '';
+UPDATE meta SET value = 2 WHERE key = 'layout';
+PRAGMA user_version = 2;
+)";
+static_assert(kApplicationId == 1448038988 && SqliteStorage::kLayout == 2, "the layout scripts state both");
 
 // Card and row IDs are kept as their 16 bytes.
 static_assert(sizeof(com::Guid) == 16 && std::is_trivially_copyable_v<com::Guid>);
@@ -271,10 +279,11 @@ constexpr const char* kCountLayoutTables =
     "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN ('meta', 'cards', 'rows', 'locks')";
 constexpr const char* kCardByID =
     "SELECT ord, type, is_template, deleted, single, single_scope, name_fixed, description, name, owner_process, "
-    "created, modified, next_seq, row_count FROM cards WHERE id = ?1";
+    "created, modified, next_seq, row_count, modified_by FROM cards WHERE id = ?1";
 constexpr const char* kRowsOfCard = "SELECT id, section, parent, seq, fields FROM rows WHERE card = ?1";
 constexpr const char* kStatusOf = "SELECT deleted FROM cards WHERE id = ?1";
 constexpr const char* kWritableOf = "SELECT ord, deleted FROM cards WHERE id = ?1";
+constexpr const char* kWrittenBy = "SELECT modified, modified_by FROM cards WHERE ord = ?1";
 constexpr const char* kListAll = "SELECT id FROM cards WHERE deleted = 0 ORDER BY ord";
 constexpr const char* kListType = "SELECT id FROM cards WHERE type = ?1 AND deleted = 0 ORDER BY ord";
 constexpr const char* kListTemplate =
@@ -295,15 +304,15 @@ constexpr const char* kSetMeta = "UPDATE meta SET value = ?2 WHERE key = ?1";
 constexpr const char* kCardExists = "SELECT 1 FROM cards WHERE id = ?1";
 constexpr const char* kInsertCard =
     "INSERT INTO cards(id, type, is_template, deleted, single, single_scope, name_fixed, description, name, "
-    "owner_process, created, modified, next_seq, row_count) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, 1, 0)";
+    "owner_process, created, modified, next_seq, row_count, modified_by) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, 1, 0, ?13)";
 // Only the parts the change names (?7, HeaderPart bits) are taken over; the
 // modified date always is.
 constexpr const char* kUpdateHeader =
     "UPDATE cards SET description = CASE WHEN ?7 & 1 THEN ?2 ELSE description END, "
     "name = CASE WHEN ?7 & 2 THEN ?3 ELSE name END, "
     "owner_process = CASE WHEN ?7 & 4 THEN ?4 ELSE owner_process END, "
-    "is_template = CASE WHEN ?7 & 8 THEN ?5 ELSE is_template END, modified = ?6 WHERE ord = ?1";
+    "is_template = CASE WHEN ?7 & 8 THEN ?5 ELSE is_template END, modified = ?6, modified_by = ?8 WHERE ord = ?1";
 static_assert(kHeaderDescription == 1 && kHeaderName == 2 && kHeaderOwner == 4 && kHeaderTemplate == 8,
               "kUpdateHeader spells the HeaderPart bits");
 // The row count lets a read size the card's map of rows at once.
@@ -362,7 +371,7 @@ SqliteStorage::SqliteStorage(std::string path, Options options)
       db.Refuse("was written in layout " + std::to_string(layout) +
                 " by a newer version of the program; this one reads layout " + std::to_string(kLayout));
     }
-    if (layout != kLayout) db.Refuse("has an unknown layout (" + std::to_string(layout) + ")");
+    if (layout != kLayout && layout != 1) db.Refuse("has an unknown layout (" + std::to_string(layout) + ")");
   }
 
   // Larger pages than SQLite's default: a card is written and read whole,
@@ -392,6 +401,12 @@ SqliteStorage::SqliteStorage(std::string path, Options options)
     }
   }
 
+  if (!fresh && layout == 1 && pragma(kCountLayoutTables) == 4) {
+    Db::Transaction txn(db, true);
+    // Another process may have upgraded it between the look and the lock.
+    if (pragma("PRAGMA user_version") == 1) db.Exec(kUpgradeFrom1);
+    txn.Commit();
+  }
   if (pragma(kCountLayoutTables) != 4) {
     db.Refuse("has an unknown layout (tables are missing)");
   }
@@ -453,43 +468,70 @@ bool SqliteStorage::HolderAlive(const std::string& session) {
   return false;
 }
 
+void SqliteStorage::KeepMarked(const std::string& session) {
+  auto mark = live_.find(session);
+  if (mark == live_.end()) {
+    live_.emplace(session, std::make_unique<SessionLock>(sessions_folder_, session));
+  } else {
+    mark->second->Restore();
+  }
+}
+
+void SqliteStorage::ReleaseIfDead(const std::vector<std::string>& sessions) {
+  if (sessions.empty()) return;
+  Db::Transaction txn(*db_, true);
+  for (const std::string& session : sessions) HolderAlive(session);
+  txn.Commit();
+}
+
 void SqliteStorage::SweepDeadSessions() {
   std::lock_guard lock(mutex_);
   // Marks nobody holds go (a session that crashed after releasing its
   // locks), then the locks of every session without a live mark.
+  SessionLock::RemoveLeftovers(sessions_folder_);
   for (const std::string& session : SessionLock::Marked(sessions_folder_)) {
     SessionLock::IsAlive(sessions_folder_, session);
   }
   std::vector<std::string> holders;
   {
     Db::Use q(*db_, kLockingSessions);
-    while (q->Step()) holders.push_back(ToText(q->Text(0)));
+    while (q->Step()) {
+      std::string session = ToText(q->Text(0));
+      if (!live_.contains(session) && !SessionLock::IsAlive(sessions_folder_, session)) holders.push_back(session);
+    }
   }
-  for (const std::string& session : holders) HolderAlive(session);
+  ReleaseIfDead(holders);
 }
 
 std::optional<Storage::LockHolder> SqliteStorage::GetLock(const com::Guid& card) {
   std::lock_guard lock(mutex_);
   std::optional<LockHolder> holder;
-  {
+  auto read = [&] {
     Db::Use q(*db_, kLockOf);
     q->Bind(1, card);
     if (q->Step()) holder = LockHolder{ToText(q->Text(0)), ToText(q->Text(1))};
+  };
+  read();
+  if (holder && !live_.contains(holder->session) && !SessionLock::IsAlive(sessions_folder_, holder->session)) {
+    // Decided again inside a write, where a holder that puts its mark back
+    // (which it does inside its own writes) cannot be between look and act.
+    Db::Transaction txn(*db_, true);
+    holder.reset();
+    read();
+    if (holder && !HolderAlive(holder->session)) holder.reset();
+    txn.Commit();
   }
-  if (holder && !HolderAlive(holder->session)) holder.reset();
   return holder;
 }
 
 std::optional<Storage::LockHolder> SqliteStorage::TryLock(const com::Guid& card, const LockHolder& holder) {
   std::lock_guard lock(mutex_);
-  // The session is marked alive before its first lock is in the file, so
-  // that no lock of a live session ever looks stale.
-  auto mark = live_.find(holder.session);
-  if (mark == live_.end()) {
-    live_.emplace(holder.session, std::make_unique<SessionLock>(sessions_folder_, holder.session));
-  }
   Db& db = *db_;
   Db::Transaction txn(db, true);
+  // The session is marked alive before its first lock is in the file, and
+  // its mark is put back if it went, so that no lock of a live session ever
+  // looks stale.
+  KeepMarked(holder.session);
   {
     std::optional<LockHolder> other;
     {
@@ -570,6 +612,7 @@ std::optional<CardImage> SqliteStorage::Read(const com::Guid& card, bool packed)
     h.modified = com::Date{q->Real(11)};
     image.next_seq = q->Int(12);
     image.rows.reserve(static_cast<size_t>(std::max<int64_t>(0, q->Int(13))));
+    h.modified_by = ToText(q->Text(14));
   }
   if (!image.header.deleted) {
     Db::Use q(db, kRowsOfCard);
@@ -638,7 +681,8 @@ std::optional<com::Guid> SqliteStorage::FindSingle(const com::Guid& card_type, c
 
 // ---- writing ---------------------------------------------------------------------
 
-void SqliteStorage::CheckWritable(const com::Guid& card, const Writer& writer, int64_t* ord) {
+void SqliteStorage::CheckWritable(const com::Guid& card, const Writer& writer, int64_t* ord,
+                                  const CardChange* change) {
   Db& db = *db_;
   {
     Db::Use q(db, kWritableOf);
@@ -653,22 +697,40 @@ void SqliteStorage::CheckWritable(const com::Guid& card, const Writer& writer, i
     q->Bind(1, card);
     if (q->Step()) holder = LockHolder{ToText(q->Text(0)), ToText(q->Text(1))};
   }
-  if (holder && LockRefuses(*holder, writer) && HolderAlive(holder->session)) {
+  if (holder && !HolderAlive(holder->session)) holder.reset();
+  if (holder && LockRefuses(*holder, writer)) {
     Throw(ostrel::err::kRefused, "The card " + card.ToString() + " is locked by " + holder->account + ".");
   }
+  if (change) CheckLockStillHeld(*change, holder, writer);
+}
+
+CardHeader SqliteStorage::WrittenBy(const com::Guid& card, int64_t ord) {
+  CardHeader h;
+  h.id = card;
+  Db::Use q(*db_, kWrittenBy);
+  q->Bind(1, ord);
+  if (q->Step()) {
+    h.modified = com::Date{q->Real(0)};
+    h.modified_by = ToText(q->Text(1));
+  }
+  return h;
 }
 
 void SqliteStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
   std::lock_guard lock(mutex_);
   Db& db = *db_;
   Db::Transaction txn(db, true);
+  // A session that holds locks writes only while it is marked alive: a
+  // mark removed behind its back is put back first, inside the write, so
+  // that no checker takes it for dead between that look and its write.
+  if (live_.contains(writer.session)) KeepMarked(writer.session);
 
   // Every check comes first, so that a refused write changes nothing.
   std::vector<int64_t> ords(changes.cards.size());
   for (size_t i = 0; i < changes.cards.size(); ++i) {
     const CardChange& c = changes.cards[i];
     if (!c.create) {
-      CheckWritable(c.card, writer, &ords[i]);
+      CheckWritable(c.card, writer, &ords[i], &c);
       continue;
     }
     if (!c.header) Throw(com::hr::kInvalidArg, "A new card needs its header");
@@ -688,7 +750,7 @@ void SqliteStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
     }
   }
   std::vector<int64_t> deleted(changes.deleted.size());
-  for (size_t i = 0; i < changes.deleted.size(); ++i) CheckWritable(changes.deleted[i], writer, &deleted[i]);
+  for (size_t i = 0; i < changes.deleted.size(); ++i) CheckWritable(changes.deleted[i], writer, &deleted[i], nullptr);
 
   std::string blob;
   for (size_t i = 0; i < changes.cards.size(); ++i) {
@@ -700,13 +762,20 @@ void SqliteStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
       first = false;
     };
     int64_t ord = ords[i];
+    // Who wrote the card last, before this write's header says otherwise:
+    // a conflict names them.
+    std::optional<CardHeader> written;
+    if (!c.create && std::any_of(c.updated.begin(), c.updated.end(), [](const FieldUpdate& u) { return u.read; })) {
+      written = WrittenBy(c.card, ord);
+    }
     if (c.create) {
       const CardHeader& h = *c.header;
       Db::Use q(db, kInsertCard);
       q->Bind(1, c.card).Bind(2, h.type).Bind(3, int64_t{h.is_template}).Bind(4, int64_t{h.deleted});
       q->Bind(5, int64_t{h.single}).Bind(6, std::string_view(h.single_scope)).Bind(7, int64_t{h.name_fixed});
       q->Bind(8, std::string_view(h.description)).Bind(9, std::string_view(h.name));
-      q->Bind(10, std::string_view(h.owner_process)).Bind(11, h.created.serial).Bind(12, h.modified.serial).Run();
+      q->Bind(10, std::string_view(h.owner_process)).Bind(11, h.created.serial).Bind(12, h.modified.serial);
+      q->Bind(13, std::string_view(h.modified_by)).Run();
       ord = sqlite3_last_insert_rowid(db.handle());
       step();
     } else if (c.header) {
@@ -714,7 +783,7 @@ void SqliteStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
       Db::Use q(db, kUpdateHeader);
       q->Bind(1, ord).Bind(2, std::string_view(h.description)).Bind(3, std::string_view(h.name));
       q->Bind(4, std::string_view(h.owner_process)).Bind(5, int64_t{h.is_template}).Bind(6, h.modified.serial);
-      q->Bind(7, int64_t{c.header_parts}).Run();
+      q->Bind(7, int64_t{c.header_parts}).Bind(8, std::string_view(h.modified_by)).Run();
       step();
     }
     int64_t counted = 0;
@@ -785,6 +854,10 @@ void SqliteStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
           db.Damaged("the fields of row " + row.ToString() + " of card " + c.card.ToString() + " do not read");
         }
         record.fields = std::move(*fields);
+      }
+      // Inside the transaction: the rollback undoes whatever went before.
+      for (const FieldUpdate* u : updates) {
+        if (Conflicts(record, *u)) ThrowConflict(*written);
       }
       for (const FieldUpdate* u : updates) record.Set(u->field, u->value);
       blob.clear();

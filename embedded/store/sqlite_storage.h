@@ -45,7 +45,9 @@ class SqliteStorage final : public Storage {
   };
 
   // The layout this program writes and reads.
-  static constexpr int kLayout = 1;
+  // (Layout 1, without the record of who wrote a card last, is upgraded
+  // when opened.)
+  static constexpr int kLayout = 2;
 
   // Opens the store file, creating it when it does not exist.
   explicit SqliteStorage(std::string path);
@@ -86,11 +88,23 @@ class SqliteStorage final : public Storage {
   class Db;
 
   // True when the session holding a lock is alive; a dead one's locks are
-  // released (inside the caller's write transaction when `in_write`).
+  // released. Called inside a write transaction: a live session puts a
+  // lost mark back only inside its own (KeepMarked), so the look and the
+  // release see one state of it.
   bool HolderAlive(const std::string& session);
+  // Marks this storage's session alive, or puts its mark back when it was
+  // removed. Inside the write transaction of the session's lock or write.
+  void KeepMarked(const std::string& session);
+  // Releases the locks of those of `sessions` that are still found dead
+  // inside one write transaction.
+  void ReleaseIfDead(const std::vector<std::string>& sessions);
   // Releases every lock of the sessions whose processes are gone.
   void SweepDeadSessions();
-  void CheckWritable(const com::Guid& card, const Writer& writer, int64_t* ord);
+  // The checks of a write of an existing card (or, with no `change`, of
+  // its deletion), in the write transaction.
+  void CheckWritable(const com::Guid& card, const Writer& writer, int64_t* ord, const CardChange* change);
+  // The stored header's record of the card's last write (for a conflict).
+  CardHeader WrittenBy(const com::Guid& card, int64_t ord);
   // Load, with the rows' fields left packed when `packed`.
   std::optional<CardImage> Read(const com::Guid& card, bool packed);
 

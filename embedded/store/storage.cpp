@@ -1,5 +1,7 @@
 #include "embedded/store/storage.h"
 
+#include <cstdio>
+
 #include "platform/com/text.h"
 #include "platform/ostrel/errors.h"
 
@@ -38,6 +40,25 @@ std::vector<com::Guid> Storage::ListByTemplate(const com::Guid& card_type, bool 
 bool Storage::LockRefuses(const LockHolder& holder, const Writer& writer) {
   if (holder.session == writer.session) return false;
   return !(writer.for_account && text::EqualNoCase(holder.account, writer.account));
+}
+
+void Storage::CheckLockStillHeld(const CardChange& change, const std::optional<LockHolder>& holder,
+                                 const Writer& writer) {
+  if (!change.holds_lock || (holder && holder->session == writer.session)) return;
+  throw com::Error(ostrel::err::kRefused, std::string(ostrel::err::kSource),
+                   "The lock of card " + change.card.ToString() +
+                       " that this session held was released without it (its session was taken for ended); "
+                       "nothing was written. Refresh the card, lock it again and apply the change again.");
+}
+
+void Storage::ThrowConflict(const CardHeader& stored) {
+  const com::DateParts at = com::SplitDate(stored.modified);
+  char time[16];
+  std::snprintf(time, sizeof time, "%02d:%02d:%02d", at.hour, at.minute, at.second);
+  const std::string by = stored.modified_by.empty() ? "another session" : stored.modified_by;
+  throw com::Error(ostrel::err::kConflict, std::string(ostrel::err::kSource),
+                   "The card " + stored.id.ToString() + " was changed by " + by + " at " + time +
+                       " since it was read; refresh it and apply your change again.");
 }
 
 void Storage::StrikeFaultIfDue() {

@@ -37,6 +37,15 @@ class Storage {
   // account (Writer::for_account; accounts compare without regard to case).
   // Every storage asks this inside its write.
   static bool LockRefuses(const LockHolder& holder, const Writer& writer);
+  // The checks every storage makes inside its write, with the errors they
+  // raise: a change of a card whose writer believes it holds the lock
+  // (CardChange::holds_lock) when `holder` is not that session
+  // (ostrel::err::kRefused), and a field update over a value changed since
+  // (Conflicts; ostrel::err::kConflict naming who wrote the card last,
+  // from the stored header).
+  static void CheckLockStillHeld(const CardChange& change, const std::optional<LockHolder>& holder,
+                                 const Writer& writer);
+  [[noreturn]] static void ThrowConflict(const CardHeader& stored);
   enum class Status { kUnknown, kExists, kDeleted };
 
   virtual ~Storage() = default;
@@ -63,7 +72,8 @@ class Storage {
   // Writes the change set atomically: every change or none. Fails with
   // ostrel::err::kCardDeleted or kUnknownCard for a change of a card that is
   // deleted or unknown, with kRefused for a card whose lock another session
-  // holds, for a second single card of a type and scope, or for a card that
+  // holds (or whose lock the writer held and lost), with kConflict for a
+  // field update over a value another writer changed since (FieldUpdate::read), for a second single card of a type and scope, or for a card that
   // is created twice, and with kStorageFailure when the medium fails.
   void Write(ChangeSet changes, const Writer& writer);
 

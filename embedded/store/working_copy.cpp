@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <unordered_set>
+#include <utility>
 
 #include "embedded/store/field_blob.h"
 #include "platform/com/error.h"
@@ -152,6 +153,7 @@ void WorkingCopy::Forget(RowNode& node) {
   }
   if (!node.dirty.empty()) {
     node.dirty.clear();
+    node.read.clear();
     --updated_count_;
   }
   index.erase(node.id);
@@ -177,23 +179,24 @@ void WorkingCopy::ClearRows(RowNode* owner, const SectionDef& s) {
   ++version_;
 }
 
-void WorkingCopy::LogField(RowNode& node, size_t index) {
+void WorkingCopy::LogField(RowNode& node, size_t index, std::optional<com::Variant> read) {
   if (node.inserted) return;  // the whole row goes with the write
   if (node.dirty.empty()) {
     updated_.push_back(Indexed().at(node.id));
     ++updated_count_;
   } else if (std::find(node.dirty.begin(), node.dirty.end(), index) != node.dirty.end()) {
-    return;
+    return;  // what was read is what the first edit since the last read saw
   }
   node.dirty.push_back(static_cast<uint32_t>(index));
+  node.read.push_back(std::move(read));
 }
 
 bool WorkingCopy::SetLogged(RowNode& node, size_t index, com::Variant&& value) {
   // A row added since the last write goes whole: whether the value is new
   // does not matter.
   if (!node.inserted && node.fields[index] == value) return false;
-  node.fields[index] = std::move(value);
-  LogField(node, index);
+  com::Variant read = std::exchange(node.fields[index], std::move(value));
+  LogField(node, index, std::move(read));
   if (node.section == type_.template_section && static_cast<int>(index) == type_.template_field) {
     EditHeader(kHeaderTemplate).is_template = Truthy(node.fields[index]);
   }
@@ -206,8 +209,15 @@ void WorkingCopy::SetTemplate(bool value) {
   RowList& rows = Container(nullptr, *type_.template_section);
   RowNode* row = rows.empty() ? AddRow(nullptr, *type_.template_section, true).get() : rows.front().get();
   // The field is written with the flag even when this view holds its value
-  // already: another session may have written the other value since.
-  if (!SetField(*row, type_.template_field, com::Variant(int32_t{value ? 1 : 0}))) LogField(*row, type_.template_field);
+  // already: another session may have written the other value since. Like
+  // the header's flag, it is taken over whatever the stored value is now.
+  if (!SetField(*row, type_.template_field, com::Variant(int32_t{value ? 1 : 0}))) {
+    LogField(*row, type_.template_field, std::nullopt);
+  }
+  if (!row->inserted) {
+    auto at = std::find(row->dirty.begin(), row->dirty.end(), static_cast<uint32_t>(type_.template_field));
+    row->read[static_cast<size_t>(at - row->dirty.begin())].reset();
+  }
 }
 
 bool WorkingCopy::HasChanges() const {
@@ -238,7 +248,10 @@ CardChange WorkingCopy::PendingChange() const {
   }
   c.removed = removed_;
   for (const auto& node : updated_) {
-    for (uint32_t i : node->dirty) c.updated.push_back({node->id, node->section->fields[i].name, node->fields[i]});
+    for (size_t k = 0; k < node->dirty.size(); ++k) {
+      const uint32_t i = node->dirty[k];
+      c.updated.push_back({node->id, node->section->fields[i].name, node->fields[i], node->read[k]});
+    }
   }
   return c;
 }
@@ -246,7 +259,10 @@ CardChange WorkingCopy::PendingChange() const {
 void WorkingCopy::ClearLog() {
   header_dirty_ = 0;
   for (const auto& node : inserted_) node->inserted = false;
-  for (const auto& node : updated_) node->dirty.clear();
+  for (const auto& node : updated_) {
+    node->dirty.clear();
+    node->read.clear();
+  }
   inserted_.clear();
   updated_.clear();
   inserted_count_ = updated_count_ = 0;
@@ -301,6 +317,16 @@ std::shared_ptr<RowNode> WorkingCopy::Reuse(Index& old, RowRecord& rec, const Se
 
 void WorkingCopy::Load(CardImage image, bool keep_edits) {
   if (keep_edits && HasChanges()) {
+    // The edits kept are now made over what was read this time: a write
+    // conflicts only with changes made after this read.
+    for (const auto& node : updated_) {
+      if (node->dirty.empty()) continue;
+      auto stored = image.rows.find(node->id);
+      if (stored == image.rows.end()) continue;  // the row went: so do its edits
+      for (size_t k = 0; k < node->dirty.size(); ++k) {
+        if (node->read[k]) node->read[k] = StoredValue(stored->second, node->section->fields[node->dirty[k]].name);
+      }
+    }
     CardChange pending = PendingChange();
     pending.header.reset();
     ApplyChange(image, pending, nullptr);
@@ -418,6 +444,7 @@ void WorkingCopy::Load(CardImage image, bool keep_edits) {
     node->children.clear();
     if (node->inserted) node->inserted = false;
     node->dirty.clear();
+    node->read.clear();
   }
   if (keep_edits) {
     PruneLog();

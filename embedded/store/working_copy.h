@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <unordered_map>
@@ -96,6 +97,11 @@ struct RowNode {
   // written row were set (by field index, each once).
   bool inserted = false;
   std::vector<uint32_t> dirty;
+  // For each of `dirty`, the value the field held when this session last
+  // read the card (the value the edit was made over), which the write
+  // checks against the stored one; unset for a value taken over whatever
+  // is stored (the template flag).
+  std::vector<std::optional<com::Variant>> read;
 };
 
 using RowList = std::vector<std::shared_ptr<RowNode>>;
@@ -193,8 +199,8 @@ class WorkingCopy {
   RowRecord RecordOf(const RowNode& node) const;
   // SetField of a written row (logged by field) or of the template field.
   bool SetLogged(RowNode& node, size_t index, com::Variant&& value);
-  // Logs a field of the row as set.
-  void LogField(RowNode& node, size_t index);
+  // Logs a field of the row as set over the value `read`.
+  void LogField(RowNode& node, size_t index, std::optional<com::Variant> read);
   void Forget(RowNode& node);
   using Index = com::GuidMap<std::shared_ptr<RowNode>>;
   // The index with every row added so far: rows are entered when the index

@@ -34,6 +34,11 @@ inline constexpr com::HResult kCardDeleted = com::MakeHResult(0x80040703u);
 // single-card type, a name that is fixed. The session's GetLastErrorText
 // carries the server's text.
 inline constexpr com::HResult kRefused = com::MakeHResult(0x80040751u);
+// A write conflict: a field the write sets was changed by another session
+// since this session read the card, so the write would overwrite a change
+// its writer never saw. Nothing of the write was kept; the text names the
+// card and who wrote it last. Refresh the card and apply the change again.
+inline constexpr com::HResult kConflict = com::MakeHResult(0x80040753u);
 // A service of the platform cannot be reached: the workflow server, or the
 // search service, is not running for this store.
 inline constexpr com::HResult kServiceUnavailable = com::MakeHResult(0x80040752u);

@@ -20,81 +20,11 @@
 #include <vector>
 
 #include "embedded/store/sqlite_storage.h"
+#include "tests/embedded/store_child.h"
 #include "tests/embedded/store_fixture.h"
 
 namespace embedded::testing {
 namespace {
-
-// A second process running the store_child program, talked to by lines.
-class Child {
- public:
-  // Starts the program with `args`; with `as_user`, as that user and group
-  // (the parent must be allowed to switch to it).
-  explicit Child(const std::vector<std::string>& args, std::optional<uid_t> as_user = std::nullopt) {
-    int to_child[2], from_child[2];
-    if (::pipe2(to_child, O_CLOEXEC) != 0 || ::pipe2(from_child, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-    pid_ = ::fork();
-    if (pid_ < 0) throw std::runtime_error("fork");
-    if (pid_ == 0) {
-      ::dup2(to_child[0], 0);
-      ::dup2(from_child[1], 1);
-      if (as_user && (::setgroups(0, nullptr) != 0 || ::setgid(*as_user) != 0 || ::setuid(*as_user) != 0)) ::_exit(126);
-      std::vector<char*> argv;
-      std::string program = VORLANE_STORE_CHILD;
-      argv.push_back(program.data());
-      std::vector<std::string> copy = args;
-      for (std::string& a : copy) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      ::execv(program.c_str(), argv.data());
-      ::_exit(127);
-    }
-    ::close(to_child[0]);
-    ::close(from_child[1]);
-    to_child_ = to_child[1];
-    from_child_ = ::fdopen(from_child[0], "r");
-  }
-  ~Child() {
-    if (pid_ > 0) Kill();
-    CloseInput();
-    if (from_child_) std::fclose(from_child_);
-  }
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-
-  // The next line the child says, without its end; "" when it ended.
-  std::string ReadLine() {
-    std::string line;
-    int c;
-    while ((c = std::fgetc(from_child_)) != EOF && c != '\n') line += static_cast<char>(c);
-    return line;
-  }
-  void Send(const std::string& line) {
-    std::string text = line + "\n";
-    if (::write(to_child_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
-      throw std::runtime_error("write to child");
-    }
-  }
-  void CloseInput() {
-    if (to_child_ >= 0) ::close(to_child_);
-    to_child_ = -1;
-  }
-  // The exit status; -signal when a signal ended it.
-  int Wait() {
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-  }
-  void Kill() {
-    ::kill(pid_, SIGKILL);
-    Wait();
-  }
-
- private:
-  pid_t pid_ = -1;
-  int to_child_ = -1;
-  FILE* from_child_ = nullptr;
-};
 
 class StoreFile : public ::testing::Test {
  protected:
@@ -429,14 +359,30 @@ TEST_F(StoreFile, AFaultInTheMiddleOfAWriteOfSeveralCardsKeepsNoneOfIt) {
   EXPECT_EQ(reader.GetStatus(com::Guid(c)), Storage::Status::kDeleted);
 }
 
-// ---- files that cannot be stores ----------------------------------------------
-
 void RunSql(const std::string& file, const char* sql) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
   EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
   sqlite3_close(db);
 }
+
+TEST_F(StoreFile, AFileOfTheFirstLayoutIsUpgradedAndKeepsItsCards) {
+  std::string id = NewCardInFile();
+  // The first layout had no record of who wrote a card last.
+  RunSql(file_,
+         "ALTER TABLE cards DROP COLUMN modified_by; UPDATE meta SET value = 1 WHERE key = 'layout'; "
+         "PRAGMA user_version = 1;");
+  auto store = OpenStore();
+  auto bob = SessionOn(store, "bob");
+  auto card = bob->GetCardManager()->GetCardData(id);
+  EXPECT_EQ(MainRow(card)->GetField("Name"), Text("start"));
+  auto alice = SessionOn(store, "alice");
+  MainRow(alice->GetCardManager()->GetCardData(id))->SetField("Name", Text("alice's"));
+  EXPECT_NE(TextOf([&] { MainRow(card)->SetField("Name", Text("bob's")); }).find("was changed by alice at"),
+            std::string::npos);
+}
+
+// ---- files that cannot be stores ----------------------------------------------
 
 struct BadFile {
   const char* what;
@@ -472,9 +418,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"NewerLayout",
                 [](const std::string& f) {
                   MakeStore(f);
-                  RunSql(f, "PRAGMA user_version = 2");
+                  RunSql(f, "PRAGMA user_version = 3");
                 },
-                "was written in layout 2 by a newer version of the program"},
+                "was written in layout 3 by a newer version of the program"},
         BadFile{"UnknownLayout",
                 [](const std::string& f) {
                   MakeStore(f);

@@ -11,11 +11,29 @@
 //                                       saying each number once it is written
 //   store_child FILE open               opens a session, says "opened" or
 //                                       "error 0x... TEXT"
+//   store_child FILE count CARD N MODE  adds one to the MainInfo field
+//                                       "LogLimit" N times, each time reading
+//                                       it and writing the next value: under
+//                                       the card's lock (MODE "lock"), after a
+//                                       Refresh ("refresh") or as the view
+//                                       stands ("plain"); a conflict is
+//                                       counted and the increment made again.
+//                                       Says "counted CONFLICTS"
+//   store_child FILE sweep              says "sweeping", then checks every
+//                                       session mark of the file and opens the
+//                                       file, over and over, until its input
+//                                       ends; says "swept ROUNDS"
+#include <poll.h>
+#include <sched.h>
+
 #include <cstdio>
 #include <iostream>
 #include <string>
 
 #include "embedded/store/open.h"
+#include "embedded/store/session_lock.h"
+#include "embedded/store/sqlite_storage.h"
+#include "platform/ostrel/errors.h"
 #include "platform/ostrel/ostrel.h"
 
 namespace {
@@ -48,8 +66,53 @@ int Run(int argc, char** argv) {
     }
     return 0;
   }
+  if (command == "sweep") {
+    // What every process that opens the store does, as often as it can.
+    Say("sweeping");
+    const std::string folder = file + "-sessions";
+    long rounds = 0;
+    for (pollfd input{0, POLLIN, 0}; ::poll(&input, 1, 0) == 0 && rounds < 10'000'000; ++rounds) {
+      for (const std::string& session : embedded::SessionLock::Marked(folder)) {
+        embedded::SessionLock::IsAlive(folder, session);
+      }
+      if (rounds % 16 == 0) embedded::SqliteStorage storage(file, {.durability = embedded::Durability::kNormal});
+    }
+    Say("swept " + std::to_string(rounds));
+    return 0;
+  }
   if (argc < 4) return 2;
   const std::string card_id = argv[3];
+  if (command == "count" && argc == 6) {
+    const int n = std::stoi(argv[4]);
+    const std::string mode = argv[5];
+    auto card = Session(file, "counter")->GetCardManager()->GetCardData(card_id);
+    auto lock = com::Query<ostrel::CardLock>(card);
+    int conflicts = 0;
+    for (int done = 0; done < n;) {
+      if (mode == "lock") {
+        try {
+          lock->Lock(false);
+        } catch (const com::Error& e) {
+          if (e.code() != ostrel::err::kRefused) throw;
+          sched_yield();  // the other one holds it: try again
+          continue;
+        }
+      } else if (mode == "refresh") {
+        card->Refresh(false);
+      }
+      const int32_t value = MainRow(card)->GetField("LogLimit").ToI4();
+      try {
+        MainRow(card)->SetField("LogLimit", com::Variant(value + 1));
+        ++done;
+      } catch (const com::Error& e) {
+        if (e.code() != ostrel::err::kConflict) throw;
+        ++conflicts;  // the view is back at the stored state: read again
+      }
+      if (mode == "lock") lock->Unlock();
+    }
+    Say("counted " + std::to_string(conflicts));
+    return 0;
+  }
   if (command == "lock" && argc == 5) {
     auto session = Session(file, argv[4]);
     auto card = session->GetCardManager()->GetCardData(card_id);
