@@ -1,0 +1,25 @@
+// The library's classes in the process's class registry, under the
+// library's module, with the ProgID of its type library ("QXProcess." +
+// class name). The form and the wait cursor are made by the card itself.
+#include "objects/common/module_info.h"
+#include "platform/com/registry.h"
+
+namespace card {
+namespace {
+
+com::ClassInfo HandedOut(const com::Guid& clsid, const char* name) {
+  com::ClassInfo info;
+  info.clsid = clsid;
+  info.progid = std::string("QXProcess.") + name;
+  info.creatable = false;
+  info.module = std::string(vorlane::ThisModule().name);
+  return info;
+}
+
+const com::ClassRegistrar kClasses[] = {
+    com::ClassRegistrar(HandedOut(com::Guid("{5C0E8B14-97A3-4D2F-B6E1-0A4D93F7C285}"), "frmMessageBox")),
+    com::ClassRegistrar(HandedOut(com::Guid("{E47A2C90-1B6D-4F85-93C8-7D2E05A1B6F4}"), "cHourGlass")),
+};
+
+}  // namespace
+}  // namespace card
