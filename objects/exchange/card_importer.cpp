@@ -292,10 +292,11 @@ void CardImporter::ImportRows(ostrel::RowCollection& rows, const Section& sectio
     for (pugi::xml_node row_element = element.child(row_name); row_element;
          row_element = row_element.next_sibling(row_name)) {
       ++position;
-      if (section.keyed_by_id) CheckRowKey(row_element, section, position, taken);
       com::Ref<ostrel::Row> row = rows.AddNew(0);
       MapRow(*row, row_element, run);
       ImportRow(*row, section, row_element, run);
+      // After the row's values: a value that does not convert is named first.
+      if (section.keyed_by_id) CheckRowKey(row_element, section, position, taken);
       if (hooked) hook_();
     }
     return;
