@@ -117,7 +117,9 @@ void ListProcesses(Context& ctx, bool templates) {
   vorlane::Library& lib = ctx.library();
   embedded::Store& store = ctx.store();
   struct Listed {
-    std::string id, name, state, last;  // last: the function count or the template
+    std::string id, name, state;
+    int32_t functions = 0;      // of a template
+    std::string template_id;  // of an instance
   };
   std::vector<Listed> found;
   std::vector<std::string> unreadable;
@@ -134,10 +136,9 @@ void ListProcesses(Context& ctx, bool templates) {
     try {
       Ref<vorlane::Process> p = templates ? lib.Templates()->Item(Variant(id)) : lib.Instances()->Item(Variant(id));
       if (templates) {
-        found.push_back({p->ID(), p->Name(), TemplateStateName(p->TemplateState()),
-                         std::to_string(p->Functions()->Count())});
+        found.push_back({p->ID(), p->Name(), TemplateStateName(p->TemplateState()), p->Functions()->Count(), ""});
       } else {
-        found.push_back({p->ID(), p->Name(), StateName(p->State()), p->TemplateProcess()});
+        found.push_back({p->ID(), p->Name(), StateName(p->State()), 0, p->TemplateProcess()});
       }
     } catch (const com::Error& e) {
       // Shown: one card that cannot be read is reported, not the listing failed.
@@ -150,9 +151,9 @@ void ListProcesses(Context& ctx, bool templates) {
     for (const Listed& l : found) {
       w.BeginObject().Field("id", l.id).Field("name", l.name).Field("state", l.state);
       if (templates) {
-        w.Field("functions", std::stoi(l.last));
+        w.Field("functions", l.functions);
       } else {
-        w.Field("template", l.last);
+        w.Field("template", l.template_id);
       }
       w.EndObject();
     }
@@ -160,7 +161,9 @@ void ListProcesses(Context& ctx, bool templates) {
   } else if (!found.empty()) {
     Table t(templates ? std::vector<std::string>{"ID", "NAME", "STATE", "FUNCTIONS"}
                       : std::vector<std::string>{"ID", "NAME", "STATE", "TEMPLATE"});
-    for (const Listed& l : found) t.Add({l.id, l.name, l.state, l.last});
+    for (const Listed& l : found) {
+      t.Add({l.id, l.name, l.state, templates ? std::to_string(l.functions) : l.template_id});
+    }
     Print(t.Render());
   } else if (unreadable.empty()) {
     Print(templates ? "No templates yet. Make one with: vorlane new-template NAME\n"

@@ -29,8 +29,10 @@ std::string LoginName() {
 
 ostrel::Session& Context::session() {
   if (!session_) {
+    // The store refuses such a file too; the tool says what to do about it.
     struct stat st {};
-    if (!options_.create_store && (::stat(options_.store.c_str(), &st) != 0 || (S_ISREG(st.st_mode) && st.st_size == 0))) {
+    const bool none = ::stat(options_.store.c_str(), &st) != 0 || (S_ISREG(st.st_mode) && st.st_size == 0);
+    if (none && !options_.create_store) {
       throw com::Error(ostrel::err::kStorageFailure, "vorlane",
                        "no store at " + options_.store + " (run 'vorlane init' to make one)");
     }
