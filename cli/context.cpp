@@ -69,13 +69,16 @@ void Context::ReportFailure(const std::string& text) {
 
 com::Ref<ostrel::CardData> Context::Card(const std::string& id) {
   ostrel::Session& s = session();
-  try {
-    return s.GetCardManager()->GetCardData(NormalizeID(id));
-  } catch (const com::Error& e) {
-    // Passed on with the store named: the same ID means another card, or
-    // none, in another store.
-    throw com::Error(e.code(), e.source(), e.description() + " (" + CardInStore(NormalizeID(id)) + ")");
-  }
+  card_ = NormalizeID(id);
+  return s.GetCardManager()->GetCardData(card_);
+}
+
+std::string Context::Describe(const com::Error& e) const {
+  std::string text = e.ToString();
+  // The same ID names another card, or none, in another store: a failure
+  // that concerns a card says which store it was looked for in.
+  if (!card_.empty() && text.find(options_.store) == std::string::npos) text += " (" + CardInStore(card_) + ")";
+  return text;
 }
 
 com::Ref<vorlane::Process> Context::Process(const std::string& id) {

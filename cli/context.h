@@ -48,6 +48,9 @@ class Context {
   // the tool then exits with 1 after the command printed the rest.
   void ReportFailure(const std::string& text);
   bool failed() const { return failed_; }
+  // The text of a failure for people: with the card the command was
+  // working on and its store, unless the text names the store already.
+  std::string Describe(const com::Error& e) const;
 
  private:
   Options options_;
@@ -55,6 +58,8 @@ class Context {
   com::Ref<ostrel::Session> session_;
   com::Ref<vorlane::Library> library_;
   bool failed_ = false;
+  // The card the command opened last by its ID ("" before any).
+  std::string card_;
 };
 
 // The system's own ID rule: trimmed, upper-cased, braces added when missing.

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 #include "cli/commands.h"
 #include "cli/interruption.h"
@@ -146,12 +147,13 @@ int main(int argc, char** argv) {
     };
   });
 
+  std::optional<cli::Context> ctx;
   try {
     app.parse(argc, argv);
     options.groups = SplitGroups(groups);
-    cli::Context ctx(options);
-    action(ctx);
-    if (ctx.failed()) return kFailed;
+    ctx.emplace(options);
+    action(*ctx);
+    if (ctx->failed()) return kFailed;
   } catch (const CLI::ParseError& e) {
     int rc = app.exit(e);
     return rc == 0 ? 0 : kUsage;
@@ -159,7 +161,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", e.what());
     return 128 + e.signal();
   } catch (const com::Error& e) {
-    std::fprintf(stderr, "error: %s\n", e.ToString().c_str());
+    std::fprintf(stderr, "error: %s\n", (ctx ? ctx->Describe(e) : e.ToString()).c_str());
     return kFailed;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "error: %s\n", e.what());
