@@ -4,12 +4,18 @@
 #include <functional>
 #include <vector>
 
+#include "cli/interruption.h"
 #include "cli/output.h"
 #include "cli/progress.h"
+#include "embedded/store/schema.h"
+#include "embedded/store/storage.h"
 #include "platform/com/collection.h"
 #include "platform/com/registry.h"
 #include "platform/com/text.h"
+#include "platform/ostrel/card_lock.h"
 #include "platform/ostrel/card_manager.h"
+#include "platform/ostrel/card_type.h"
+#include "platform/ostrel/errors.h"
 #include "platform/ostrel/card_update.h"
 #include "platform/ostrel/process_control.h"
 #include "platform/ostrel/process_manager.h"
@@ -26,6 +32,19 @@ namespace {
 
 using com::Ref;
 using com::Variant;
+
+// The process card: templates and instances.
+constexpr const char* kProcessCardType = "{AE82DD57-348C-4407-A50A-9F2C7D694DA8}";
+
+// The operation was not done: the person did not agree to it, or could not
+// be asked (the platform's "aborted").
+constexpr com::HResult kNotDone = com::MakeHResult(0x80004004u);
+
+[[noreturn]] void Refuse(const std::string& text) { throw com::Error(kNotDone, "vorlane", text); }
+
+bool IsProcessCard(ostrel::CardData& card) {
+  return NormalizeID(card.GetCardType()->GetID()) == NormalizeID(kProcessCardType);
+}
 
 // The card types the store is made with on `init`.
 constexpr const char* kSingleCards[] = {
@@ -91,44 +110,67 @@ std::string TypeName(Types& types, const std::string& id) {
   }
 }
 
+// Lists what can be read of the store's templates (or instances); each card
+// that cannot be read, or whose card type the store does not know, is
+// reported on its own and the rest is listed.
 void ListProcesses(Context& ctx, bool templates) {
   vorlane::Library& lib = ctx.library();
-  std::vector<Ref<vorlane::Process>> found;
-  if (templates) {
-    ForEach(*lib.Templates(), [&](Ref<vorlane::Process> p) { found.push_back(p); });
-  } else {
-    ForEach(*lib.Instances(), [&](Ref<vorlane::Process> p) { found.push_back(p); });
+  embedded::Store& store = ctx.store();
+  struct Listed {
+    std::string id, name, state;
+    int32_t functions = 0;      // of a template
+    std::string template_id;  // of an instance
+  };
+  std::vector<Listed> found;
+  std::vector<std::string> unreadable;
+  const com::Guid process_type(kProcessCardType);
+  for (const embedded::Storage::CardEntry& entry : store.storage().ListEntries()) {
+    if (entry.is_template != templates) continue;
+    const std::string id = entry.id.ToString();
+    if (!store.schema().Find(entry.type)) {
+      unreadable.push_back(ctx.CardInStore(id) + " cannot be read: its card type " + entry.type.ToString() +
+                           " is not one of the store's card types");
+      continue;
+    }
+    if (entry.type != process_type) continue;
+    try {
+      Ref<vorlane::Process> p = templates ? lib.Templates()->Item(Variant(id)) : lib.Instances()->Item(Variant(id));
+      if (templates) {
+        found.push_back({p->ID(), p->Name(), TemplateStateName(p->TemplateState()), p->Functions()->Count(), ""});
+      } else {
+        found.push_back({p->ID(), p->Name(), StateName(p->State()), 0, p->TemplateProcess()});
+      }
+    } catch (const com::Error& e) {
+      // Shown: one card that cannot be read is reported, not the listing failed.
+      unreadable.push_back(ctx.CardInStore(id) + " cannot be read: " + e.ToString());
+    }
   }
   if (ctx.options().json) {
     JsonWriter w;
     w.BeginArray();
-    for (auto& p : found) {
-      w.BeginObject().Field("id", p->ID()).Field("name", p->Name());
+    for (const Listed& l : found) {
+      w.BeginObject().Field("id", l.id).Field("name", l.name).Field("state", l.state);
       if (templates) {
-        w.Field("state", TemplateStateName(p->TemplateState())).Field("functions", p->Functions()->Count());
+        w.Field("functions", l.functions);
       } else {
-        w.Field("state", StateName(p->State())).Field("template", p->TemplateProcess());
+        w.Field("template", l.template_id);
       }
       w.EndObject();
     }
     PrintJson(w.EndArray());
-    return;
-  }
-  if (found.empty()) {
+  } else if (!found.empty()) {
+    Table t(templates ? std::vector<std::string>{"ID", "NAME", "STATE", "FUNCTIONS"}
+                      : std::vector<std::string>{"ID", "NAME", "STATE", "TEMPLATE"});
+    for (const Listed& l : found) {
+      t.Add({l.id, l.name, l.state, templates ? std::to_string(l.functions) : l.template_id});
+    }
+    Print(t.Render());
+  } else if (unreadable.empty()) {
     Print(templates ? "No templates yet. Make one with: vorlane new-template NAME\n"
                     : "No instances yet. Make one with: vorlane instance TEMPLATE-ID\n");
-    return;
   }
-  Table t(templates ? std::vector<std::string>{"ID", "NAME", "STATE", "FUNCTIONS"}
-                    : std::vector<std::string>{"ID", "NAME", "STATE", "TEMPLATE"});
-  for (auto& p : found) {
-    if (templates) {
-      t.Add({p->ID(), p->Name(), TemplateStateName(p->TemplateState()), std::to_string(p->Functions()->Count())});
-    } else {
-      t.Add({p->ID(), p->Name(), StateName(p->State()), p->TemplateProcess()});
-    }
-  }
-  Print(t.Render());
+  std::fflush(stdout);
+  for (const std::string& text : unreadable) ctx.ReportFailure(text);
 }
 
 // The text of a variable's value: its values joined for a multi-valued one.
@@ -379,26 +421,59 @@ void Export(Context& ctx, const std::string& id, const std::string& file, bool s
 }
 
 void Import(Context& ctx, const std::string& file, const std::string& into, bool sub_processes) {
+  InterruptionGuard interruption;
+  const std::string nothing = "interrupted: nothing was imported";
   Ref<ostrel::CardData> card;
-  bool made = false;
-  if (into.empty()) {
-    card = ctx.Card(ctx.library().Templates()->AddNew()->ID());
-    made = true;
+  const bool made = into.empty();
+  if (made) {
+    card = ctx.session().GetCardManager()->CreateCardData(kProcessCardType, ostrel::create_flag::kTemplate);
   } else {
     card = ctx.Card(into);
+    const std::string where = ctx.CardInStore(card->GetID());
+    if (!IsProcessCard(*card)) Refuse(where + " is not a process card: a process file is imported into a template");
+    if (!card->GetIsTemplate()) {
+      Refuse(where + " is a process instance: an import replaces the content of a template only. "
+                     "Import the file as a new template: vorlane import " + file);
+    }
+    const std::string what = "Importing " + file + " replaces the content of template " + card->GetDescription() +
+                             " (" + where + ")";
+    if (!ctx.options().yes) {
+      if (!CanAsk()) Refuse(what + "; run with --yes to do it without a question");
+      if (!Ask(what + ". Go on? [y/N] ", nothing)) Refuse("nothing was imported");
+    }
   }
-  auto importer = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
+  // The import is one bracket: the new card is marked for deletion until
+  // the import succeeded, so that a failure of any kind, or a signal,
+  // takes it away again with the cards the import made.
+  Ref<ostrel::CardUpdate> update = com::Query<ostrel::CardUpdate>(card);
+  update->BeginUpdate();
   auto created = com::Make<com::KeyedList>();
-  Progress progress("Importing");
-  if (auto hook = com::TryQuery<vorlane::ExchangeProgress>(importer)) {
-    hook->SetProgressCallback([&](int64_t done, int64_t total) { progress.Update(done, total); });
-  }
   try {
-    importer->ImportProcessEx(Ref<ostrel::Session>(&ctx.session()), card, file, "", Ref<com::Collection>(created.get()),
-                              sub_processes);
-  } catch (const com::Error&) {
-    // The template made for the import goes again; the failure is reported as it came.
-    if (made) ctx.session().GetCardManager()->DeleteCard(card->GetID(), true);
+    if (made) update->MarkCardForDeletion(card->GetID());
+    InterruptionGuard::Check(nothing);
+    auto importer = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
+    Progress progress("Importing");
+    if (auto hook = com::TryQuery<vorlane::ExchangeProgress>(importer)) {
+      hook->SetProgressCallback([&](int64_t done, int64_t total) {
+        InterruptionGuard::Check(nothing);
+        progress.Update(done, total);
+      });
+    }
+    importer->ImportProcessEx(Ref<ostrel::Session>(&ctx.session()), card, file, "",
+                              Ref<com::Collection>(created.get()), sub_processes);
+    // A file exported from an instance says so; what it is imported into
+    // is a template all the same.
+    if (!card->GetIsTemplate()) card->SetIsTemplate(true);
+    InterruptionGuard::Check(nothing);
+    update->UpdateNow();  // ends the marks: the cards are written now
+    update->EndUpdate();
+  } catch (...) {
+    try {
+      update->CancelUpdate();
+    } catch (const com::Error&) {
+      // Swallowed: the failure that stopped the import is the one reported.
+    }
+    InterruptionGuard::Check(nothing);
     throw;
   }
   if (ctx.options().json) {
@@ -406,22 +481,81 @@ void Import(Context& ctx, const std::string& file, const std::string& into, bool
     w.BeginObject().Field("id", card->GetID()).Field("name", card->GetDescription()).Key("created").BeginArray();
     for (size_t i = 0; i < created->size(); ++i) w.String(created->at(i).ToText());
     PrintJson(w.EndArray().EndObject());
-    return;
+  } else {
+    Print("Imported " + file + " into " + card->GetDescription() + " " + card->GetID() + "\n");
+    if (created->size() > 0) Print("  and made " + std::to_string(created->size()) + " linked card(s)\n");
   }
-  Print("Imported " + file + " into " + card->GetDescription() + " " + card->GetID() + "\n");
-  if (created->size() > 0) Print("  and made " + std::to_string(created->size()) + " linked card(s)\n");
+  std::fflush(stdout);
+  InterruptionGuard::Check("interrupted after the import had finished: " + file + " was imported into " +
+                           card->GetID());
 }
+
+namespace {
+
+// What deleting a process card ends beyond the card itself, each as a
+// clause for the person to read; empty when it ends nothing else.
+std::vector<std::string> WhatDeletingEnds(Context& ctx, ostrel::CardData& card) {
+  std::vector<std::string> ends;
+  const std::string id = card.GetID();
+  Ref<vorlane::Process> p = ctx.library().GetProcess(id, card.GetIsTemplate());
+  if (card.GetIsTemplate()) {
+    int instances = 0;
+    for (const com::Guid& instance : ctx.store().storage().ListByTemplate(com::Guid(kProcessCardType), false)) {
+      try {
+        if (NormalizeID(ctx.library().Instances()->Item(Variant(instance.ToString()))->TemplateProcess()) == id) {
+          ++instances;
+        }
+      } catch (const com::Error&) {
+        // Ignored: an instance that cannot be read is not counted; listing
+        // the instances reports it.
+      }
+    }
+    if (instances > 0) {
+      ends.push_back("it is the template of " + std::to_string(instances) +
+                     (instances == 1 ? " instance, which loses it" : " instances, which lose it"));
+    }
+  } else {
+    const vorlane::ProcessStateEnum state = p->State();
+    if (state == vorlane::ProcessStateEnum::Active || state == vorlane::ProcessStateEnum::Paused) {
+      ends.push_back(std::string("it is a running instance (") + StateName(state) + "), whose run ends");
+    }
+  }
+  const int32_t lock = com::Query<ostrel::CardLock>(&card)->GetLockStatus();
+  if (lock != ostrel::lock_status::kFree && lock != ostrel::lock_status::kThisSession) {
+    ends.push_back("another session (" + com::Query<ostrel::CardLock>(&card)->GetLockOwner() +
+                   ") is editing it, and its changes are lost");
+  }
+  return ends;
+}
+
+}  // namespace
 
 void Delete(Context& ctx, const std::string& id) {
   Ref<ostrel::CardData> card = ctx.Card(id);
   std::string card_id = card->GetID(), name = card->GetDescription();
+  const std::string where = ctx.CardInStore(card_id);
+  if (!IsProcessCard(*card)) {
+    Refuse(where + " is not a process card (it is a card of type " + card->GetCardType()->GetName() +
+           "): delete removes templates and instances only");
+  }
+  const char* kind = card->GetIsTemplate() ? "template" : "instance";
+  const std::vector<std::string> ends = WhatDeletingEnds(ctx, *card);
+  std::string said;
+  for (const std::string& clause : ends) said += (said.empty() ? "" : "; ") + clause;
+  const std::string what = "Deleting " + std::string(kind) + " " + name + " (" + where + ")";
+  if (!ctx.options().yes) {
+    if (!ends.empty()) Refuse(what + " does more than that: " + said + ". Run with --yes to delete it all the same");
+    if (CanAsk() && !Ask(what + ". Go on? [y/N] ", "interrupted: nothing was deleted")) {
+      Refuse("nothing was deleted");
+    }
+  }
   card.reset();
   ctx.library().DeleteProcess(card_id);
   if (ctx.options().json) {
     PrintJson(JsonWriter().BeginObject().Field("deleted", card_id).EndObject());
     return;
   }
-  Print("Deleted " + name + " " + card_id + "\n");
+  Print("Deleted " + std::string(kind) + " " + name + " " + card_id + (said.empty() ? "" : ": " + said) + "\n");
 }
 
 void Settings(Context& ctx, const std::string& key, const std::string& value) {

@@ -1,14 +1,17 @@
 #include "cli/context.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "embedded/store/open.h"
 #include "platform/com/registry.h"
 #include "platform/com/text.h"
 #include "platform/ostrel/card_manager.h"
+#include "platform/ostrel/errors.h"
 
 namespace cli {
 
@@ -26,7 +29,14 @@ std::string LoginName() {
 
 ostrel::Session& Context::session() {
   if (!session_) {
-    store_ = embedded::Store::Open({.path = options_.store});
+    // The store refuses such a file too; the tool says what to do about it.
+    struct stat st {};
+    const bool none = ::stat(options_.store.c_str(), &st) != 0 || (S_ISREG(st.st_mode) && st.st_size == 0);
+    if (none && !options_.create_store) {
+      throw com::Error(ostrel::err::kStorageFailure, "vorlane",
+                       "no store at " + options_.store + " (run 'vorlane init' to make one)");
+    }
+    store_ = embedded::Store::Open({.path = options_.store, .create = options_.create_store});
     session_ = embedded::Open({.store = store_,
                                .account = options_.user.empty() ? LoginName() : options_.user,
                                .locale = options_.locale,
@@ -43,8 +53,32 @@ vorlane::Library& Context::library() {
   return *library_;
 }
 
+embedded::Store& Context::store() {
+  session();
+  return *store_;
+}
+
+std::string Context::CardInStore(const std::string& card_id) const {
+  return "card " + card_id + " in store \"" + options_.store + "\"";
+}
+
+void Context::ReportFailure(const std::string& text) {
+  std::fprintf(stderr, "error: %s\n", text.c_str());
+  failed_ = true;
+}
+
 com::Ref<ostrel::CardData> Context::Card(const std::string& id) {
-  return session().GetCardManager()->GetCardData(NormalizeID(id));
+  ostrel::Session& s = session();
+  card_ = NormalizeID(id);
+  return s.GetCardManager()->GetCardData(card_);
+}
+
+std::string Context::Describe(const com::Error& e) const {
+  std::string text = e.ToString();
+  // The same ID names another card, or none, in another store: a failure
+  // that concerns a card says which store it was looked for in.
+  if (!card_.empty() && text.find(options_.store) == std::string::npos) text += " (" + CardInStore(card_) + ")";
+  return text;
 }
 
 com::Ref<vorlane::Process> Context::Process(const std::string& id) {

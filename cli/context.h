@@ -21,6 +21,11 @@ struct Options {
   // The account's groups, as the workflow server sees them.
   std::vector<std::string> groups = {"Korvessa Workflow Process Creators"};
   bool json = false;
+  // Whether a missing or empty store file may be made into a store: only
+  // `init` makes one, so a mistyped --store never becomes a new, empty store.
+  bool create_store = false;
+  // The person agreed beforehand to what a destructive command does (--yes).
+  bool yes = false;
 };
 
 class Context {
@@ -29,17 +34,32 @@ class Context {
 
   const Options& options() const { return options_; }
   ostrel::Session& session();
+  // The store the session is on (opened with the session).
+  embedded::Store& store();
   vorlane::Library& library();
   // The card data of a card, by an ID typed in any case, braces optional.
   com::Ref<ostrel::CardData> Card(const std::string& id);
   // The process of a card, template or instance.
   com::Ref<vorlane::Process> Process(const std::string& id);
 
+  // Where a card lives, for messages: "card {ID} in store "PATH"".
+  std::string CardInStore(const std::string& card_id) const;
+  // Reports a failure on stderr as "error: ..." and lets the command go on;
+  // the tool then exits with 1 after the command printed the rest.
+  void ReportFailure(const std::string& text);
+  bool failed() const { return failed_; }
+  // The text of a failure for people: with the card the command was
+  // working on and its store, unless the text names the store already.
+  std::string Describe(const com::Error& e) const;
+
  private:
   Options options_;
   std::shared_ptr<embedded::Store> store_;
   com::Ref<ostrel::Session> session_;
   com::Ref<vorlane::Library> library_;
+  bool failed_ = false;
+  // The card the command opened last by its ID ("" before any).
+  std::string card_;
 };
 
 // The system's own ID rule: trimmed, upper-cased, braces added when missing.

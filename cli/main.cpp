@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 #include "cli/commands.h"
+#include "cli/interruption.h"
 #include "platform/com/error.h"
 #include "platform/com/text.h"
 
@@ -38,7 +40,7 @@ int main(int argc, char** argv) {
   CLI::App app{"vorlane: design, exchange and run business processes on a local store."};
   app.require_subcommand(1);
   app.fallthrough();  // the global options may also follow the command
-  app.add_option("--store", options.store, "The store file (made on first use)")->capture_default_str();
+  app.add_option("--store", options.store, "The store file (made by init)")->capture_default_str();
   app.add_option("--user", options.user, "The account to act as (default: your login name)");
   app.add_option("--locale", options.locale, "Locale ID for texts and numbers, e.g. 1033 or 1049")
       ->capture_default_str();
@@ -58,7 +60,10 @@ int main(int argc, char** argv) {
   };
 
   command("init", "Create the store with its dictionaries", "vorlane --store work.vorlane init")
-      ->callback([&] { action = cli::Init; });
+      ->callback([&] {
+        options.create_store = true;
+        action = cli::Init;
+      });
   command("templates", "List the process templates", "vorlane templates --json")->callback([&] {
     action = cli::ListTemplates;
   });
@@ -113,15 +118,20 @@ int main(int argc, char** argv) {
   exp->add_flag("--no-subprocesses", no_sub, "Leave linked sub-processes out");
   exp->callback([&] { action = [&](cli::Context& c) { cli::Export(c, id, file, !no_sub); }; });
 
-  auto imp = command("import", "Import an XML file as a new template, or into a process",
+  auto imp = command("import", "Import an XML file as a new template, or into a template (replacing its content)",
                      "vorlane import order.xml --into {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D}");
   imp->add_option("FILE", file, "The XML file to read")->required()->check(CLI::ExistingFile);
   imp->add_option("--into", into, "The process card to import into (default: a new template)");
   imp->add_flag("--no-subprocesses", no_sub, "Do not make the linked sub-processes");
+  imp->add_flag("--yes", options.yes, "Replace the content of the --into template without asking");
   imp->callback([&] { action = [&](cli::Context& c) { cli::Import(c, file, into, !no_sub); }; });
 
-  auto del = command("delete", "Delete a process card", "vorlane delete {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D}");
+  auto del = command("delete",
+                     "Delete a template or an instance; a running instance, a template that has instances or a "
+                     "card another session edits needs --yes",
+                     "vorlane delete {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D} --yes");
   del->add_option("ID", id, "The process's ID")->required();
+  del->add_flag("--yes", options.yes, "Delete without asking, also what needs agreement");
   del->callback([&] { action = [&](cli::Context& c) { cli::Delete(c, id); }; });
 
   auto settings = command("settings", "Show your export and import settings, or set one",
@@ -137,16 +147,21 @@ int main(int argc, char** argv) {
     };
   });
 
+  std::optional<cli::Context> ctx;
   try {
     app.parse(argc, argv);
     options.groups = SplitGroups(groups);
-    cli::Context ctx(options);
-    action(ctx);
+    ctx.emplace(options);
+    action(*ctx);
+    if (ctx->failed()) return kFailed;
   } catch (const CLI::ParseError& e) {
     int rc = app.exit(e);
     return rc == 0 ? 0 : kUsage;
+  } catch (const cli::Interrupted& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 128 + e.signal();
   } catch (const com::Error& e) {
-    std::fprintf(stderr, "error: %s\n", e.ToString().c_str());
+    std::fprintf(stderr, "error: %s\n", (ctx ? ctx->Describe(e) : e.ToString()).c_str());
     return kFailed;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "error: %s\n", e.what());

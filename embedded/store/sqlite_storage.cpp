@@ -1,11 +1,13 @@
 #include "embedded/store/sqlite_storage.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <type_traits>
 #include <unordered_set>
@@ -217,9 +219,9 @@ class SqliteStorage::Db {
     bool done_ = false;
   };
 
-  Db(std::string path, int busy_ms) : path_(std::move(path)), busy_ms_(busy_ms) {
-    int rc = sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+  Db(std::string path, int busy_ms, bool create) : path_(std::move(path)), busy_ms_(busy_ms) {
+    int rc = sqlite3_open_v2(path_.c_str(), &db_,
+                             SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
       std::string cause = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
       int error = db_ ? sqlite3_system_errno(db_) : 0;
@@ -286,6 +288,13 @@ constexpr const char* kWritableOf = "SELECT ord, deleted FROM cards WHERE id = ?
 constexpr const char* kWrittenBy = "SELECT modified, modified_by FROM cards WHERE ord = ?1";
 constexpr const char* kListAll = "SELECT id FROM cards WHERE deleted = 0 ORDER BY ord";
 constexpr const char* kListType = "SELECT id FROM cards WHERE type = ?1 AND deleted = 0 ORDER BY ord";
+// The file's size, which bounds how many rows it can hold.
+constexpr const char* kFileBytes = "SELECT page_count * page_size FROM pragma_page_count(), pragma_page_size()";
+// No row takes less room in the file than its card, ID and section (33
+// bytes and their record header): a row count that the file's size cannot
+// hold is damage, and no memory is taken for it.
+constexpr int64_t kLeastRowBytes = 36;
+constexpr const char* kListEntries = "SELECT id, type, is_template FROM cards WHERE deleted = 0 ORDER BY ord";
 constexpr const char* kListTemplate =
     "SELECT id FROM cards WHERE type = ?1 AND is_template = ?2 AND deleted = 0 ORDER BY ord";
 constexpr const char* kSinglesOfType =
@@ -348,7 +357,18 @@ SqliteStorage::SqliteStorage(std::string path) : SqliteStorage(std::move(path), 
 
 SqliteStorage::SqliteStorage(std::string path, Options options)
     : path_(std::move(path)), sessions_folder_(path_ + "-sessions") {
-  db_ = std::make_unique<Db>(path_, options.busy_timeout_ms);
+  if (!options.create) {
+    // Looked at before SQLite opens the file, which would make a missing
+    // one and take an empty one for a new database.
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0) {
+      Throw(ostrel::err::kStorageFailure, "There is no store file " + Quoted(path_) + " (" + std::strerror(errno) + ")");
+    }
+    if (S_ISREG(st.st_mode) && st.st_size == 0) {
+      Throw(ostrel::err::kStorageFailure, "The store file " + Quoted(path_) + " is empty: no store was made in it");
+    }
+  }
+  db_ = std::make_unique<Db>(path_, options.busy_timeout_ms, options.create);
   Db& db = *db_;
   // A store must be writable: it keeps every session's locks and changes.
   if (sqlite3_db_readonly(db.handle(), "main") == 1) {
@@ -372,7 +392,11 @@ SqliteStorage::SqliteStorage(std::string path, Options options)
                 " by a newer version of the program; this one reads layout " + std::to_string(kLayout));
     }
     if (layout != kLayout && layout != 1) db.Refuse("has an unknown layout (" + std::to_string(layout) + ")");
+    // The rest of what makes a store, also read before the journal mode
+    // below is written into the file's header.
+    CheckLayout(db);
   }
+  if (fresh && !options.create) db.Refuse("holds no store: it is an empty database");
 
   // Larger pages than SQLite's default: a card is written and read whole,
   // and a 16 KiB page holds a hundred rows, so large cards take fewer pages
@@ -401,20 +425,13 @@ SqliteStorage::SqliteStorage(std::string path, Options options)
     }
   }
 
-  if (!fresh && layout == 1 && pragma(kCountLayoutTables) == 4) {
+  if (!fresh && layout == 1) {
     Db::Transaction txn(db, true);
     // Another process may have upgraded it between the look and the lock.
     if (pragma("PRAGMA user_version") == 1) db.Exec(kUpgradeFrom1);
     txn.Commit();
   }
-  if (pragma(kCountLayoutTables) != 4) {
-    db.Refuse("has an unknown layout (tables are missing)");
-  }
-  {
-    Db::Use q(db, kMetaValue);
-    q->Bind(1, std::string_view("format"));
-    if (!q->Step() || q->Text(0) != "Vorlane card store") db.Refuse("has an unknown layout (no store header)");
-  }
+  if (fresh) CheckLayout(db);
   {
     Db::Use q(db, kMetaValue);
     q->Bind(1, std::string_view("schemas"));
@@ -425,6 +442,16 @@ SqliteStorage::SqliteStorage(std::string path, Options options)
     q->Bind(1, std::string_view("schemas")).Bind(2, std::string_view(options.schemas)).Run();
   }
   SweepDeadSessions();
+}
+
+void SqliteStorage::CheckLayout(Db& db) {
+  {
+    Db::Use q(db, kCountLayoutTables);
+    if (!q->Step() || q->Int(0) != 4) db.Refuse("has an unknown layout (tables are missing)");
+  }
+  Db::Use q(db, kMetaValue);
+  q->Bind(1, std::string_view("format"));
+  if (!q->Step() || q->Text(0) != "Vorlane card store") db.Refuse("has an unknown layout (no store header)");
 }
 
 SqliteStorage::~SqliteStorage() {
@@ -592,6 +619,7 @@ std::optional<CardImage> SqliteStorage::Read(const com::Guid& card, bool packed)
   Db::Transaction txn(db, false);
   CardImage image;
   int64_t ord = 0;
+  int64_t row_count = 0;  // what the card's header says it holds
   {
     Db::Use q(db, kCardByID);
     q->Bind(1, card);
@@ -611,8 +639,13 @@ std::optional<CardImage> SqliteStorage::Read(const com::Guid& card, bool packed)
     h.created = com::Date{q->Real(10)};
     h.modified = com::Date{q->Real(11)};
     image.next_seq = q->Int(12);
-    image.rows.reserve(static_cast<size_t>(std::max<int64_t>(0, q->Int(13))));
+    row_count = q->Int(13);
     h.modified_by = ToText(q->Text(14));
+  }
+  {
+    Db::Use q(db, kFileBytes);
+    const int64_t most = q->Step() ? q->Int(0) / kLeastRowBytes : 0;
+    image.rows.reserve(static_cast<size_t>(std::clamp<int64_t>(row_count, 0, most)));
   }
   if (!image.header.deleted) {
     Db::Use q(db, kRowsOfCard);
@@ -637,6 +670,10 @@ std::optional<CardImage> SqliteStorage::Read(const com::Guid& card, bool packed)
       }
       com::Guid id = r.id;
       image.rows.emplace(id, std::move(r));
+    }
+    if (static_cast<int64_t>(image.rows.size()) != row_count) {
+      db.Damaged("card " + card.ToString() + " holds " + std::to_string(image.rows.size()) +
+                 " rows where its header says " + std::to_string(row_count));
     }
   }
   txn.Commit();
@@ -666,6 +703,19 @@ std::vector<com::Guid> SqliteStorage::ListByTemplate(const com::Guid& card_type,
   Db::Use q(*db_, kListTemplate);
   q->Bind(1, card_type).Bind(2, int64_t{is_template});
   while (q->Step()) out.push_back(q->GuidAt(0));
+  return out;
+}
+
+std::vector<Storage::CardEntry> SqliteStorage::ListEntries() {
+  std::lock_guard lock(mutex_);
+  std::vector<CardEntry> out;
+  Db::Use q(*db_, kListEntries);
+  while (q->Step()) {
+    // A type that is not 16 bytes long is a type no store knows: the card
+    // is listed as one, for its reader to report, not the listing failed.
+    const com::Guid type = q->Blob(1).size() == 16 ? q->GuidAt(1) : com::Guid();
+    out.push_back({q->GuidAt(0), type, q->Int(2) != 0});
+  }
   return out;
 }
 

@@ -42,6 +42,10 @@ class SqliteStorage final : public Storage {
     // The version of the card types the store is opened with (recorded in
     // the file); see SchemasVersion.
     std::string schemas = {};
+    // Whether a missing or empty (0-byte) file may be made into a store.
+    // Without it such a file is refused as every other non-store file is,
+    // and nothing is made on disk.
+    bool create = true;
   };
 
   // The layout this program writes and reads.
@@ -49,7 +53,8 @@ class SqliteStorage final : public Storage {
   // when opened.)
   static constexpr int kLayout = 2;
 
-  // Opens the store file, creating it when it does not exist.
+  // Opens the store file, creating it when it does not exist (unless
+  // Options::create says otherwise).
   explicit SqliteStorage(std::string path);
   SqliteStorage(std::string path, Options options);
   ~SqliteStorage() override;
@@ -62,6 +67,8 @@ class SqliteStorage final : public Storage {
   std::vector<com::Guid> List(const com::Guid& card_type) override;
   // Answered from the file's index of cards by type and template flag.
   std::vector<com::Guid> ListByTemplate(const com::Guid& card_type, bool is_template) override;
+  // Answered from the cards table, without reading a card's rows.
+  std::vector<CardEntry> ListEntries() override;
   std::optional<com::Guid> FindSingle(const com::Guid& card_type, const std::string& scope) override;
   std::optional<LockHolder> GetLock(const com::Guid& card) override;
   std::optional<LockHolder> TryLock(const com::Guid& card, const LockHolder& holder) override;
@@ -107,6 +114,8 @@ class SqliteStorage final : public Storage {
   CardHeader WrittenBy(const com::Guid& card, int64_t ord);
   // Load, with the rows' fields left packed when `packed`.
   std::optional<CardImage> Read(const com::Guid& card, bool packed);
+  // Refuses a file whose tables or header are not a store's.
+  static void CheckLayout(Db& db);
 
   std::string path_;
   std::string sessions_folder_;

@@ -37,6 +37,15 @@ std::vector<com::Guid> Storage::ListByTemplate(const com::Guid& card_type, bool 
   return out;
 }
 
+std::vector<Storage::CardEntry> Storage::ListEntries() {
+  std::vector<CardEntry> out;
+  for (const com::Guid& id : List(com::Guid())) {
+    std::optional<CardImage> card = Load(id);
+    if (card && !card->header.deleted) out.push_back({id, card->header.type, card->header.is_template});
+  }
+  return out;
+}
+
 bool Storage::LockRefuses(const LockHolder& holder, const Writer& writer) {
   if (holder.session == writer.session) return false;
   return !(writer.for_account && text::EqualNoCase(holder.account, writer.account));

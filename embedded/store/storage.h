@@ -66,6 +66,17 @@ class Storage {
   // reads templates and instances from. Storages answer it from what they
   // index, without loading a card; this default loads every card of the type.
   virtual std::vector<com::Guid> ListByTemplate(const com::Guid& card_type, bool is_template);
+  // What a listing says of a card without opening it.
+  struct CardEntry {
+    com::Guid id;
+    com::Guid type;
+    bool is_template = false;
+  };
+  // Every existing card, of any type (also of a type the store does not
+  // know), in the order they were created: what lets a tool find cards
+  // that no search of a known type would list. This default loads every
+  // card.
+  virtual std::vector<CardEntry> ListEntries();
   // The single card of a type in a scope (CardHeader::single_scope).
   virtual std::optional<com::Guid> FindSingle(const com::Guid& card_type, const std::string& scope) = 0;
 

@@ -21,6 +21,7 @@ std::shared_ptr<Store> Store::Open(StoreOptions options) {
   if (!options.storage && !options.path.empty()) {
     SqliteStorage::Options file;
     file.durability = options.durability;
+    file.create = options.create;
     file.schemas = SqliteStorage::SchemasVersion(options.schema_files.empty() ? Schema::BuiltinSources() : sources);
     options.storage = std::make_shared<SqliteStorage>(options.path, std::move(file));
   }

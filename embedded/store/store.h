@@ -31,6 +31,9 @@ struct StoreOptions {
   std::string path = {};
   // How hard the file's writes are made to survive a crash of the machine.
   Durability durability = Durability::kFull;
+  // Whether a missing or empty file at `path` may be made into a store;
+  // without it Store::Open refuses such a file and leaves the disk as it was.
+  bool create = true;
 };
 
 // What every session of one store shares, and nothing more: the card types,

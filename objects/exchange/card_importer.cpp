@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 
 #include "objects/common/field_coercion.h"
@@ -98,6 +99,57 @@ bool IsStringType(std::string_view type) { return type.empty() || IsName(type, "
 pugi::xml_node FirstElement(pugi::xml_node node) {
   pugi::xml_node first = node.first_child();
   return first.type() == pugi::node_element ? first : pugi::xml_node();
+}
+
+// The "ID" attribute of a row element, its name matched without regard to
+// case as field names are; a null attribute when there is none.
+pugi::xml_attribute IdAttribute(pugi::xml_node element) {
+  if (pugi::xml_attribute exact = element.attribute("ID")) return exact;
+  for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+    if (IsName(attribute.name(), "ID")) return attribute;
+  }
+  return pugi::xml_attribute();
+}
+
+using IdSet = std::unordered_set<com::Guid, com::GuidHash>;
+
+// The IDs the rows of a section hold already, for a section that is added
+// to rather than replaced.
+IdSet IdsOfRows(ostrel::RowCollection& rows) {
+  IdSet ids;
+  const int32_t count = rows.Count();
+  for (int32_t i = 0; i < count; ++i) {
+    const com::Variant id = rows.Item(com::Variant(i))->GetField("ID");
+    if (id.IsNull() || id.IsEmpty()) continue;
+    if (std::optional<com::Guid> guid = com::Guid::Parse(id.ToText())) ids.insert(*guid);
+  }
+  return ids;
+}
+
+// Refuses the `position`th row element of a section that the object model
+// keys by its "ID" field when the ID is missing, not a GUID, or one that
+// `taken` holds: the process's lists of functions, gates, links, variables
+// and document types could not be read again, and with them every list of
+// the store's processes.
+void CheckRowKey(pugi::xml_node element, const Section& section, int position, IdSet& taken) {
+  const std::string row = "row " + std::to_string(position) + " of \"" + section.name + "\"";
+  const pugi::xml_attribute attribute = IdAttribute(element);
+  if (!attribute) {
+    throw com::Error(com::hr::kInvalidUseOfNull, "Vorlane",
+                     "Element \"" + std::string(element.name()) + "\" (" + row +
+                         ") has no attribute \"ID\": each row of the section is known by its ID");
+  }
+  const std::string_view value = attribute.value();
+  const std::optional<com::Guid> id = com::Guid::Parse(value);
+  if (!id) {
+    throw com::Error(com::hr::kTypeMismatch, "Vorlane",
+                     Where(element, attribute.name(), value) + " of " + row + ": an ID must be a GUID");
+  }
+  if (!taken.insert(*id).second) {
+    throw com::Error(com::hr::kDuplicateKey, "Vorlane",
+                     Where(element, attribute.name(), value) + " of " + row +
+                         ": another row of the section has this ID");
+  }
 }
 
 class DepthGuard {
@@ -234,11 +286,17 @@ void CardImporter::ImportRows(ostrel::RowCollection& rows, const Section& sectio
   const bool hooked = hook_ && section.id == hook_section_;
   if (section.kind != ostrel::section_kind::kSingleRow) {
     const char* row_name = section.row_name.c_str();
+    IdSet taken;
+    if (section.keyed_by_id && !clear) taken = IdsOfRows(rows);
+    int position = 0;
     for (pugi::xml_node row_element = element.child(row_name); row_element;
          row_element = row_element.next_sibling(row_name)) {
+      ++position;
       com::Ref<ostrel::Row> row = rows.AddNew(0);
       MapRow(*row, row_element, run);
       ImportRow(*row, section, row_element, run);
+      // After the row's values: a value that does not convert is named first.
+      if (section.keyed_by_id) CheckRowKey(row_element, section, position, taken);
       if (hooked) hook_();
     }
     return;

@@ -60,6 +60,9 @@ const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) 
   if (SameID(id, layout::kVariables)) section->spare_value = layout::kVariableSpare;
   if (SameID(id, layout::kValues)) section->spare_value = layout::kValueSpare;
   section->renames_employee = SameID(id, kTaskSection);
+  for (const char* keyed : {layout::kFunctions, layout::kGates, layout::kLinks, layout::kVariables, layout::kDocTypes}) {
+    if (SameID(id, keyed)) section->keyed_by_id = true;
+  }
   com::Ref<ostrel::FieldTypeCollection> fields = type.GetFieldTypes();
   const int32_t field_count = fields->Count();
   section->fields.reserve(static_cast<size_t>(field_count));

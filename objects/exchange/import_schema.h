@@ -71,6 +71,10 @@ class ImportSchema {
     // Whether the row's "RowID" attribute also matches a field (it never
     // does in the platform's cards): otherwise it only names the row.
     bool row_id_is_field = false;
+    // Rows the object model keys by their "ID" field (functions, gates,
+    // links, variables, document types): each must carry a GUID there, one
+    // no other row of its section carries, or the process's lists fail.
+    bool keyed_by_id = false;
 
    private:
     friend class ImportSchema;

@@ -1,6 +1,10 @@
 """The vorlane tool as a person or a script runs it, on a store of its own."""
 import json
 import os
+import pty
+import select
+import signal
+import sqlite3
 import subprocess
 
 import pytest
@@ -17,7 +21,9 @@ def tool(tmp_path):
         if groups is not None:
             cmd += ["--groups", groups]
         cmd += list(args)
-        done = subprocess.run(cmd, capture_output=True, text=True, cwd=tmp_path, timeout=60)
+        # No terminal to ask on: a question is never waited for.
+        done = subprocess.run(cmd, capture_output=True, text=True, cwd=tmp_path, timeout=60,
+                              stdin=subprocess.DEVNULL)
         assert done.returncode == expect, (cmd, done.stdout, done.stderr)
         return done
 
@@ -26,6 +32,7 @@ def tool(tmp_path):
 
     run.json = run_json
     run.dir = tmp_path
+    run.store = store
     run("init")
     return run
 
@@ -128,3 +135,221 @@ def test_usage_errors_and_help(tool):
     tool("show", expect=2)
     helped = tool("export", "--help")
     assert "Example:" in helped.stdout and "--no-subprocesses" in helped.stdout
+
+
+# ---- a store is made by init only ---------------------------------------------
+
+
+def test_only_init_makes_a_store(tool):
+    missing = str(tool.dir / "mistyped.vorlane")
+    done = subprocess.run([TOOL, "--store", missing, "templates"], capture_output=True, text=True,
+                          stdin=subprocess.DEVNULL, timeout=60)
+    assert done.returncode == 1
+    assert done.stderr == "error: 0x80040500: no store at %s (run 'vorlane init' to make one)\n" % missing
+    assert not os.path.exists(missing)
+    empty = tool.dir / "empty.vorlane"
+    empty.write_bytes(b"")
+    for command in (["templates"], ["new-template", "X"], ["import", str(tool.dir / "x.xml")]):
+        (tool.dir / "x.xml").write_text("<Data/>", encoding="utf-8")
+        done = subprocess.run([TOOL, "--store", str(empty)] + command, capture_output=True, text=True,
+                              stdin=subprocess.DEVNULL, timeout=60)
+        assert done.returncode == 1 and "no store at" in done.stderr, (command, done.stderr)
+        assert empty.read_bytes() == b""
+    done = subprocess.run([TOOL, "--store", str(empty), "init"], capture_output=True, text=True,
+                          stdin=subprocess.DEVNULL, timeout=60)
+    assert done.returncode == 0, done.stderr
+
+
+def test_an_error_about_a_card_names_the_store(tool):
+    done = tool("show", "{6C259BD5-F72A-4E8A-8AF1-80746C7D794F}", expect=1)
+    assert "{6C259BD5-F72A-4E8A-8AF1-80746C7D794F} in store \"%s\"" % tool.store in done.stderr
+
+
+# ---- one bad file or card does not break the store --------------------------------
+
+ROW_ID = "{%08X-0000-4000-8000-000000000000}"
+
+
+def process_document(functions):
+    rows = "".join("<FunctionsRow %s/>" % attributes for attributes in functions)
+    return ('<Data><Process CardTypeID="{AE82DD57-348C-4407-A50A-9F2C7D694DA8}" Template="1">'
+            '<MainInfo Name="Bad"/><Functions>%s</Functions></Process></Data>' % rows)
+
+
+@pytest.mark.parametrize("functions, code, names", [
+    (['ID="%s" Caption="a"' % (ROW_ID % 1), 'Caption="no ID"'], "0x800A005E", ["row 2", '"ID"']),
+    (['ID="%s"' % (ROW_ID % 1), 'ID="%s"' % (ROW_ID % 1).lower()], "0x800A01C9", [(ROW_ID % 1).lower()]),
+    (['ID="step-1"'], "0x800A000D", ["step-1"]),
+])
+def test_a_file_with_bad_function_ids_is_refused_and_the_store_still_lists(tool, functions, code, names):
+    kept = tool.json("new-template", "Kept")
+    bad = tool.dir / "bad.xml"
+    bad.write_text(process_document(functions), encoding="utf-8")
+    done = tool("import", str(bad), expect=1)
+    assert done.stderr.startswith("error: " + code) and '"FunctionsRow"' in done.stderr, done.stderr
+    for name in names:
+        assert name in done.stderr, done.stderr
+    assert [t["id"] for t in tool.json("templates")] == [kept["id"]]
+    # Into a template, the refusal leaves it as it was.
+    before = tool.json("show", kept["id"])
+    tool("import", str(bad), "--into", kept["id"], "--yes", expect=1)
+    assert tool.json("show", kept["id"]) == before
+
+
+def damage(tool, sql, *args):
+    db = sqlite3.connect(tool.store)
+    with db:
+        db.execute(sql, args)
+    db.close()
+
+
+def test_a_listing_shows_what_reads_and_reports_each_card_that_does_not(tool):
+    good = tool.json("new-template", "Good")
+    huge = tool.json("new-template", "Huge")
+    lost = tool.json("new-template", "Lost")
+    damage(tool, "UPDATE cards SET row_count = 16000000 WHERE description = ?", "Huge")
+    damage(tool, "UPDATE cards SET type = x'00112233445566778899AABBCCDDEEFF' WHERE description = ?", "Lost")
+    done = tool("--json", "templates", expect=1)
+    assert [t["id"] for t in json.loads(done.stdout)] == [good["id"]]
+    errors = done.stderr.splitlines()
+    assert len(errors) == 2, done.stderr
+    where = 'in store "%s" cannot be read' % tool.store
+    huge_error = next(e for e in errors if huge["id"] in e)
+    assert where in huge_error and "is damaged" in huge_error
+    lost_error = next(e for e in errors if lost["id"] in e)
+    assert where in lost_error and "is not one of the store's card types" in lost_error
+    assert "Good" in tool("templates", expect=1).stdout
+    assert tool.json("instances") == []
+
+
+# ---- what destroys asks first -----------------------------------------------------
+
+
+def test_an_import_into_an_instance_is_refused(tool):
+    tmpl = tool.json("new-template", "Source")
+    path = str(tool.dir / "source.xml")
+    tool("export", tmpl["id"], path)
+    inst = tool.json("instance", tmpl["id"])["id"]
+    tool("start", inst)
+    before = tool.json("show", inst)
+    done = tool("import", path, "--into", inst, "--yes", expect=1)
+    assert "is a process instance" in done.stderr and "template only" in done.stderr
+    assert tool.json("show", inst) == before
+
+
+def test_an_import_into_a_template_needs_agreement(tool):
+    source = tool.json("new-template", "Source")
+    target = tool.json("new-template", "Target")
+    path = str(tool.dir / "source.xml")
+    tool("export", source["id"], path)
+    done = tool("import", path, "--into", target["id"], expect=1)
+    assert "replaces the content of template Target" in done.stderr and "--yes" in done.stderr
+    assert tool.json("show", target["id"])["name"] == "Target"
+    assert tool.json("import", path, "--into", target["id"], "--yes")["id"] == target["id"]
+    assert tool.json("show", target["id"])["name"] == "Source"
+    assert tool.json("show", target["id"])["template"] is True
+
+
+def on_a_terminal(tool, args, answer):
+    """Runs the tool on a terminal until it asks; then types `answer`, or sends
+    the signal `answer`. Gives the exit code and what the terminal showed."""
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.execv(TOOL, [TOOL, "--store", tool.store, "--user", "alice"] + args)
+    shown = b""
+
+    def read():
+        ready, _, _ = select.select([fd], [], [], 60)
+        assert ready, shown
+        try:
+            return os.read(fd, 4096)
+        except OSError:  # the terminal closed with the tool
+            return b""
+
+    while b"[y/N]" not in shown:
+        chunk = read()
+        assert chunk, shown
+        shown += chunk
+    if isinstance(answer, bytes):
+        os.write(fd, answer)
+    else:
+        os.kill(pid, answer)
+    while chunk := read():
+        shown += chunk
+    _, status = os.waitpid(pid, 0)
+    os.close(fd)
+    return os.waitstatus_to_exitcode(status), shown.decode()
+
+
+def test_on_a_terminal_an_import_into_a_template_asks_first(tool):
+    source = tool.json("new-template", "Source")
+    target = tool.json("new-template", "Target")
+    path = str(tool.dir / "source.xml")
+    tool("export", source["id"], path)
+    args = ["import", path, "--into", target["id"]]
+    code, shown = on_a_terminal(tool, args, b"n\n")
+    assert code == 1 and "nothing was imported" in shown
+    code, shown = on_a_terminal(tool, args, signal.SIGINT)
+    assert code == 130 and "interrupted: nothing was imported" in shown
+    assert tool.json("show", target["id"])["name"] == "Target"
+    code, shown = on_a_terminal(tool, args, b"y\n")
+    assert code == 0 and "Imported" in shown
+    assert tool.json("show", target["id"])["name"] == "Source"
+
+
+def card_of_type(tool, type_hex):
+    db = sqlite3.connect(tool.store)
+    (raw,) = db.execute("SELECT hex(id) FROM cards WHERE hex(type) = ?", (type_hex,)).fetchone()
+    db.close()
+    return "{%s-%s-%s-%s-%s}" % (raw[:8], raw[8:12], raw[12:16], raw[16:20], raw[20:])
+
+
+def test_delete_removes_process_cards_only(tool):
+    functions = card_of_type(tool, "BDB73D058DE141B29F3CAA76C4D9CD64")
+    done = tool("delete", functions, "--yes", expect=1)
+    assert "is not a process card" in done.stderr, done.stderr
+    assert "function types" in tool("init").stdout
+
+
+def test_delete_of_what_is_in_use_needs_yes(tool):
+    tmpl = tool.json("new-template", "Used")
+    inst = tool.json("instance", tmpl["id"])["id"]
+    tool("start", inst)
+    done = tool("delete", inst, expect=1)
+    assert "running instance (Active)" in done.stderr and "--yes" in done.stderr
+    done = tool("delete", tmpl["id"], expect=1)
+    assert "template of 1 instance" in done.stderr
+    assert len(tool.json("templates")) == 1 and len(tool.json("instances")) == 1
+    assert tool.json("delete", inst, "--yes")["deleted"] == inst
+    # With its instance gone the template is an ordinary delete.
+    assert tool.json("delete", tmpl["id"])["deleted"] == tmpl["id"]
+
+
+# ---- nothing half-done -------------------------------------------------------------
+
+
+@pytest.mark.parametrize("sig, code", [(signal.SIGINT, 130), (signal.SIGTERM, 143)])
+def test_an_interrupted_import_leaves_no_card(tool, sig, code):
+    source = tool.json("new-template", "Source")
+    path = str(tool.dir / "source.xml")
+    tool("export", source["id"], path)
+    document = open(path, encoding="utf-8").read()
+    # The tool reads the file from a pipe: it has made its card once it opens
+    # the pipe, and waits there until the test has sent the signal.
+    fifo = str(tool.dir / "slow.xml")
+    os.mkfifo(fifo)
+    child = subprocess.Popen([TOOL, "--store", tool.store, "--user", "alice", "import", fifo],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL,
+                             text=True)
+    try:
+        with open(fifo, "w", encoding="utf-8") as pipe:
+            child.send_signal(sig)
+            pipe.write(document)
+        out, err = child.communicate(timeout=60)
+    finally:
+        if child.poll() is None:
+            child.kill()
+            child.wait(timeout=60)
+    assert child.returncode == code, (out, err)
+    assert err == "interrupted: nothing was imported\n" and out == ""
+    assert [t["id"] for t in tool.json("templates")] == [source["id"]]

@@ -439,6 +439,9 @@ INSTANTIATE_TEST_SUITE_P(
                   RunSql(f, "DROP TABLE locks");
                 },
                 "has an unknown layout (tables are missing)"},
+        BadFile{"StoreMarkWithoutTables",
+                [](const std::string& f) { RunSql(f, "PRAGMA application_id = 1448038988; PRAGMA user_version = 1"); },
+                "has an unknown layout (tables are missing)"},
         BadFile{"TextFile", [](const std::string& f) { WriteWholeFile(f, std::string(5000, 'z')); },
                 "is not a store file"},
         BadFile{"OtherDatabase", [](const std::string& f) { RunSql(f, "CREATE TABLE t(x); INSERT INTO t VALUES(1)"); },
@@ -464,6 +467,66 @@ TEST_F(StoreFile, DamagedFieldsFailTheReadWithTheSessionsLastErrorText) {
   EXPECT_NE(text.find("\"" + file_ + "\" is damaged"), std::string::npos) << text;
   EXPECT_NE(text.find("of card " + id), std::string::npos) << text;
   EXPECT_EQ(ReadWholeFile(file_), before);
+}
+
+TEST_F(StoreFile, AMissingOrEmptyFileBecomesAStoreOnlyWhenThatIsAsked) {
+  std::string text = TextOf([&] { Store::Open({.path = file_, .create = false}); });
+  EXPECT_NE(text.find("no store file \"" + file_ + "\""), std::string::npos) << text;
+  EXPECT_FALSE(std::filesystem::exists(file_));
+  WriteWholeFile(file_, "");
+  text = TextOf([&] { Store::Open({.path = file_, .create = false}); });
+  EXPECT_NE(text.find("\"" + file_ + "\" is empty"), std::string::npos) << text;
+  EXPECT_EQ(std::filesystem::file_size(file_), 0u);
+  EXPECT_FALSE(std::filesystem::exists(file_ + "-wal"));
+  // A store made when asked opens without the permission to make one.
+  Store::Open({.path = file_});
+  EXPECT_NO_THROW(Store::Open({.path = file_, .create = false}));
+}
+
+// Process cards in the file, each described by its name, with their IDs.
+std::map<std::string, std::string> CardsDescribed(const std::shared_ptr<Store>& store,
+                                                  std::initializer_list<const char*> names) {
+  std::map<std::string, std::string> ids;
+  auto cards = Open({.store = store, .account = "alice"})->GetCardManager();
+  for (const char* name : names) {
+    auto card = cards->CreateCardData(kProcessType, 0);
+    card->GetSections()->Item(kMainInfo)->GetFirstRow()->SetField("Name", com::Variant(std::string(name)));
+    card->SetDescription(name);
+    ids[name] = card->GetID();
+  }
+  return ids;
+}
+
+// A card's header that the rows do not bear out fails the read of that card
+// alone, naming the file and the card; a huge count costs no memory.
+TEST_F(StoreFile, ARowCountTheRowsDoNotBearOutIsDamage) {
+  const auto ids = CardsDescribed(OpenStore(), {"damaged", "whole"});
+  for (const char* sql : {"UPDATE cards SET row_count = 16000000 WHERE description = 'damaged'",
+                          "UPDATE cards SET row_count = row_count + 1 WHERE description = 'damaged'"}) {
+    SCOPED_TRACE(sql);
+    RunSql(file_, sql);
+    auto session = SessionOn(OpenStore(), "alice");
+    EXPECT_EQ(CodeOf([&] { session->GetCardManager()->GetCardData(ids.at("damaged")); }),
+              ostrel::err::kStorageFailure);
+    const std::string text = session->GetLastErrorText();
+    EXPECT_NE(text.find("\"" + file_ + "\" is damaged"), std::string::npos) << text;
+    EXPECT_NE(text.find("card " + ids.at("damaged") + " holds"), std::string::npos) << text;
+    EXPECT_NO_THROW(session->GetCardManager()->GetCardData(ids.at("whole")));
+  }
+}
+
+TEST_F(StoreFile, CardsOfTypesTheStoreDoesNotKnowAreListedAsSuch) {
+  const auto ids = CardsDescribed(OpenStore(), {"known", "unknown", "short"});
+  RunSql(file_, "UPDATE cards SET type = x'00112233445566778899AABBCCDDEEFF' WHERE description = 'unknown';"
+                "UPDATE cards SET type = x'0011' WHERE description = 'short'");
+  auto store = OpenStore();
+  std::map<std::string, bool> known;
+  for (const Storage::CardEntry& entry : store->storage().ListEntries()) {
+    known[entry.id.ToString()] = store->schema().Find(entry.type) != nullptr;
+  }
+  EXPECT_TRUE(known.at(ids.at("known")));
+  EXPECT_FALSE(known.at(ids.at("unknown")));
+  EXPECT_FALSE(known.at(ids.at("short")));
 }
 
 // A read-only file: the owner's write permission taken away. Root may

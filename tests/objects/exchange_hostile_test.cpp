@@ -35,7 +35,7 @@ std::string Nested(int depth) {
 std::string CardThenBad(const std::string& bad) {
   return ProcessDoc(
       "<MainInfo RowID=\"{2}\" Name=\"Imported\"/><Functions>"
-      "<FunctionsRow RowID=\"{3}\" ID=\"{F1}\" CardID=\"{22222222-2222-2222-2222-222222222222}\">"
+      "<FunctionsRow RowID=\"{3}\" ID=\"{F1000000-0000-4000-8000-000000000001}\" CardID=\"{22222222-2222-2222-2222-222222222222}\">"
       "<CardIDCardData><Data><Document CardID=\"{22222222-2222-2222-2222-222222222222}\" "
       "CardTypeID=\"{BFC9D190-BCD6-411A-B9F9-3160D3F68819}\"><MainInfo Name=\"Doc\"/></Document></Data>"
       "</CardIDCardData></FunctionsRow>"
@@ -56,6 +56,13 @@ std::string SubProcesses(int depth) {
     close = "</Process></Data></CardIDCardData></FunctionsRow></Functions>" + close;
   }
   return ProcessDoc(open + close);
+}
+
+// A well-formed ID of a function, gate, link, variable or document type.
+std::string Id(int n) {
+  char id[40];
+  std::snprintf(id, sizeof id, "{%08X-0000-4000-8000-000000000000}", n);
+  return id;
 }
 
 struct HostileCase {
@@ -86,13 +93,15 @@ std::vector<HostileCase> HostileCases() {
       {"AbsurdNesting", Nested(10000), no_process, {kNoProcess}},
       {"SubProcessesNestedTooDeep", SubProcesses(40), no_process, {kNoProcess}},
       {"RepeatedRowId",
-       ProcessDoc("<Functions><FunctionsRow RowID=\"{5}\"/><FunctionsRow RowID=\"{5}\"/></Functions>"),
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{5}\" ID=\"" + Id(1) + "\"/>"
+                  "<FunctionsRow RowID=\"{5}\" ID=\"" + Id(2) + "\"/></Functions>"),
        com::hr::kDuplicateKey,
        {"\"FunctionsRow\"", "\"RowID\"", "{5}"}},
       {"RepeatedGuidRowIdSpeltAnotherWay",
-       ProcessDoc("<Functions><FunctionsRow RowID=\"{77777777-7777-4777-8777-77777777777A}\"/>"
-                  "<FunctionsRow RowID=\"{7777}\"/>"
-                  "<FunctionsRow RowID=\" 77777777-7777-4777-8777-77777777777a \"/></Functions>"),
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{77777777-7777-4777-8777-77777777777A}\" ID=\"" + Id(1) + "\"/>"
+                  "<FunctionsRow RowID=\"{7777}\" ID=\"" + Id(2) + "\"/>"
+                  "<FunctionsRow RowID=\" 77777777-7777-4777-8777-77777777777a \" ID=\"" + Id(3) + "\"/>"
+                  "</Functions>"),
        com::hr::kDuplicateKey,
        {"\"FunctionsRow\"", "\"RowID\"", "77777777-7777-4777-8777-77777777777a"}},
       {"RowIdRepeatedInsideAnEmbeddedCard",
@@ -105,7 +114,7 @@ std::vector<HostileCase> HostileCases() {
        com::hr::kDuplicateKey,
        {"\"MainInfo\"", "\"RowID\""}},
       {"RowIdRepeatsTheCardId",
-       ProcessDoc("<Gates><GatesRow RowID=\"{11111111-1111-1111-1111-111111111111}\"/></Gates>"),
+       ProcessDoc("<Gates><GatesRow RowID=\"{11111111-1111-1111-1111-111111111111}\" ID=\"" + Id(1) + "\"/></Gates>"),
        com::hr::kDuplicateKey,
        {"\"GatesRow\"", "\"RowID\""}},
       {"TextForANumber",
@@ -152,6 +161,36 @@ std::vector<HostileCase> HostileCases() {
                   "</CardIDCardData></FunctionsRow></Functions>"),
        ostrel::err::kUnknownCardType,
        {}},
+      // Rows the process's lists are keyed by: without a GUID of their own
+      // in "ID" the process could not be read again.
+      {"FunctionWithoutId",
+       ProcessDoc("<Functions><FunctionsRow ID=\"" + Id(1) + "\"/><FunctionsRow Caption=\"second\"/></Functions>"),
+       com::hr::kInvalidUseOfNull,
+       {"\"FunctionsRow\"", "row 2 of \"Functions\"", "\"ID\""}},
+      {"GateIdThatIsNoGuid",
+       ProcessDoc("<Gates><GatesRow ID=\"gate-1\"/></Gates>"),
+       com::hr::kTypeMismatch,
+       {"\"GatesRow\"", "gate-1", "GUID"}},
+      {"EmptyLinkId",
+       ProcessDoc("<Links><LinksRow id=\"\"/></Links>"),
+       com::hr::kTypeMismatch,
+       {"\"LinksRow\"", "row 1 of \"Links\""}},
+      {"FunctionIdRepeatedSpeltAnotherWay",
+       ProcessDoc("<Functions><FunctionsRow ID=\"{ABCDEF01-0000-4000-8000-000000000000}\"/>"
+                  "<FunctionsRow ID=\"" + Id(2) + "\"/>"
+                  "<FunctionsRow ID=\"abcdef01-0000-4000-8000-000000000000\"/></Functions>"),
+       com::hr::kDuplicateKey,
+       {"\"FunctionsRow\"", "row 3 of \"Functions\"", "abcdef01-0000-4000-8000-000000000000"}},
+      {"VariableIdRepeated",
+       ProcessDoc("<Variables><VariablesRow ID=\"" + Id(5) + "\" Name=\"a\"/>"
+                  "<VariablesRow ID=\"" + Id(5) + "\" Name=\"b\"/></Variables>"),
+       com::hr::kDuplicateKey,
+       {"\"VariablesRow\"", Id(5)}},
+      {"DocumentTypeIdRepeated",
+       ProcessDoc("<MainInfo Name=\"x\"><DocTypes><DocTypesRow ID=\"" + Id(6) + "\"/>"
+                  "<DocTypesRow ID=\"" + Id(6) + "\"/></DocTypes></MainInfo>"),
+       com::hr::kDuplicateKey,
+       {"\"DocTypesRow\"", Id(6)}},
       {"FailureAfterACardWasMade", CardThenBad("Width=\"wide\""), com::hr::kTypeMismatch, {"\"Width\""}},
       {"CardIdRepeatedByAnEmbeddedCard",
        ProcessDoc("<Functions><FunctionsRow RowID=\"{3}\" CardID=\"{66666666-6666-6666-6666-666666666666}\">"

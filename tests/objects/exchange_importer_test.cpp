@@ -243,26 +243,27 @@ class ExchangeProcessRulesTest : public ExchangeFixture {
 
 TEST_F(ExchangeProcessRulesTest, FunctionSettingsEndWithALineFeed) {
   auto p = Attach(Import(
-      "<Functions><FunctionsRow ID=\"{F1}\" Data=\"abc\"><FunctionSpareData Data=\"spare\"/></FunctionsRow>"
-      "<FunctionsRow ID=\"{F2}\" Data=\"abc&#10;\"/></Functions>"
-      "<Gates><GatesRow ID=\"{G1}\" Data=\"gate\"/></Gates>"));
-  auto first = p->Functions()->Item(Variant("{F1}"));
+      "<Functions><FunctionsRow ID=\"{F1000000-0000-4000-8000-000000000001}\" Data=\"abc\">"
+      "<FunctionSpareData Data=\"spare\"/></FunctionsRow>"
+      "<FunctionsRow ID=\"{F2000000-0000-4000-8000-000000000002}\" Data=\"abc&#10;\"/></Functions>"
+      "<Gates><GatesRow ID=\"{61000000-0000-4000-8000-000000000003}\" Data=\"gate\"/></Gates>"));
+  auto first = p->Functions()->Item(Variant("{F1000000-0000-4000-8000-000000000001}"));
   EXPECT_EQ(first->Data(), "abc\n");
-  EXPECT_EQ(p->Functions()->Item(Variant("{F2}"))->Data(), "abc\n") << "one line feed is enough";
-  EXPECT_EQ(p->Gates()->Item(Variant("{G1}"))->Data(), "gate") << "only functions' settings";
+  EXPECT_EQ(p->Functions()->Item(Variant("{F2000000-0000-4000-8000-000000000002}"))->Data(), "abc\n") << "one line feed is enough";
+  EXPECT_EQ(p->Gates()->Item(Variant("{61000000-0000-4000-8000-000000000003}"))->Data(), "gate") << "only functions' settings";
 }
 
 TEST_F(ExchangeProcessRulesTest, AVariableValueOverTheSpareThresholdGoesToItsSpareRow) {
   const std::string over = Cyrillic(1025);
   const std::string at = Cyrillic(1024);
-  auto target = Import("<Variables><VariablesRow ID=\"{V1}\" VarType=\"3\" Value=\"" + over +
+  auto target = Import("<Variables><VariablesRow ID=\"{71000000-0000-4000-8000-000000000004}\" VarType=\"3\" Value=\"" + over +
                   "\"><Values><ValuesRow Value=\"" + over + "\"/></Values></VariablesRow>"
-                  "<VariablesRow ID=\"{V2}\" VarType=\"3\" Value=\"" + at + "\"/></Variables>");
+                  "<VariablesRow ID=\"{72000000-0000-4000-8000-000000000005}\" VarType=\"3\" Value=\"" + at + "\"/></Variables>");
   auto p = Attach(target);
-  auto spared = p->Variables()->Item(Variant("{V1}"));
+  auto spared = p->Variables()->Item(Variant("{71000000-0000-4000-8000-000000000004}"));
   EXPECT_EQ(spared->Value().ToText(), over);
   EXPECT_EQ(spared->Values()->Item(Variant(1))->GetValue().ToText(), over);
-  auto whole = p->Variables()->Item(Variant("{V2}"));
+  auto whole = p->Variables()->Item(Variant("{72000000-0000-4000-8000-000000000005}"));
   EXPECT_EQ(whole->Value().ToText(), at);
   auto variables = target->GetSections()->Item(layout::kVariables)->GetRows();
   auto spared_row = variables->Item(Variant(int32_t{0}));

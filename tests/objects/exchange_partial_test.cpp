@@ -104,6 +104,23 @@ TEST_F(ExchangePartTest, APartIsAddedToWhatTheProcessHas) {
   EXPECT_FALSE(com::Query<ostrel::CardUpdate>(target)->GetInUpdate());
 }
 
+TEST_F(ExchangePartTest, APartAddedTwiceIsRefusedTheSecondTime) {
+  Sample s = BuildSample();
+  const std::string part = io->SerializeProcessPart(session, card, IdList({s.start}), true, false);
+  auto target = NewCard(layout::kProcessCardType);
+  io->DeserializeProcessPart(session, target, part, nullptr);
+  const std::string before = target->GetXML(false);
+  try {
+    io->DeserializeProcessPart(session, target, part, nullptr);
+    FAIL() << "the same functions were added again";
+  } catch (const com::Error& e) {
+    EXPECT_EQ(e.code(), com::hr::kDuplicateKey);
+    EXPECT_NE(e.description().find("another row of the section has this ID"), std::string::npos) << e.description();
+  }
+  EXPECT_EQ(target->GetXML(false), before);
+  EXPECT_EQ(Attach(target)->Functions()->Count(), 1) << "the process still lists its functions";
+}
+
 // A part whose functions hold a bad value, after variables and gates that
 // import well and a function that makes a card.
 std::string BrokenPart(const std::string& good) {
