@@ -1,5 +1,7 @@
 #include "cli/interruption.h"
 
+#include <poll.h>
+
 #include <unistd.h>
 
 #include <cerrno>
@@ -44,15 +46,25 @@ bool Ask(const std::string& question, const std::string& if_interrupted) {
   std::fflush(stderr);
   std::string answer;
   for (;;) {
-    errno = 0;
-    int c = std::fgetc(stdin);
-    if (c == EOF) {
+    // A signal that comes between a look at the flag and a blocking read
+    // would leave the read waiting for ever: the terminal is waited on in
+    // short turns, and the flag looked at between them.
+    if (InterruptionGuard::Signal()) {
+      std::fputc('\n', stderr);
+      InterruptionGuard::Check(if_interrupted);
+    }
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (::poll(&input, 1, 100) <= 0) continue;  // nothing yet, or a signal: look again
+    char c = 0;
+    const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
       std::fputc('\n', stderr);
       InterruptionGuard::Check(if_interrupted);
       return false;
     }
     if (c == '\n') break;
-    answer += static_cast<char>(c);
+    answer += c;
   }
   InterruptionGuard::Check(if_interrupted);
   const std::string word = text::Upper(text::Trim(answer));
