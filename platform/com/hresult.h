@@ -27,6 +27,9 @@ inline constexpr HResult kNoInterface = MakeHResult(0x80004002u);
 inline constexpr HResult kPointer = MakeHResult(0x80004003u);
 // Unspecified failure.
 inline constexpr HResult kFail = MakeHResult(0x80004005u);
+// The object refuses the change in its present state (a read-only
+// designer, or one that shows no process).
+inline constexpr HResult kAccessDenied = MakeHResult(0x80070005u);
 // An argument is out of the values the call accepts.
 inline constexpr HResult kInvalidArg = MakeHResult(0x80070057u);
 // Allocation failed.

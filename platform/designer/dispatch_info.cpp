@@ -1,6 +1,7 @@
 // The dispatch descriptions of the designer control's interfaces.
 #include "platform/com/describe.h"
 #include "platform/designer/designer.h"
+#include "platform/designer/variable_service.h"
 
 namespace designer {
 
@@ -44,6 +45,17 @@ const TypeInfo& Designer::DispatchInfo() {
 const TypeInfo& DesignerEvents::DispatchInfo() {
   static const TypeInfo info =
       Describe<DesignerEvents>("__Designer").Method("Changed", &DesignerEvents::Changed, {}, kChanged).Build();
+  return info;
+}
+
+const TypeInfo& VariableService::DispatchInfo() {
+  static const TypeInfo info =
+      Describe<VariableService>("_VariableService")
+          .Method("Initialize", &VariableService::Initialize,
+                  {Arg("Session"), Arg("Pellory"), Arg("Library"), Arg("Process"), Optional("FrameValue", 0)})
+          .Method("CheckVariable", &VariableService::CheckVariable, {Arg("VariableID")})
+          .Get("Findings", &VariableService::Findings)
+          .Build();
   return info;
 }
 

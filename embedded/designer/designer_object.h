@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "embedded/designer/graph_layout.h"
+#include "platform/com/events.h"
+#include "platform/com/registry.h"
+#include "platform/designer/designer.h"
+#include "vorlane/library.h"
+#include "vorlane/process.h"
+
+namespace designer {
+
+// The designer control ("QXDesigner.Designer", creatable). It holds the
+// process it shows, the library and the host's services object until Reset
+// (the process) or Shutdown (all of them), and its sinks until they
+// unadvise. Every editing call either changes the process and raises
+// Changed once, or fails having changed nothing the caller asked for.
+class DesignerObject final : public com::Object<Designer, com::ConnectionPointContainer> {
+ public:
+  static constexpr com::Guid kCLSID{"{7D3B1F60-2C84-4E9A-B5D7-91A06E4C8F23}"};
+  // The scales ZoomIn and ZoomOut move along; ZoomIn at the last and
+  // ZoomOut at the first stay where they are.
+  static constexpr double kZoomSteps[] = {0.25, 0.33, 0.5, 0.67, 0.75, 1, 1.25, 1.5, 2, 3, 4};
+  static constexpr size_t kDefaultZoom = 5;  // 100%
+
+  void Reset() override;
+  void Initialize(const com::Variant& session, const com::Variant& pellory, const com::Variant& library,
+                  const com::Variant& process, int32_t frame_value) override;
+  int32_t ShowInstanceDialog(const com::Variant& process, bool modal) override;
+  void ShowProperties() override;
+  void ZoomIn() override;
+  void ZoomOut() override;
+  void ExportPicture() override;
+  void ShowLog() override;
+  void ShowLinkText(bool show) override { link_text_shown_ = show; }
+  void Shutdown() override;
+  std::string ProcessName() override;
+  std::string FileName() override;
+  bool ReadOnly() override { return read_only_; }
+  void SetReadOnly(bool value) override { read_only_ = value; }
+
+  double Zoom() override { return kZoomSteps[zoom_]; }
+  bool LinkTextShown() override { return link_text_shown_; }
+  std::string Picture() override;
+
+  std::string AddFunction(const std::string& type_id, double x, double y) override;
+  std::string AddGate(const std::string& type_id, double x, double y) override;
+  void MoveNode(const std::string& id, double x, double y) override;
+  void ResizeNode(const std::string& id, double width, double height) override;
+  std::string Connect(const std::string& from_id, const std::string& to_id, int32_t link_type) override;
+  void RemoveItem(const std::string& id) override;
+  void SetItemCaption(const std::string& id, const std::string& caption) override;
+  void SetItemDescription(const std::string& id, const std::string& description) override;
+
+  // The one outgoing interface, DesignerEvents; 0x80040200 for any other.
+  com::Ref<com::ConnectionPoint> FindConnectionPoint(const com::Guid& iid) override;
+  std::vector<com::Guid> ConnectionInterfaces() override { return {DesignerEvents::kIID}; }
+
+ private:
+  // The shown process, for a change: fails with 0x80070005 while read-only
+  // or with no process.
+  vorlane::Process& Editable();
+  vorlane::Library& RequireLibrary();
+  // The item of that ID in the shown process, null when there is none.
+  com::Ref<vorlane::ProcFunction> FindFunction(const std::string& id);
+  com::Ref<vorlane::Gate> FindGate(const std::string& id);
+  com::Ref<vorlane::Link> FindLink(const std::string& id);
+  // The box of a function or gate as drawn; fails naming the ID when no
+  // node has it.
+  Box NodeBox(const std::string& id);
+  com::Error UnknownItem(const std::string& id, const char* what);
+  void RaiseChanged();
+  // Calls `member` of the host with the shown process; false when there is
+  // no host or no process, and nothing was called.
+  bool CallHostWithProcess(const char* member);
+
+  com::ModuleObjectCount::Token token_{com::ModuleObjects("Designer")};
+  com::Ref<com::EventSource> events_ = com::Make<com::EventSource>(DesignerEvents::DispatchInfo());
+  com::Variant session_;
+  com::Ref<com::Unknown> pellory_;
+  com::Ref<vorlane::Library> library_;
+  com::Ref<vorlane::Process> process_;
+  int32_t frame_value_ = 0;
+  bool read_only_ = false;
+  bool link_text_shown_ = true;
+  size_t zoom_ = kDefaultZoom;
+  GatePlaces gate_places_;
+};
+
+}  // namespace designer
