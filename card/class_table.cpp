@@ -1,6 +1,8 @@
 // The library's classes in the process's class registry, under the
 // library's module, with the ProgID of its type library ("QXProcess." +
-// class name). The form and the wait cursor are made by the card itself.
+// class name). Hosts create the card; the form and the wait cursor are made
+// by the card itself.
+#include "card/control/card_object.h"
 #include "objects/common/module_info.h"
 #include "platform/com/registry.h"
 
@@ -16,7 +18,17 @@ com::ClassInfo HandedOut(const com::Guid& clsid, const char* name) {
   return info;
 }
 
+com::ClassInfo Creatable(const com::Guid& clsid, const char* name, std::function<com::Ref<com::Unknown>()> make) {
+  com::ClassInfo info = HandedOut(clsid, name);
+  info.creatable = true;
+  info.factory = std::move(make);
+  return info;
+}
+
 const com::ClassRegistrar kClasses[] = {
+    com::ClassRegistrar(Creatable(CardApi::kCLSID, "Card", [] {
+      return com::Ref<com::Unknown>(static_cast<com::Unknown*>(static_cast<CardApi*>(com::Make<CardObject>().get())));
+    })),
     com::ClassRegistrar(HandedOut(com::Guid("{5C0E8B14-97A3-4D2F-B6E1-0A4D93F7C285}"), "frmMessageBox")),
     com::ClassRegistrar(HandedOut(com::Guid("{E47A2C90-1B6D-4F85-93C8-7D2E05A1B6F4}"), "cHourGlass")),
 };

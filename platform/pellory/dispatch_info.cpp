@@ -1,5 +1,6 @@
 // The dispatch descriptions of the card host's interfaces, in slot order.
 #include "platform/com/describe.h"
+#include "platform/pellory/card_ui.h"
 #include "platform/pellory/host.h"
 
 namespace pellory {
@@ -37,6 +38,60 @@ const TypeInfo& Frame::DispatchInfo() {
                                    .Method("ShowCard", &Frame::ShowCard, {Arg("CardID"), Optional("Flag", false)})
                                    .Method("CloseCard", &Frame::CloseCard)
                                    .Method("GetFrameValue", &Frame::GetFrameValue)
+                                   .Build();
+  return info;
+}
+
+const TypeInfo& CardInitialize::DispatchInfo() {
+  static const TypeInfo info = Describe<CardInitialize>("ICardInitialize")
+                                   .Method("Init", &CardInitialize::Init, {Arg("Session"), Arg("CardData")})
+                                   .Build();
+  return info;
+}
+
+const TypeInfo& CardUI::DispatchInfo() {
+  static const TypeInfo info =
+      Describe<CardUI>("ICardUI")
+          .Method("Load", &CardUI::Load, {Arg("Frame")})
+          .Method("Unload", &CardUI::Unload)
+          .Method("QueryActivate", &CardUI::QueryActivate,
+                  {Arg("Pellory"), Arg("ActivateFlags"), Optional("ModeID", ""), Optional("ShortcutID", ""),
+                   Optional("FolderID", ""), Optional("Params")})
+          .Method("Activate", &CardUI::Activate,
+                  {Arg("ActivateFlags"), Optional("ModeID", ""), Optional("ShortcutID", ""), Optional("FolderID", ""),
+                   Optional("Params")})
+          .Method("QueryClose", &CardUI::QueryClose)
+          .Method("Close", &CardUI::Close)
+          .Method("GetWindowSize", &CardUI::GetWindowSize)
+          .Build();
+  return info;
+}
+
+const TypeInfo& CardUIAction::DispatchInfo() {
+  static const TypeInfo info =
+      Describe<CardUIAction>("ICardUIAction")
+          .Method("Perform", &CardUIAction::Perform, {Arg("Pellory"), Arg("ActionID"), Optional("ModeID", "")})
+          .Build();
+  return info;
+}
+
+const TypeInfo& CardWindow::DispatchInfo() {
+  static const TypeInfo info = Describe<CardWindow>("ICardWindow")
+                                   .Method("Controls", &CardWindow::Controls, {Arg("Name")})
+                                   .Method("ButtonClick", &CardWindow::ButtonClick, {Arg("Key")})
+                                   .Method("KeyDown", &CardWindow::KeyDown, {Arg("KeyCode"), Optional("Shift", 0)})
+                                   .Method("KeyUp", &CardWindow::KeyUp, {Arg("KeyCode"), Optional("Shift", 0)})
+                                   .Method("Resize", &CardWindow::Resize, {Arg("Width"), Arg("Height")})
+                                   .Method("TimerTick", &CardWindow::TimerTick)
+                                   .Get("MousePointer", &CardWindow::MousePointer)
+                                   .Get("Caption", &CardWindow::Caption)
+                                   .Build();
+  return info;
+}
+
+const TypeInfo& CardWindowEvents::DispatchInfo() {
+  static const TypeInfo info = Describe<CardWindowEvents>("__CardWindow")
+                                   .Method("WindowChanged", &CardWindowEvents::WindowChanged, {}, kWindowChanged)
                                    .Build();
   return info;
 }

@@ -1,0 +1,295 @@
+// The card control driven through the scripted host: activation, edit modes
+// and locks, the timer, closing, and the commands a person uses.
+#include <filesystem>
+
+#include "platform/ostrel/errors.h"
+#include "tests/card/card_fixture.h"
+#include "vorlane/gates.h"
+#include "vorlane/gate.h"
+#include "vorlane/instances.h"
+
+namespace card::testing {
+namespace {
+
+using embedded::ScriptedServices;
+
+bool Has(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST_F(CardTest, QueryActivateTakesKindsOneToFour) {
+  auto card = com::Make<CardObject>();
+  for (int32_t kind = 0; kind <= 5; ++kind) {
+    EXPECT_EQ(card->QueryActivate(com::Variant(), kind, "", "", "", com::Variant()),
+              kind >= 1 && kind <= 4 ? 0x4001 : 0x4000)
+        << kind;
+  }
+}
+
+TEST_F(CardTest, ATemplateOpenedByACreatorIsEditableAndLocked) {
+  auto alice = Session("alice");
+  const std::string id = NewTemplate(alice);
+  Opened o = Open(alice, id);
+  EXPECT_TRUE(o.host().Messages().empty());
+  EXPECT_TRUE(o.card->locked_by_me());
+  EXPECT_EQ(ModePanel(o), "Edit");
+  EXPECT_EQ(o.frame->caption(), "Order approval - Business process");
+  EXPECT_TRUE(ButtonOf(o, "Execute").Visible());
+  EXPECT_FALSE(ButtonOf(o, "Start").Visible());
+  EXPECT_FALSE(ButtonOf(o, "Save").Enabled());  // nothing changed yet
+  EXPECT_FALSE(o.card->timer().Enabled());       // templates run without the timer
+  EXPECT_EQ(o.card->toolbar().Item("Buttons", com::Variant("Save"))->Text("ToolTipText"), "Save");
+  // Another account sees it held.
+  auto bob = Session("bob");
+  EXPECT_EQ(com::Query<ostrel::CardLock>(bob->GetCardManager()->GetCardData(id))->GetLockStatus(),
+            ostrel::lock_status::kOtherAccount);
+  EXPECT_EQ(o.driver->Close(), 1);
+  EXPECT_EQ(com::Query<ostrel::CardLock>(bob->GetCardManager()->GetCardData(id))->GetLockStatus(),
+            ostrel::lock_status::kFree);
+}
+
+TEST_F(CardTest, ReadOnlyCardsSayWhy) {
+  auto alice = Session("alice");
+  const std::string id = NewTemplate(alice);
+  {
+    // Not a creator: read-only, and the panel says so.
+    Opened o = Open(Session("carol", false), id);
+    EXPECT_EQ(o.host().Messages(),
+              std::vector<std::string>{"Business-process is in read-only mode because edit of business-process "
+                                       "template is allowed only to members of \"Korvessa Workflow Process "
+                                       "Creators\" security group."});
+    EXPECT_EQ(ModePanel(o), "Read-only");
+    EXPECT_FALSE(o.card->locked_by_me());
+    EXPECT_FALSE(ButtonOf(o, "Execute").Enabled());
+    EXPECT_EQ(o.host().CallsOf("ShowMessage")[0].args[2], com::Variant("{B3742C9D-71B4-4CE7-A6B9-ADC51F37321A}"));
+  }
+  // Held by bob: the reason names him.
+  auto bob = Session("bob");
+  com::Query<ostrel::CardLock>(bob->GetCardManager()->GetCardData(id))->Lock(false);
+  {
+    Opened o = Open(alice, id);
+    EXPECT_TRUE(Has(o.host().Messages(), "Business-process is in read-only mode because it was locked by user 'bob'."));
+    EXPECT_EQ(ModePanel(o), "Read-only");
+    // Embedded (kind 3): no toolbar and no message.
+    Opened embedded = Open(alice, id, 3);
+    EXPECT_TRUE(embedded.host().Messages().empty());
+    EXPECT_FALSE(embedded.card->toolbar().Visible());
+  }
+}
+
+TEST_F(CardTest, ACardAnotherSessionReleasesBecomesEditableWithinATick) {
+  auto alice = Session("alice");
+  const std::string id = NewTemplate(alice);
+  auto bob = Session("bob");
+  auto theirs = com::Query<ostrel::CardLock>(bob->GetCardManager()->GetCardData(id));
+  theirs->Lock(false);
+  Opened o = Open(alice, id);
+  o.card->timer().Set("Enabled", com::Variant(true));  // as after any command
+  o.host().ClearCalls();
+  o.driver->Tick();
+  EXPECT_EQ(ModePanel(o), "Read-only");
+  theirs->Unlock();
+  o.driver->Tick();
+  EXPECT_TRUE(o.card->locked_by_me());
+  EXPECT_FALSE(com::GetProperty(o.card->Controls("Designer").get(), "Object").ToObject() == nullptr);
+  EXPECT_FALSE(com::GetProperty(com::GetProperty(o.card->Controls("Designer").get(), "Object").ToObject().get(),
+                                "ReadOnly")
+                   .ToBool());
+  EXPECT_EQ(o.host().Messages(), std::vector<std::string>{"Editing of business process is allowed."});
+  o.driver->Tick();  // the panel follows at the next tick, with the toolbar
+  EXPECT_EQ(ModePanel(o), "Edit");
+}
+
+TEST_F(CardTest, ACardDeletedElsewhereShowsItOnTheNextTick) {
+  auto alice = Session("alice");
+  const std::string id = NewTemplate(alice);
+  Opened o = Open(alice, id);
+  o.card->timer().Set("Enabled", com::Variant(true));
+  o.driver->Close();  // alice lets go; bob shows the card and deletes it elsewhere
+  auto bob = Session("bob");
+  Opened shown = Open(bob, id);
+  shown.card->timer().Set("Enabled", com::Variant(true));
+  LibraryOf(bob)->DeleteProcess(id);
+  shown.driver->Tick();
+  EXPECT_TRUE(shown.card->deleted());
+  EXPECT_TRUE(Has(shown.host().Messages(), "Unable to update business process state. Business process was deleted"));
+  EXPECT_FALSE(ButtonOf(shown, "Save").Enabled());
+  EXPECT_FALSE(ButtonOf(shown, "Execute").Enabled());
+  EXPECT_FALSE(shown.card->timer().Enabled());
+}
+
+TEST_F(CardTest, ANewTemplateIsForCreatorsAndGetsItsSetup) {
+  auto carol = Session("carol", false);
+  auto card = carol->GetCardManager()->CreateCardData("{AE82DD57-348C-4407-A50A-9F2C7D694DA8}", 0);
+  Opened refused = Open(carol, card->GetID(), 0x401);
+  EXPECT_TRUE(refused.frame->closed());
+  EXPECT_NE(refused.host().Messages().at(0).find("Creation of new business-process template is allowed only"),
+            std::string::npos);
+  EXPECT_EQ(refused.driver->Close(), 1);  // nothing to save: the card closed itself clean
+
+  auto alice = Session("alice");
+  auto fresh = alice->GetCardManager()->CreateCardData("{AE82DD57-348C-4407-A50A-9F2C7D694DA8}", 0);
+  Opened o = Open(alice, fresh->GetID(), 0x401);
+  EXPECT_FALSE(o.frame->closed());
+  EXPECT_TRUE(o.card->modified());
+  auto p = LibraryOf(Session("reader"))->GetProcess(fresh->GetID(), true);
+  EXPECT_EQ(p->AuthorCreated(), "alice");
+  EXPECT_EQ(p->Version(), "4.1");
+  EXPECT_EQ(p->BuildNumber(), 1316);
+  // The dictionary's gates for new processes.
+  com::Ref<vorlane::DictGates> types = LibraryOf(alice)->Dictionary()->Gates();
+  int32_t wanted = 0;
+  for (int32_t i = 1; i <= types->Count(); ++i) wanted += types->Item(com::Variant(i))->AddGateInNewProcess();
+  EXPECT_EQ(p->Gates()->Count(), wanted);
+}
+
+TEST_F(CardTest, QueryCloseAsksAboutUnsavedChanges) {
+  auto alice = Session("alice");
+  const std::string id = NewTemplate(alice);
+  {
+    Opened o = Open(alice, id);
+    o.card->DesignerChanged();
+    o.host().Answer("ShowMessage", com::Variant(2));  // cancel
+    EXPECT_EQ(o.driver->Close(), 0);
+    EXPECT_EQ(o.host().Messages().back(), "Data was changed. Save changes?");
+    o.host().Answer("ShowMessage", com::Variant(7));  // no
+    EXPECT_EQ(o.driver->Close(), 1);
+  }
+  {
+    Opened o = Open(alice, id);
+    o.card->DesignerChanged();
+    o.card->ButtonClick("Save");
+    EXPECT_FALSE(o.card->modified()) << ::testing::PrintToString(o.host().Messages());
+    EXPECT_EQ(o.driver->Close(), 3);
+    auto p = LibraryOf(Session("reader"))->GetProcess(id, true);
+    EXPECT_TRUE(p->HasLayout());
+    EXPECT_EQ(p->AuthorModified(), "alice");
+  }
+}
+
+TEST_F(CardTest, ExecuteValidatesThenCreatesAndStartsAnInstance) {
+  auto alice = Session("alice");
+  const std::string id = NewTemplate(alice);
+  Opened o = Open(alice, id);
+
+  // Modified: the save question first; cancel ends the command.
+  o.card->DesignerChanged();
+  o.host().Answer("ShowMessage", com::Variant(2));
+  o.card->ButtonClick("Execute");
+  EXPECT_TRUE(o.host().CallsOf("SelectFolder").empty());
+  EXPECT_EQ(LibraryOf(alice)->Instances()->Count(), 0);
+
+  // Saved, a folder chosen, the dialog cancelled: the new instance goes.
+  o.host().Answer("ShowMessage", com::Variant(6));
+  const std::string folder = RootFolder(alice);
+  o.host().Answer("SelectFolder", com::Variant(folder));
+  o.host().Answer("ShowInstanceDialog", com::Variant(2));
+  o.card->ButtonClick("Execute");
+  EXPECT_EQ(o.host().CallsOf("SelectFolder").at(0).args[0],
+            com::Variant("Please select a folder where process instance will be created"));
+  EXPECT_EQ(LibraryOf(alice)->Instances()->Count(), 0);
+
+  // Accepted: running, filed in the folder, the template in use.
+  o.host().Answer("SelectFolder", com::Variant(folder));
+  o.host().Answer("ShowInstanceDialog", com::Variant(1));
+  o.card->ButtonClick("Execute");
+  EXPECT_EQ(o.host().Messages().back(), "Business-process has been successfully created.");
+  auto reader = LibraryOf(Session("reader"));
+  ASSERT_EQ(reader->Instances()->Count(), 1);
+  com::Ref<vorlane::Process> instance = reader->Instances()->Item(com::Variant(1));
+  EXPECT_EQ(instance->Name(), "Process instance Order approval");
+  EXPECT_EQ(instance->TemplateProcess(), id);
+  EXPECT_EQ(instance->State(), vorlane::ProcessStateEnum::Active);
+  auto tree = com::Query<ostrel::FolderTree>(alice->GetCardManager()->GetDictionaryObject(kFolderType));
+  auto shortcuts = tree->GetFolder(folder)->GetShortcuts();
+  ASSERT_EQ(shortcuts->Count(), 1);
+  EXPECT_EQ(shortcuts->Item(0), instance->ID());
+  EXPECT_EQ(LibraryOf(alice)->GetProcess(id, true)->TemplateState(), vorlane::TemplateStateEnum::InUse);
+}
+
+TEST_F(CardTest, ValidationNamesWhatKeepsAProcessFromStarting) {
+  auto alice = Session("alice");
+  const std::string id = NewTemplate(alice, "{11111111-2222-3333-4444-555555555555}");
+  Opened o = Open(alice, id);
+  o.card->ButtonClick("Execute");
+  EXPECT_EQ(o.host().Messages().back(),
+            "Unable to start business-process.\r\nBusiness-process does not have starting functions.\r\n"
+            "Business-process has functions of unknown types: 'Start'");
+  EXPECT_TRUE(o.host().CallsOf("SelectFolder").empty());
+}
+
+TEST_F(CardTest, AnInstanceIsControlledFromItsToolbar) {
+  auto alice = Session("alice");
+  const std::string template_id = NewTemplate(alice);
+  com::Ref<vorlane::Process> instance = LibraryOf(alice)->CreateProcess(template_id);
+  const std::string id = instance->ID();
+  Opened o = Open(alice, id);
+  EXPECT_TRUE(o.card->timer().Enabled());
+  EXPECT_TRUE(ButtonOf(o, "Start").Visible());
+  EXPECT_TRUE(ButtonOf(o, "Start").Enabled());
+  EXPECT_FALSE(ButtonOf(o, "Pause").Enabled());
+  o.card->ButtonClick("Start");
+  EXPECT_EQ(LibraryOf(Session("reader"))->GetProcess(id, false)->State(), vorlane::ProcessStateEnum::Active);
+  EXPECT_EQ(ModePanel(o), "Read-only");
+  EXPECT_TRUE(Has(o.host().Messages(), "Business-process is in read-only mode because it is active."));
+  EXPECT_TRUE(ButtonOf(o, "Pause").Enabled());
+  o.card->ButtonClick("Pause");
+  EXPECT_EQ(LibraryOf(Session("reader"))->GetProcess(id, false)->State(), vorlane::ProcessStateEnum::Paused);
+  EXPECT_TRUE(o.card->locked_by_me());
+  // Start on a paused instance resumes it.
+  o.card->ButtonClick("Start");
+  EXPECT_EQ(LibraryOf(Session("reader"))->GetProcess(id, false)->State(), vorlane::ProcessStateEnum::Active);
+  o.card->ButtonClick("Stop");
+  EXPECT_EQ(LibraryOf(Session("reader"))->GetProcess(id, false)->State(), vorlane::ProcessStateEnum::NonActive);
+}
+
+TEST_F(CardTest, ExportAsksAboutSubprocessesAsTheSettingsSay) {
+  auto alice = Session("alice");
+  const std::string id = NewTemplate(alice);
+  LibraryOf(alice)->UserSettings()->SetShowExportDialog(true);
+  Opened o = Open(alice, id);
+  const std::string path = (std::filesystem::temp_directory_path() / ("card-export-" + id + ".xml")).string();
+  // The question, with its check box ticked: from now on only with Shift.
+  o.host().PlayForms([](const com::Ref<com::Unknown>& form) {
+    com::CallMethod(form.get(), "Click", std::vector{com::Variant("chkAdditionalFlag")});
+    com::CallMethod(form.get(), "Click", std::vector{com::Variant("cmdNo")});
+  });
+  o.host().Answer("ChooseFile", com::Variant(path));
+  o.card->ButtonClick("Export");
+  EXPECT_EQ(o.host().CallsOf("ShowForm").size(), 1u);
+  const auto chosen = o.host().CallsOf("ChooseFile").at(0);
+  EXPECT_EQ(chosen.args[1], com::Variant("Select file for exporting template process"));
+  EXPECT_EQ(chosen.args[3], com::Variant("Order approval.xml"));
+  EXPECT_EQ(chosen.args[5], com::Variant(10242));
+  EXPECT_EQ(o.host().Messages().back(), "Template process has been successfully exported.");
+  EXPECT_TRUE(std::filesystem::exists(path));
+  auto settings = LibraryOf(alice)->UserSettings();
+  EXPECT_FALSE(settings->ShowExportDialog());
+  EXPECT_FALSE(settings->ExportWithSubprocesses());
+
+  // Without Shift no question; with Shift held, the question again.
+  o.host().Answer("ChooseFile", com::Variant(""));
+  o.card->ButtonClick("Export");
+  EXPECT_EQ(o.host().CallsOf("ShowForm").size(), 1u);
+  o.card->KeyDown(16, 1);
+  o.card->ButtonClick("Export");
+  EXPECT_EQ(o.host().CallsOf("ShowForm").size(), 2u);
+  std::filesystem::remove(path);
+}
+
+TEST_F(CardTest, TheCardSpeaksTheSessionsLanguage) {
+  for (auto [locale, edit] : {std::pair{1049, "Редактирование"}, {1058, ""}, {1062, ""}, {1087, ""}}) {
+    auto session = Session("alice", true, locale);
+    const std::string id = NewTemplate(session);
+    Opened o = Open(session, id);
+    const std::string mode = ModePanel(o);
+    EXPECT_NE(mode, "Edit") << locale;
+    EXPECT_FALSE(mode.empty()) << locale;
+    if (*edit) EXPECT_EQ(mode, edit);
+    EXPECT_NE(o.card->toolbar().Item("Buttons", com::Variant("Save"))->Text("ToolTipText"), "Save") << locale;
+    o.driver->Close();
+  }
+}
+
+}  // namespace
+}  // namespace card::testing
