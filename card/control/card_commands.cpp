@@ -259,7 +259,11 @@ void CardObject::CreateAndStartInstance() {
     }
     {
       HourGlass wait(*window_);
+      // Written at once: the bracket holds nothing else now (the save
+      // question above saved or dropped the rest), and a template whose
+      // instances run must not read "Design" after the card closes.
       GetProcess()->SetTemplateState(vorlane::TemplateStateEnum::InUse);
+      if (update_->GetInUpdate()) update_->UpdateNow();
       instance->SetDateBegin(com::Now());
       instance->SetTemplateProcess(card_data_->GetID());
       const std::string folder_card = com::CallMethod(Host(), "GetFolderCardID").ToText();

@@ -204,7 +204,10 @@ TEST_F(CardTest, ExecuteValidatesThenCreatesAndStartsAnInstance) {
   auto shortcuts = tree->GetFolder(folder)->GetShortcuts();
   ASSERT_EQ(shortcuts->Count(), 1);
   EXPECT_EQ(shortcuts->Item(0), instance->ID());
-  EXPECT_EQ(LibraryOf(alice)->GetProcess(id, true)->TemplateState(), vorlane::TemplateStateEnum::InUse);
+  // The template's state is written, not left in the card's bracket; the
+  // card was saved in this activation (the save question above).
+  EXPECT_EQ(o.driver->Close(), 3);
+  EXPECT_EQ(LibraryOf(Session("reader"))->GetProcess(id, true)->TemplateState(), vorlane::TemplateStateEnum::InUse);
 }
 
 TEST_F(CardTest, ValidationNamesWhatKeepsAProcessFromStarting) {
