@@ -26,8 +26,10 @@ tool init
 
 # Scripts create the object model's classes by name: register its library
 # in the class registry, as an installation does.
-"$python" -c "import ctypes, sys; sys.exit(ctypes.CDLL(sys.argv[1]).DllRegisterServer())" \
-  "$build/lib/libvorlane_objects.so"
+for library in libvorlane_objects.so libvorlane_process.so libvorlane_designer.so; do
+  "$python" -c "import ctypes, sys; sys.exit(ctypes.CDLL(sys.argv[1]).DllRegisterServer())" \
+    "$build/lib/$library"
+done
 
 step "2. A Python script builds an order-approval template (examples/order_approval.py)"
 template=$("$python" "$root/examples/order_approval.py" --store "$store" | tee /dev/stderr | tail -n 1)
@@ -51,10 +53,15 @@ tool stop "$instance"
 step "6. The instance's log"
 tool log "$instance"
 
+step "7. The template in its card, as a person sees it: Execute makes and starts an instance"
+"$build/bin/card_demo" "$store" "$template"
+tool instances
+
 step "Done"
 cat <<TXT
-   A template was built by a script, exported to XML and imported again, and
-   an instance of it was started, paused, resumed and stopped.
+   A template was built by a script, exported to XML and imported again, an
+   instance of it was started, paused, resumed and stopped, and another was
+   made and started from the template's card.
 
    store          $store
    exported XML   $xml
