@@ -25,7 +25,7 @@ std::string Text(com::Unknown* object, const char* property) {
 void ShowWindow(com::Unknown* card) {
   com::Ref<com::Unknown> toolbar = com::CallMethod(card, "Controls", std::vector{com::Variant("tbMain")}).ToObject();
   std::string line;
-  const int32_t n = com::GetProperty(toolbar.get(), "Buttons").ToI4();
+  const int32_t n = com::GetProperty(com::GetProperty(toolbar.get(), "Buttons").ToObject().get(), "Count").ToI4();
   for (int32_t i = 1; i <= n; ++i) {
     com::Ref<com::Unknown> b = com::GetProperty(toolbar.get(), "Buttons", std::vector{com::Variant(i)}).ToObject();
     if (!com::GetProperty(b.get(), "Visible").ToBool() || Text(b.get(), "Style") == "Separator") continue;

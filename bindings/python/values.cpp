@@ -1,5 +1,7 @@
 #include "bindings/python/values.h"
 
+#include "bindings/python/python_object.h"
+
 #include <datetime.h>
 
 #include <cmath>
@@ -133,8 +135,15 @@ com::Variant ToVariant(py::handle value) {
   if (PyList_Check(p) || PyTuple_Check(p)) return SequenceToVariant(value);
   if (py::isinstance<DispatchProxy>(value)) return com::Variant(value.cast<const DispatchProxy&>().identity());
   if (py::isinstance(value, ComErrorType())) return com::Variant::Error(CodeOfComError(value));
-  throw py::type_error("a " + py::str(py::type::handle_of(value).attr("__name__")).cast<std::string>() +
-                       " cannot be passed to the automation runtime");
+  // Numbers of other kinds, dictionaries and bytes are values the runtime
+  // has no form for; any other object is an object: a dispatch object over it.
+  if (PyNumber_Check(p) || PyDict_Check(p) || PyAnySet_Check(p) || PyBytes_Check(p) || PyByteArray_Check(p)) {
+    throw py::type_error("a " + py::str(py::type::handle_of(value).attr("__name__")).cast<std::string>() +
+                         " cannot be passed to the automation runtime");
+  }
+  com::Ref<com::Unknown> object = com::Ref<com::Unknown>::Adopt(
+      static_cast<com::Unknown*>(new PythonObject(py::reinterpret_borrow<py::object>(value))));
+  return com::Variant(std::move(object));
 }
 
 com::Variant ToArgument(py::handle value, const com::ParamInfo* param) {

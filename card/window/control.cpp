@@ -14,6 +14,31 @@ constexpr com::DispId kKind = 1;
 constexpr com::DispId kName = 2;
 constexpr com::DispId kFirstNamed = 100;
 
+// A control's item list as an object: `Buttons` reads it, `Buttons("Save")`
+// and `Buttons.Item(1)` give an item, `Buttons.Count` the number of items.
+class ItemList final : public com::Object<ControlModel> {
+ public:
+  ItemList(com::Ref<Control> owner, std::string list) : owner_(std::move(owner)), list_(std::move(list)) {}
+  const com::TypeInfo* GetTypeInfo() override { return nullptr; }
+  com::DispId GetIDOfName(std::string_view name) override {
+    if (text::EqualNoCase(name, "Item")) return com::kDispIdValue;
+    if (text::EqualNoCase(name, "Count")) return 1;
+    throw com::Error(com::hr::kUnknownName, "", "Unknown name: " + std::string(name));
+  }
+  com::Variant Invoke(com::DispId id, uint16_t, std::span<const com::Variant> args) override {
+    if (id == 1 && args.empty()) return com::Variant(static_cast<int32_t>(owner_->Items(list_).size()));
+    if (id != com::kDispIdValue) throw com::Error(com::hr::kMemberNotFound);
+    if (args.size() != 1) throw com::Error(com::hr::kBadParamCount);
+    Control* item = owner_->Item(list_, args[0]);
+    if (!item) throw com::Error(com::hr::kSubscriptOutOfRange, "", "No item " + args[0].ToText() + " in " + list_);
+    return com::Variant(com::Ref<com::Unknown>(static_cast<com::Unknown*>(static_cast<ControlModel*>(item))));
+  }
+
+ private:
+  com::Ref<Control> owner_;
+  std::string list_;
+};
+
 }  // namespace
 
 Control::~Control() {
@@ -129,7 +154,10 @@ com::Variant Control::Invoke(com::DispId id, uint16_t flags, std::span<const com
       if (!item) throw com::Error(com::hr::kSubscriptOutOfRange, "", "No item " + args[0].ToText() + " in " + name);
       return com::Variant(com::Ref<com::Unknown>(static_cast<com::Unknown*>(static_cast<ControlModel*>(item))));
     }
-    if (args.empty() && (flags & com::kInvokeGet)) return com::Variant(static_cast<int32_t>(list->items.size()));
+    if (args.empty() && (flags & com::kInvokeGet)) {
+      auto items = com::Make<ItemList>(com::Ref<Control>(this), name);
+      return com::Variant(com::Ref<com::Unknown>(static_cast<com::Unknown*>(static_cast<ControlModel*>(items.get()))));
+    }
     throw com::Error(com::hr::kBadParamCount);
   }
   if (flags & (com::kInvokeLet | com::kInvokeSet)) {

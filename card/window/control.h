@@ -18,7 +18,7 @@ namespace card {
 // ("Buttons", "Panels"), which are controls of their own, each with a
 // "Key". A host reads them to draw the window and a script reaches them by
 // name through dispatch: `Caption` reads a property, `Buttons("Save")` an
-// item.
+// item, `Buttons` the list (its `Count`, its items by key or position).
 //
 // A control holds no pointer to its owner: the owner's change handler
 // (OnChange) is told of every property that changes value, so that the

@@ -124,7 +124,7 @@ def test_error_values_cross_as_com_error_instances():
     assert back.hresult == 0x800A0005
 
 
-@pytest.mark.parametrize("value", [{"a": 1}, b"bytes", object(), 1j, {1, 2}])
+@pytest.mark.parametrize("value", [{"a": 1}, b"bytes", 1j, {1, 2}])
 def test_values_without_an_automation_form_are_type_errors(value):
     c = vorlane.Collection()
     with pytest.raises(TypeError):
@@ -142,3 +142,24 @@ def test_none_for_an_object_parameter_is_nothing(source):
     with pytest.raises(vorlane.ComError) as raised:
         source.Target = 5
     assert raised.value.hresult == 0x800A000D
+
+
+def test_any_other_python_object_crosses_as_an_object_reached_by_name():
+    class Host:
+        def __init__(self):
+            self.asked = []
+            self.Caption = "start"
+
+        def ShowMessage(self, caption, text):
+            self.asked.append((caption, text))
+            return 6
+
+    host = Host()
+    c = vorlane.Collection()
+    c.Add(host, key="host")
+    # The collection gives back the runtime's object over it, and members
+    # called through the runtime reach the Python object's.
+    back = c["host"]
+    assert back.ShowMessage("Title", "Текст") == 6
+    assert host.asked == [("Title", "Текст")]
+    assert back.Caption == "start"
