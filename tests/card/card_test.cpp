@@ -1,6 +1,7 @@
 // The card control driven through the scripted host: activation, edit modes
 // and locks, the timer, closing, and the commands a person uses.
 #include <filesystem>
+#include <map>
 
 #include "platform/ostrel/errors.h"
 #include "tests/card/card_fixture.h"
@@ -292,6 +293,54 @@ TEST_F(CardTest, TheCardSpeaksTheSessionsLanguage) {
     EXPECT_NE(o.card->toolbar().Item("Buttons", com::Variant("Save"))->Text("ToolTipText"), "Save") << locale;
     o.driver->Close();
   }
+}
+
+}  // namespace
+}  // namespace card::testing
+
+namespace card::testing {
+namespace {
+
+TEST_F(CardTest, AProcessStartedForADocumentRecordsItAndNumbersItsFiles) {
+  auto alice = Session("alice");
+  const std::string template_id = NewTemplate(alice);
+  com::Ref<vorlane::Process> instance = LibraryOf(alice)->CreateProcess(template_id);
+  // Two file variables numbered 1 and 3 exist: the next file is number 4.
+  for (const char* name : {"VARFILE00001", "VARFILE00003"}) instance->Variables()->AddNew()->SetName(name);
+  auto cards = alice->GetCardManager();
+  auto document = cards->CreateCardData("{bfc9d190-bcd6-411a-b9f9-3160d3f68819}", 0);
+  document->SetDescription("Invoice 17");
+  auto files = document->GetSections()->Item("{e962ac85-0f53-4439-a1cd-171e46c3ef91}")->GetRows();
+  const std::string file_a = cards->CreateCardData("{bfc9d190-bcd6-411a-b9f9-3160d3f68819}", 0)->GetID();
+  const std::string file_b = cards->CreateCardData("{bfc9d190-bcd6-411a-b9f9-3160d3f68819}", 0)->GetID();
+  files->AddNew(0)->SetField("CardFileID", com::Variant(file_a));
+  files->AddNew(0);  // a row without a file adds nothing
+  files->AddNew(0)->SetField("CardFileID", com::Variant(file_b));
+
+  auto card = com::Make<CardObject>();
+  auto services = com::Make<embedded::ScriptedServices>();
+  auto frame = com::Make<embedded::ScriptedFrame>(services);
+  services->Answer("ShowInstanceDialog", com::Variant(3));  // neither accepted nor cancelled: stays open
+  embedded::CardDriver driver(com::Ref<com::Unknown>(static_cast<com::Unknown*>(static_cast<CardApi*>(card.get()))),
+                              frame);
+  const com::Variant params(std::vector<com::Variant>{com::Variant(document->GetID()), com::Variant(document->GetID())});
+  driver.Open(AsVariant(alice.get()), AsVariant(cards->GetCardData(instance->ID()).get()), 1, "", params);
+  EXPECT_FALSE(frame->closed());
+  EXPECT_TRUE(card->modified());
+
+  auto p = LibraryOf(Session("reader"))->GetProcess(instance->ID(), false);
+  EXPECT_EQ(p->InitialDocument(), document->GetID());
+  auto variables = p->Variables();
+  std::map<std::string, std::string> values;
+  for (int32_t i = 1; i <= variables->Count(); ++i) {
+    auto v = variables->Item(com::Variant(i));
+    com::Variant value = v->Value();
+    values[v->Name()] = value.IsEmpty() || value.IsNull() ? "" : value.ToText();
+  }
+  EXPECT_EQ(values["InitialDocument"], document->GetID());
+  EXPECT_EQ(values["VARFILE00004"], file_a);
+  EXPECT_EQ(values["VARFILE00005"], file_b);
+  EXPECT_EQ(values.count("VARFILE00006"), 0u);
 }
 
 }  // namespace
