@@ -8,7 +8,6 @@
 #include "card/forms/message_box_form.h"
 #include "card/ui/hour_glass.h"
 #include "card/ui/messages.h"
-#include "objects/common/error_codes.h"
 #include "platform/com/registry.h"
 #include "platform/com/text.h"
 #include "platform/ostrel/errors.h"
@@ -29,6 +28,8 @@
 namespace card {
 namespace {
 
+// Import data that holds no exported process (the object model's error).
+constexpr com::HResult kNoProcessInData = com::MakeHResult(0x80040001u);
 // An error whose own description is meant for the person.
 constexpr com::HResult kShowOwnDescription = com::MakeHResult(0x80040567u);
 constexpr const char* kNullFolder = "{00000000-0000-0000-0000-000000000000}";
@@ -434,7 +435,7 @@ void CardObject::ImportFromXml() {
     modified_ = true;
     UpdateToolbar();
   } catch (const com::Error& e) {
-    if (e.code() == vorlane::err::kNoProcessInData) {
+    if (e.code() == kNoProcessInData) {
       ShowMessage(Host(), 0, Message(msg::kNoTemplateInFile), pellory::icon::kWarning);
     } else {
       ShowError(Host(), 0, msg::kImportFailed, e, session_.get());

@@ -1,6 +1,7 @@
 // The card control driven through the scripted host: activation, edit modes
 // and locks, the timer, closing, and the commands a person uses.
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "platform/ostrel/errors.h"
@@ -341,6 +342,34 @@ TEST_F(CardTest, AProcessStartedForADocumentRecordsItAndNumbersItsFiles) {
   EXPECT_EQ(values["VARFILE00004"], file_a);
   EXPECT_EQ(values["VARFILE00005"], file_b);
   EXPECT_EQ(values.count("VARFILE00006"), 0u);
+}
+
+}  // namespace
+}  // namespace card::testing
+
+namespace card::testing {
+namespace {
+
+TEST_F(CardTest, ImportAsksFirstAndSaysWhenAFileHoldsNoTemplate) {
+  auto alice = Session("alice");
+  const std::string id = NewTemplate(alice);
+  Opened o = Open(alice, id);
+  const std::string path = (std::filesystem::temp_directory_path() / ("card-import-" + id + ".xml")).string();
+  {
+    std::ofstream(path) << "<notes><note>not a process</note></notes>";
+  }
+  o.host().Answer("ShowMessage", com::Variant(7));  // no: nothing happens
+  o.card->ButtonClick("Import");
+  EXPECT_EQ(o.host().Messages().back(),
+            "Are you sure you want to import process data? All current process settings will be lost.");
+  EXPECT_TRUE(o.host().CallsOf("ChooseFile").empty());
+
+  o.host().Answer("ChooseFile", com::Variant(path));
+  o.card->ButtonClick("Import");
+  EXPECT_EQ(o.host().CallsOf("ChooseFile").at(0).args[5], com::Variant(4096));
+  EXPECT_EQ(o.host().Messages().back(), "Selected file does not contain exported business-process template.");
+  EXPECT_EQ(LibraryOf(Session("reader"))->GetProcess(id, true)->Name(), "Order approval");
+  std::filesystem::remove(path);
 }
 
 }  // namespace
