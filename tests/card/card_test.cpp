@@ -290,7 +290,9 @@ TEST_F(CardTest, TheCardSpeaksTheSessionsLanguage) {
     const std::string mode = ModePanel(o);
     EXPECT_NE(mode, "Edit") << locale;
     EXPECT_FALSE(mode.empty()) << locale;
-    if (*edit) EXPECT_EQ(mode, edit);
+    if (*edit) {
+      EXPECT_EQ(mode, edit);
+    }
     EXPECT_NE(o.card->toolbar().Item("Buttons", com::Variant("Save"))->Text("ToolTipText"), "Save") << locale;
     o.driver->Close();
   }
