@@ -148,7 +148,7 @@ com::Variant Control::Invoke(com::DispId id, uint16_t flags, std::span<const com
   const size_t at = static_cast<size_t>(id - kFirstNamed);
   if (id < kFirstNamed || at >= names_.size()) throw com::Error(com::hr::kMemberNotFound);
   const std::string& name = names_[at];
-  if (const List* list = FindList(name)) {
+  if (FindList(name)) {
     if (args.size() == 1 && (flags & (com::kInvokeGet | com::kInvokeMethod))) {
       Control* item = Item(name, args[0]);
       if (!item) throw com::Error(com::hr::kSubscriptOutOfRange, "", "No item " + args[0].ToText() + " in " + name);
