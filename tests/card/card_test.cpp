@@ -376,3 +376,22 @@ TEST_F(CardTest, ImportAsksFirstAndSaysWhenAFileHoldsNoTemplate) {
 
 }  // namespace
 }  // namespace card::testing
+
+namespace card::testing {
+namespace {
+
+TEST_F(CardTest, ALockOfTheSameAccountElsewhereIsNeitherTakenNorClaimed) {
+  auto alice = Session("alice");
+  const std::string id = NewTemplate(alice);
+  auto elsewhere = Session("alice");  // the same person at another desk
+  com::Query<ostrel::CardLock>(elsewhere->GetCardManager()->GetCardData(id))->Lock(false);
+  Opened o = Open(alice, id);
+  EXPECT_FALSE(o.card->locked_by_me());
+  EXPECT_EQ(ModePanel(o), "Read-only");
+  EXPECT_TRUE(Has(o.host().Messages(), "Business-process is in read-only mode because it was locked by user 'alice'."));
+  // The card asks for the lock only when nobody holds it: no refusal either.
+  EXPECT_FALSE(Has(o.host().Messages(), "This card is locked by another user."));
+}
+
+}  // namespace
+}  // namespace card::testing
