@@ -3,7 +3,7 @@
 // class name). Hosts create the card; the form and the wait cursor are made
 // by the card itself.
 #include "card/control/card_object.h"
-#include "objects/common/module_info.h"
+#include "common/module_info.h"
 #include "platform/com/registry.h"
 
 namespace card {

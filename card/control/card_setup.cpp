@@ -7,7 +7,7 @@
 #include "card/ui/hour_glass.h"
 #include "card/ui/messages.h"
 #include "card/window/localize.h"
-#include "objects/common/ids.h"
+#include "common/ids.h"
 #include "platform/com/text.h"
 #include "vorlane/dict_gate.h"
 #include "vorlane/dict_gates.h"

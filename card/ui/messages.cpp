@@ -4,7 +4,7 @@
 #include <iostream>
 #include <mutex>
 
-#include "objects/common/localized_strings.h"
+#include "common/localized_strings.h"
 #include "platform/com/dispatch.h"
 #include "platform/ostrel/errors.h"
 #include "platform/ostrel/session.h"

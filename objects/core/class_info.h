@@ -5,7 +5,7 @@
 // ("QXVorlane." + class name).
 #include <string>
 
-#include "objects/common/module_info.h"
+#include "common/module_info.h"
 #include "platform/com/registry.h"
 
 namespace vorlane {

@@ -1,6 +1,6 @@
 #include "objects/core/process_object.h"
 
-#include "objects/common/localized_strings.h"
+#include "common/localized_strings.h"
 #include "objects/core/card_layout.h"
 #include "objects/log/log_reader_object.h"
 #include "platform/com/describe.h"

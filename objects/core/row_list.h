@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "objects/common/ids.h"
+#include "common/ids.h"
 #include "objects/core/row_container.h"
 #include "platform/com/enumerator.h"
 #include "platform/com/keyed.h"

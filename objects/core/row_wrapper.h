@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "objects/common/field_coercion.h"
-#include "objects/common/ids.h"
+#include "common/field_coercion.h"
+#include "common/ids.h"
 #include "platform/ostrel/row.h"
 #include "platform/ostrel/sub_section.h"
 #include "platform/ostrel/sub_section_collection.h"

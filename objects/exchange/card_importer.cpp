@@ -7,8 +7,8 @@
 #include <unordered_set>
 #include <utility>
 
-#include "objects/common/field_coercion.h"
-#include "objects/common/ids.h"
+#include "common/field_coercion.h"
+#include "common/ids.h"
 #include "objects/core/card_layout.h"
 #include "objects/exchange/process_document.h"
 #include "platform/com/text.h"

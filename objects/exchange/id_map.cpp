@@ -1,6 +1,6 @@
 #include "objects/exchange/id_map.h"
 
-#include "objects/common/ids.h"
+#include "common/ids.h"
 #include "platform/com/error.h"
 #include "platform/com/text.h"
 

@@ -1,7 +1,7 @@
 // The card importer's reading of the platform's schema.
 #include "objects/exchange/import_schema.h"
 
-#include "objects/common/ids.h"
+#include "common/ids.h"
 #include "objects/core/card_layout.h"
 #include "platform/ostrel/field_type.h"
 #include "platform/ostrel/field_type_codes.h"

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "objects/common/error_codes.h"
-#include "objects/common/localized_strings.h"
+#include "common/error_codes.h"
+#include "common/localized_strings.h"
 #include "platform/com/error.h"
 #include "platform/com/text.h"
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <cstring>
 
-#include "objects/common/field_coercion.h"
-#include "objects/common/ids.h"
+#include "common/field_coercion.h"
+#include "common/ids.h"
 #include "objects/core/card_layout.h"
 #include "objects/exchange/card_importer.h"
 #include "objects/exchange/process_import_export_object.h"

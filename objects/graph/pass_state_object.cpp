@@ -1,6 +1,6 @@
 #include "objects/graph/pass_state_object.h"
 
-#include "objects/common/escape_codes.h"
+#include "common/escape_codes.h"
 #include "objects/core/card_layout.h"
 #include "objects/graph/pass_states_object.h"
 #include "objects/core/describe_list.h"

@@ -1,7 +1,7 @@
 // The entry point of the object model.
 #include "objects/library/library_object.h"
 
-#include "objects/common/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/com/describe.h"
 #include "platform/ostrel/card_data.h"
 #include "platform/ostrel/card_type.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "objects/common/module_info.h"
+#include "common/module_info.h"
 #include "objects/dictionary/dictionary_object.h"
 #include "objects/library/instances_object.h"
 #include "objects/library/templates_object.h"

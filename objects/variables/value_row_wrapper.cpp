@@ -1,6 +1,6 @@
 #include "objects/variables/value_row_wrapper.h"
 
-#include "objects/common/escape_codes.h"
+#include "common/escape_codes.h"
 #include "objects/core/card_layout.h"
 #include "platform/com/text.h"
 #include "platform/ostrel/field_type_codes.h"

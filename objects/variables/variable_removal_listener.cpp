@@ -1,6 +1,6 @@
 #include "objects/variables/variable_removal_listener.h"
 
-#include "objects/common/ids.h"
+#include "common/ids.h"
 #include "objects/core/card_layout.h"
 #include "platform/com/text.h"
 

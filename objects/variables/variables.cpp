@@ -1,6 +1,6 @@
 // The variables of a process.
-#include "objects/common/escape_codes.h"
-#include "objects/common/typed_text.h"
+#include "common/escape_codes.h"
+#include "common/typed_text.h"
 #include "objects/core/card_layout.h"
 #include "objects/core/describe_list.h"
 #include "objects/variables/variables_object.h"

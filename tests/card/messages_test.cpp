@@ -6,8 +6,8 @@
 
 #include "card/ui/messages.h"
 #include "embedded/store/open.h"
-#include "objects/common/localized_strings.h"
-#include "objects/common/module_info.h"
+#include "common/localized_strings.h"
+#include "common/module_info.h"
 #include "platform/com/locale.h"
 #include "platform/com/string_tables.h"
 #include "platform/ostrel/card_manager.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "objects/common/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/ostrel/errors.h"
 #include "tests/embedded/store_files.h"
 #include "tests/objects/exchange_fixture.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "embedded/store/open.h"
-#include "objects/common/ids.h"
+#include "common/ids.h"
 #include "objects/exchange/card_importer.h"
 #include "objects/exchange/process_document.h"
 #include "platform/com/text.h"

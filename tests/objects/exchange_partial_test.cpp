@@ -2,7 +2,7 @@
 // import that adds such a part to a process.
 #include <sstream>
 
-#include "objects/common/ids.h"
+#include "common/ids.h"
 #include "tests/objects/exchange_fixture.h"
 
 namespace vorlane::testing {

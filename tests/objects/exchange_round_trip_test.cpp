@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "objects/common/ids.h"
+#include "common/ids.h"
 #include "platform/com/registry.h"
 #include "tests/embedded/store_files.h"
 #include "tests/objects/exchange_fixture.h"

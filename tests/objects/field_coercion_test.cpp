@@ -1,4 +1,4 @@
-#include "objects/common/field_coercion.h"
+#include "common/field_coercion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "objects/common/ids.h"
+#include "common/ids.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The Library: its session, the processes it opens, creates and deletes,
 // and the user's settings.
-#include "objects/common/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/com/registry.h"
 #include "platform/com/text.h"
 #include "platform/ostrel/card_manager.h"

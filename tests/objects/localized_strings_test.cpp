@@ -1,4 +1,4 @@
-#include "objects/common/localized_strings.h"
+#include "common/localized_strings.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "objects/common/module_info.h"
+#include "common/module_info.h"
 
 namespace vorlane {
 namespace {

@@ -1,4 +1,4 @@
-#include "objects/common/typed_text.h"
+#include "common/typed_text.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // properties, and the list of a process's variables.
 #include <gtest/gtest.h>
 
-#include "objects/common/escape_codes.h"
+#include "common/escape_codes.h"
 #include "objects/variables/variable_object.h"
 #include "platform/com/text.h"
 #include "platform/ostrel/errors.h"

@@ -1,9 +1,9 @@
-#include "objects/common/ids.h"
+#include "common/ids.h"
 
 #include <optional>
 #include <system_error>
 
-#include "objects/common/error_codes.h"
+#include "common/error_codes.h"
 #include "platform/com/error.h"
 #include "platform/com/guid.h"
 #include "platform/com/text.h"

@@ -1,4 +1,4 @@
-#include "objects/common/module_info.h"
+#include "common/module_info.h"
 
 namespace vorlane {
 

@@ -2,8 +2,9 @@
 
 #include "platform/com/hresult.h"
 
-// The library's own error numbers, from 0x80040000 up; the descriptions are
-// English and given where each error is raised.
+// The own error numbers of the libraries that carry these helpers, from
+// 0x80040000 up; the descriptions are English and given where each error is
+// raised.
 namespace vorlane::err {
 
 // A failure of the library's own: "StringFromGUID2 failed" when a new GUID

@@ -1,8 +1,8 @@
-#include "objects/common/localized_strings.h"
+#include "common/localized_strings.h"
 
 #include <algorithm>
 
-#include "objects/common/module_info.h"
+#include "common/module_info.h"
 #include "platform/com/error.h"
 #include "platform/com/locale.h"
 #include "platform/com/registry.h"

@@ -102,7 +102,7 @@ def generate(module, default_locale, own_module, tables):
         '#include "platform/com/string_tables.h"',
     ]
     if own_module:
-        lines.append('#include "objects/common/module_info.h"')
+        lines.append('#include "common/module_info.h"')
     lines += ["", "namespace {", ""]
     for locale in sorted(tables):
         lines.append(f"constexpr com::StringEntry kStrings{locale}[] = {{")

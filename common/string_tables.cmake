@@ -4,7 +4,7 @@
 # Compiles the string tables <dir>/strings.<locale ID>.txt into <target>:
 # they are registered in com::StringTables under <name> when the target
 # loads. OWN_MODULE marks the tables of the library being built: the helpers
-# it carries (objects/common) answer from its DEFAULT_LOCALE table (1033
+# it carries (common/) answer from its DEFAULT_LOCALE table (1033
 # unless told) and name the module <name>. Exactly one set of tables of a
 # target that carries the helpers is OWN_MODULE.
 include_guard(GLOBAL)

@@ -1,4 +1,4 @@
-#include "objects/common/escape_codes.h"
+#include "common/escape_codes.h"
 
 #include <array>
 
