@@ -7,8 +7,8 @@
 #include "card/ui/hour_glass.h"
 #include "card/ui/messages.h"
 #include "card/window/localize.h"
-#include "objects/common/ids.h"
-#include "objects/common/module_info.h"
+#include "common/ids.h"
+#include "common/module_info.h"
 #include "platform/com/describe.h"
 #include "platform/com/registry.h"
 #include "platform/com/text.h"
@@ -460,8 +460,6 @@ com::Unknown* CardObject::Host() {
   }
   return action_host_.get();
 }
-
-com::Ref<com::Unknown> CardObject::HostRef() { return com::Ref<com::Unknown>(Host()); }
 
 designer::Designer& CardObject::Designer() {
   if (!designer_) {

@@ -91,7 +91,6 @@ class CardObject final : public com::Object<CardApi, pellory::CardInitialize, pe
   com::Ref<vorlane::Process> GetProcess();
   // The host's services object: the frame's, or the one a host call passed.
   com::Unknown* Host();
-  com::Ref<com::Unknown> HostRef();
   designer::Designer& Designer();
   void InitializeDesigner();
   // The steps of Activate; false when the card closed itself on the way.

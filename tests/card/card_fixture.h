@@ -78,23 +78,15 @@ class CardTest : public ::testing::Test {
     o.frame = com::Make<embedded::ScriptedFrame>(services);
     o.driver = std::make_unique<embedded::CardDriver>(
         com::Ref<com::Unknown>(static_cast<com::Unknown*>(static_cast<CardApi*>(o.card.get()))), o.frame);
-    prepare_(*services);
     o.driver->Open(AsVariant(session.get()), AsVariant(session->GetCardManager()->GetCardData(id).get()), flags,
                    folder);
     return o;
   }
-  // Answers to give the next card opened, before it activates.
-  void BeforeActivation(std::function<void(embedded::ScriptedServices&)> prepare) { prepare_ = std::move(prepare); }
 
-  static std::string Text(const com::Ref<com::Unknown>& object, const char* property) {
-    com::Variant v = com::GetProperty(object.get(), property);
-    return v.IsEmpty() ? "" : v.ToText();
-  }
   static Control& ButtonOf(Opened& o, const char* key) { return *o.card->toolbar().Item("Buttons", com::Variant(key)); }
   static std::string ModePanel(Opened& o) { return o.card->status_bar().Item("Panels", com::Variant("Mode"))->Text("Text"); }
 
   std::shared_ptr<embedded::Store> store_ = embedded::Store::Open();
-  std::function<void(embedded::ScriptedServices&)> prepare_ = [](embedded::ScriptedServices&) {};
 };
 
 }  // namespace card::testing
