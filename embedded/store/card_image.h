@@ -84,6 +84,9 @@ struct CardImage {
   CardHeader header;
   RowMap rows;
   int64_t next_seq = 1;
+  // How many writes the card has had when this image was read: a reader
+  // that finds the same count later holds the written state still.
+  int64_t writes = 0;
 };
 
 struct FieldUpdate {

@@ -36,6 +36,13 @@ Storage::Status MemoryStorage::GetStatus(const com::Guid& card) {
   return it->second.header.deleted ? Status::kDeleted : Status::kExists;
 }
 
+std::optional<int64_t> MemoryStorage::Writes(const com::Guid& card) {
+  std::lock_guard lock(mutex_);
+  auto it = cards_.find(card);
+  if (it == cards_.end() || it->second.header.deleted) return std::nullopt;
+  return it->second.writes;
+}
+
 std::vector<com::Guid> MemoryStorage::List(const com::Guid& card_type) {
   std::lock_guard lock(mutex_);
   std::vector<com::Guid> out;
@@ -177,6 +184,7 @@ void MemoryStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
     }
     throw;
   }
+  for (const CardChange& c : changes.cards) ++cards_.at(c.card).writes;
   for (const com::Guid& id : changes.deleted) locks_.erase(id);
 }
 

@@ -16,6 +16,7 @@ class MemoryStorage final : public Storage {
   std::optional<CardImage> Load(const com::Guid& card) override;
   std::optional<CardImage> LoadPacked(const com::Guid& card) override;
   Status GetStatus(const com::Guid& card) override;
+  std::optional<int64_t> Writes(const com::Guid& card) override;
   std::vector<com::Guid> List(const com::Guid& card_type) override;
   std::vector<com::Guid> ListByTemplate(const com::Guid& card_type, bool is_template) override;
   std::optional<com::Guid> FindSingle(const com::Guid& card_type, const std::string& scope) override;

@@ -117,6 +117,11 @@ void OpenCard::Reload(bool keep_edits) {
   copy_.Load(std::move(*image), keep_edits);
 }
 
+bool OpenCard::Current() {
+  if (copy_.HasChanges()) return false;
+  return session_->Guard([&] { return session_->store().storage().Writes(id_); }) == copy_.loaded_writes();
+}
+
 // ---- CardData ------------------------------------------------------------------
 
 std::string OpenCard::GetID() { return id_text_; }
@@ -217,6 +222,9 @@ std::string OpenCard::GetXML(bool follow_links) {
 
 void OpenCard::Refresh(bool /*deep: a refresh is always deep*/) {
   Enter();
+  // A card that nobody wrote since it was read is not read again: a host
+  // that refreshes on a timer pays for a change, not for the card's size.
+  if (Current()) return;
   Reload(depth_ > 0);
 }
 
@@ -249,7 +257,7 @@ void OpenCard::Lock(bool /*global: accepted, no effect*/) {
   // The holder starts from the stored state, so that what it changes next
   // is made over the latest writes; unsaved edits stay as they are (their
   // writes are checked against what they were made over).
-  if (!copy_.HasChanges()) Reload(false);
+  if (!copy_.HasChanges() && !Current()) Reload(false);
 }
 
 void OpenCard::Unlock() {

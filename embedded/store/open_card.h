@@ -106,6 +106,9 @@ class OpenCard final : public com::Object<ostrel::CardData, ostrel::CardLock, os
   void Flush(bool undo_on_failure);
   // Re-reads the written state, keeping this session's edits when asked.
   void Reload(bool keep_edits);
+  // Whether the card shows the written state as it stands: no edits, and
+  // nobody wrote the card since it was read. One look at the store.
+  bool Current();
   [[noreturn]] void Deleted() const;
   // SetField of a value to convert first, or of a field the platform keeps
   // (refused).

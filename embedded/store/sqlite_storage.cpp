@@ -44,7 +44,8 @@ CREATE TABLE cards(
   modified REAL NOT NULL,
   next_seq INTEGER NOT NULL,
   row_count INTEGER NOT NULL,
-  modified_by TEXT NOT NULL DEFAULT '');
+  modified_by TEXT NOT NULL DEFAULT '',
+  writes INTEGER NOT NULL DEFAULT 0);
 CREATE INDEX cards_by_type ON cards(type, is_template) WHERE deleted = 0;
 CREATE TABLE rows(
   card INTEGER NOT NULL,
@@ -62,18 +63,24 @@ CREATE TABLE locks(
   pid INTEGER NOT NULL,
   taken REAL NOT NULL) WITHOUT ROWID;
 CREATE INDEX locks_by_session ON locks(session);
-INSERT INTO meta(key, value) VALUES ('format', 'Vorlane card store'), ('layout', 2), ('sequence', 0), ('schemas', '');
+INSERT INTO meta(key, value) VALUES ('format', 'Vorlane card store'), ('layout', 3), ('sequence', 0), ('schemas', '');
 PRAGMA application_id = 1448038988;
-PRAGMA user_version = 2;
+PRAGMA user_version = 3;
 )";
 
-// Layout 1 had no record of who wrote a card last.
+// Layout 1 had no record of who wrote a card last, layout 2 no count of a
+// card's writes. Each script brings a file one layout further.
 constexpr const char* kUpgradeFrom1 = R"(
 ALTER TABLE cards ADD COLUMN modified_by TEXT NOT NULL DEFAULT '';
 UPDATE meta SET value = 2 WHERE key = 'layout';
 PRAGMA user_version = 2;
 )";
-static_assert(kApplicationId == 1448038988 && SqliteStorage::kLayout == 2, "the layout scripts state both");
+constexpr const char* kUpgradeFrom2 = R"(
+ALTER TABLE cards ADD COLUMN writes INTEGER NOT NULL DEFAULT 0;
+UPDATE meta SET value = 3 WHERE key = 'layout';
+PRAGMA user_version = 3;
+)";
+static_assert(kApplicationId == 1448038988 && SqliteStorage::kLayout == 3, "the layout scripts state both");
 
 // Card and row IDs are kept as their 16 bytes.
 static_assert(sizeof(com::Guid) == 16 && std::is_trivially_copyable_v<com::Guid>);
@@ -281,9 +288,11 @@ constexpr const char* kCountLayoutTables =
     "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN ('meta', 'cards', 'rows', 'locks')";
 constexpr const char* kCardByID =
     "SELECT ord, type, is_template, deleted, single, single_scope, name_fixed, description, name, owner_process, "
-    "created, modified, next_seq, row_count, modified_by FROM cards WHERE id = ?1";
+    "created, modified, next_seq, row_count, modified_by, writes FROM cards WHERE id = ?1";
 constexpr const char* kRowsOfCard = "SELECT id, section, parent, seq, fields FROM rows WHERE card = ?1";
 constexpr const char* kStatusOf = "SELECT deleted FROM cards WHERE id = ?1";
+constexpr const char* kWritesOf = "SELECT writes FROM cards WHERE id = ?1 AND deleted = 0";
+constexpr const char* kCountWrite = "UPDATE cards SET writes = writes + 1 WHERE ord = ?1";
 constexpr const char* kWritableOf = "SELECT ord, deleted FROM cards WHERE id = ?1";
 constexpr const char* kWrittenBy = "SELECT modified, modified_by FROM cards WHERE ord = ?1";
 constexpr const char* kListAll = "SELECT id FROM cards WHERE deleted = 0 ORDER BY ord";
@@ -391,7 +400,7 @@ SqliteStorage::SqliteStorage(std::string path, Options options)
       db.Refuse("was written in layout " + std::to_string(layout) +
                 " by a newer version of the program; this one reads layout " + std::to_string(kLayout));
     }
-    if (layout != kLayout && layout != 1) db.Refuse("has an unknown layout (" + std::to_string(layout) + ")");
+    if (layout != kLayout && layout != 1 && layout != 2) db.Refuse("has an unknown layout (" + std::to_string(layout) + ")");
     // The rest of what makes a store, also read before the journal mode
     // below is written into the file's header.
     CheckLayout(db);
@@ -425,10 +434,11 @@ SqliteStorage::SqliteStorage(std::string path, Options options)
     }
   }
 
-  if (!fresh && layout == 1) {
+  if (!fresh && layout < kLayout) {
     Db::Transaction txn(db, true);
     // Another process may have upgraded it between the look and the lock.
     if (pragma("PRAGMA user_version") == 1) db.Exec(kUpgradeFrom1);
+    if (pragma("PRAGMA user_version") == 2) db.Exec(kUpgradeFrom2);
     txn.Commit();
   }
   if (fresh) CheckLayout(db);
@@ -641,6 +651,7 @@ std::optional<CardImage> SqliteStorage::Read(const com::Guid& card, bool packed)
     image.next_seq = q->Int(12);
     row_count = q->Int(13);
     h.modified_by = ToText(q->Text(14));
+    image.writes = q->Int(15);
   }
   {
     Db::Use q(db, kFileBytes);
@@ -678,6 +689,14 @@ std::optional<CardImage> SqliteStorage::Read(const com::Guid& card, bool packed)
   }
   txn.Commit();
   return image;
+}
+
+std::optional<int64_t> SqliteStorage::Writes(const com::Guid& card) {
+  std::lock_guard lock(mutex_);
+  Db::Use q(*db_, kWritesOf);
+  q->Bind(1, card);
+  if (!q->Step()) return std::nullopt;
+  return q->Int(0);
 }
 
 Storage::Status SqliteStorage::GetStatus(const com::Guid& card) {
@@ -916,6 +935,8 @@ void SqliteStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
       q->Bind(1, ord).Bind(2, row).BindBlob(3, blob).Run();
       step();
     }
+    Db::Use q(db, kCountWrite);
+    q->Bind(1, ord).Run();
   }
   for (size_t i = 0; i < changes.deleted.size(); ++i) {
     {

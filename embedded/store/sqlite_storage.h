@@ -49,9 +49,9 @@ class SqliteStorage final : public Storage {
   };
 
   // The layout this program writes and reads.
-  // (Layout 1, without the record of who wrote a card last, is upgraded
-  // when opened.)
-  static constexpr int kLayout = 2;
+  // (Layouts 1 and 2, without the record of who wrote a card last or of how
+  // often, are upgraded when opened.)
+  static constexpr int kLayout = 3;
 
   // Opens the store file, creating it when it does not exist (unless
   // Options::create says otherwise).
@@ -64,6 +64,7 @@ class SqliteStorage final : public Storage {
   std::optional<CardImage> Load(const com::Guid& card) override { return Read(card, false); }
   std::optional<CardImage> LoadPacked(const com::Guid& card) override { return Read(card, true); }
   Status GetStatus(const com::Guid& card) override;
+  std::optional<int64_t> Writes(const com::Guid& card) override;
   std::vector<com::Guid> List(const com::Guid& card_type) override;
   // Answered from the file's index of cards by type and template flag.
   std::vector<com::Guid> ListByTemplate(const com::Guid& card_type, bool is_template) override;

@@ -58,6 +58,10 @@ class Storage {
   // the row is first used.
   virtual std::optional<CardImage> LoadPacked(const com::Guid& card) { return Load(card); }
   virtual Status GetStatus(const com::Guid& card) = 0;
+  // How many writes the card has had (CardImage::writes): the same count
+  // means the same written state. nullopt for a card that is unknown or
+  // deleted.
+  virtual std::optional<int64_t> Writes(const com::Guid& card) = 0;
   // The existing cards of a type (every existing card for the null GUID),
   // in the order they were created.
   virtual std::vector<com::Guid> List(const com::Guid& card_type) = 0;

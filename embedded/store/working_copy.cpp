@@ -336,6 +336,7 @@ void WorkingCopy::Load(CardImage image, bool keep_edits) {
   header_ = std::move(image.header);
   MergeHeader(header_, edited, header_edited);
   next_seq_ = std::max(next_seq_, image.next_seq);
+  writes_ = image.writes;
 
   Index old = std::move(Indexed());
   for (auto& [id, weak] : removed_nodes_) {

@@ -181,6 +181,8 @@ class WorkingCopy {
   void Stamp(RowNode& node, size_t index, const com::Variant& value) { node.fields[index] = value; }
 
   bool HasChanges() const;
+  // How many writes the card had when it was last loaded (CardImage::writes).
+  int64_t loaded_writes() const { return writes_; }
   // The log as a change of the card; the header always goes with it (for
   // the modified date), naming the parts edited.
   CardChange PendingChange() const;
@@ -226,6 +228,7 @@ class WorkingCopy {
   mutable Index index_;
   mutable RowList unindexed_;  // rows added and not yet in index_, in order
   int64_t next_seq_ = 1;
+  int64_t writes_ = 0;  // CardImage::writes of the image last loaded
   uint64_t version_ = 0;
 
   // The log: the rows flagged `inserted` in the order they were added, the

@@ -368,10 +368,10 @@ void RunSql(const std::string& file, const char* sql) {
 
 TEST_F(StoreFile, AFileOfTheFirstLayoutIsUpgradedAndKeepsItsCards) {
   std::string id = NewCardInFile();
-  // The first layout had no record of who wrote a card last.
+  // The first layout had no record of who wrote a card last, nor of how often.
   RunSql(file_,
-         "ALTER TABLE cards DROP COLUMN modified_by; UPDATE meta SET value = 1 WHERE key = 'layout'; "
-         "PRAGMA user_version = 1;");
+         "ALTER TABLE cards DROP COLUMN modified_by; ALTER TABLE cards DROP COLUMN writes; "
+         "UPDATE meta SET value = 1 WHERE key = 'layout'; PRAGMA user_version = 1;");
   auto store = OpenStore();
   auto bob = SessionOn(store, "bob");
   auto card = bob->GetCardManager()->GetCardData(id);
@@ -380,6 +380,21 @@ TEST_F(StoreFile, AFileOfTheFirstLayoutIsUpgradedAndKeepsItsCards) {
   MainRow(alice->GetCardManager()->GetCardData(id))->SetField("Name", Text("alice's"));
   EXPECT_NE(TextOf([&] { MainRow(card)->SetField("Name", Text("bob's")); }).find("was changed by alice at"),
             std::string::npos);
+}
+
+TEST_F(StoreFile, AFileOfTheSecondLayoutIsUpgradedAndARefreshSeesTheNextWrite) {
+  std::string id = NewCardInFile();
+  // The second layout kept no count of a card's writes: its cards start
+  // from none.
+  RunSql(file_,
+         "ALTER TABLE cards DROP COLUMN writes; UPDATE meta SET value = 2 WHERE key = 'layout'; "
+         "PRAGMA user_version = 2;");
+  auto store = OpenStore();
+  auto bobs = SessionOn(store, "bob")->GetCardManager()->GetCardData(id);
+  EXPECT_EQ(MainRow(bobs)->GetField("Name"), Text("start"));
+  MainRow(SessionOn(store, "alice")->GetCardManager()->GetCardData(id))->SetField("Name", Text("alice's"));
+  bobs->Refresh(true);
+  EXPECT_EQ(MainRow(bobs)->GetField("Name"), Text("alice's"));
 }
 
 // ---- files that cannot be stores ----------------------------------------------
@@ -418,9 +433,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"NewerLayout",
                 [](const std::string& f) {
                   MakeStore(f);
-                  RunSql(f, "PRAGMA user_version = 3");
+                  RunSql(f, "PRAGMA user_version = 4");
                 },
-                "was written in layout 3 by a newer version of the program"},
+                "was written in layout 4 by a newer version of the program"},
         BadFile{"UnknownLayout",
                 [](const std::string& f) {
                   MakeStore(f);

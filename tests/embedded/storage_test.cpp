@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "embedded/store/memory_storage.h"
+#include "tests/embedded/counting_storage.h"
 #include "tests/embedded/store_fixture.h"
 
 namespace embedded::testing {
@@ -65,6 +66,74 @@ TEST_F(Storage_, AFaultInACreationWritesNoCard) {
   store_->storage().InjectWriteFault(1);
   EXPECT_EQ(CodeOf([&] { NewProcess(s); }), ostrel::err::kStorageFailure);
   EXPECT_TRUE(store_->storage().List(com::Guid(kProcessType)).empty());
+}
+
+// A card's count of writes moves with each write that is kept, and only
+// then: what a reader compares to tell whether its copy is still current.
+TEST_F(Storage_, ACardCountsTheWritesThatAreKept) {
+  auto alice = Session();
+  auto card = NewProcess(alice);
+  const com::Guid id(card->GetID());
+  Storage& storage = store_->storage();
+  const int64_t first = storage.Writes(id).value();
+  MainRow(card)->SetField("Name", Text("v1"));
+  EXPECT_EQ(storage.Writes(id), first + 1);
+  storage.InjectWriteFault(1);
+  EXPECT_EQ(CodeOf([&] { MainRow(card)->SetField("Name", Text("v2")); }), ostrel::err::kStorageFailure);
+  EXPECT_EQ(storage.Writes(id), first + 1);
+  auto bobs = OpenCard(Session("bob"), card->GetID());
+  MainRow(card)->SetField("Name", Text("v3"));
+  EXPECT_EQ(CodeOf([&] { MainRow(bobs)->SetField("Name", Text("bob's")); }), ostrel::err::kConflict);
+  EXPECT_EQ(storage.Writes(id), first + 2);
+  Cards(alice)->DeleteCard(card->GetID(), false);
+  EXPECT_EQ(storage.Writes(id), std::nullopt);
+  EXPECT_EQ(storage.Writes(com::Guid::Generate()), std::nullopt);
+}
+
+// A refresh reads the card again only when someone wrote it since it was
+// read, so that a host refreshing on a timer pays for a change, not for the
+// card's size; what another session wrote still shows at the next refresh.
+TEST(Refresh, ReadsTheCardOnlyWhenItWasWrittenSince) {
+  auto storage = std::make_shared<CountingStorage>();
+  StoreOptions o;
+  o.storage = storage;
+  auto store = Store::Open(o);
+  auto session = [&](const char* account) {
+    SessionOptions so;
+    so.store = store;
+    so.account = account;
+    return Open(so);
+  };
+  auto alice = session("alice");
+  auto card = alice->GetCardManager()->CreateCardData(kProcessType, 0);
+  auto main = [](const com::Ref<ostrel::CardData>& c) { return c->GetSections()->Item(kMainInfo)->GetFirstRow(); };
+  main(card)->SetField("Name", Text("v1"));
+  card->Refresh(true);  // the first refresh after its own write reads it
+  storage->loads = 0;
+  for (int i = 0; i < 3; ++i) card->Refresh(true);
+  EXPECT_EQ(storage->loads, 0);
+
+  auto bobs = session("bob")->GetCardManager()->GetCardData(card->GetID());
+  main(bobs)->SetField("Name", Text("bob's"));
+  storage->loads = 0;
+  card->Refresh(true);
+  EXPECT_EQ(storage->loads, 1);
+  EXPECT_EQ(main(card)->GetField("Name"), Text("bob's"));
+
+  // Edits in a bracket are put over the written state again, so a refresh
+  // with edits always reads.
+  auto update = com::Query<ostrel::CardUpdate>(card);
+  update->BeginUpdate();
+  main(card)->SetField("Name", Text("pending"));
+  storage->loads = 0;
+  card->Refresh(true);
+  EXPECT_EQ(storage->loads, 1);
+  EXPECT_EQ(main(card)->GetField("Name"), Text("pending"));
+  update->CancelUpdate();
+
+  // A card deleted since is seen as deleted, not as unchanged.
+  session("bob")->GetCardManager()->DeleteCard(card->GetID(), false);
+  EXPECT_EQ(CodeOf([&] { card->Refresh(true); }), ostrel::err::kCardDeleted);
 }
 
 // The memory storage's own atomicity, over several cards and a deletion.
