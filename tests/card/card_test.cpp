@@ -1,14 +1,21 @@
 // The card control driven through the scripted host: activation, edit modes
 // and locks, the timer, closing, and the commands a person uses.
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <vector>
 
 #include "platform/ostrel/errors.h"
 #include "tests/card/card_fixture.h"
 #include "vorlane/gates.h"
 #include "vorlane/gate.h"
 #include "vorlane/instances.h"
+#include "platform/ostrel/folder.h"
+#include "platform/ostrel/folder_tree.h"
+#include "platform/ostrel/shortcuts.h"
+#include "vorlane/process_import_export.h"
+#include "vorlane/user_settings.h"
 
 namespace card::testing {
 namespace {
@@ -391,6 +398,63 @@ TEST_F(CardTest, ALockOfTheSameAccountElsewhereIsNeitherTakenNorClaimed) {
   EXPECT_TRUE(Has(o.host().Messages(), "Business-process is in read-only mode because it was locked by user 'alice'."));
   // The card asks for the lock only when nobody holds it: no refusal either.
   EXPECT_FALSE(Has(o.host().Messages(), "This card is locked by another user."));
+}
+
+}  // namespace
+}  // namespace card::testing
+
+namespace card::testing {
+namespace {
+
+// The cards an import makes are filed in the card's folder once the card is
+// saved, and not before; file cards are never filed.
+TEST_F(CardTest, AnImportsNewCardsAreFiledWhenTheCardIsSavedExceptFiles) {
+  auto alice = Session("alice");
+  auto cards = alice->GetCardManager();
+  const std::string source = NewTemplate(alice);
+  const std::string document = cards->CreateCardData("{bfc9d190-bcd6-411a-b9f9-3160d3f68819}", 0)->GetID();
+  const std::string file = cards->CreateCardData("{F7E2090A-EEC3-4B51-B1BB-567D4A0117D6}", 0)->GetID();
+  {
+    auto functions = LibraryOf(alice)->GetProcess(source, true)->Functions();
+    functions->Item(com::Variant(1))->SetCardID(document);
+    functions->Item(com::Variant(2))->SetCardID(file);
+  }
+  const std::string path = (std::filesystem::temp_directory_path() / ("card-import-" + source + ".xml")).string();
+  auto exchange = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
+  exchange->ExportProcessEx(alice, cards->GetCardData(source), path, true);
+
+  LibraryOf(alice)->UserSettings()->SetShowImportDialog(false);
+  const std::string target = NewTemplate(alice);
+  const std::string folder = RootFolder(alice);
+  auto shortcuts = [&] {
+    auto tree = com::Query<ostrel::FolderTree>(cards->GetDictionaryObject(kFolderType));
+    com::Ref<ostrel::Shortcuts> list = tree->GetFolder(folder)->GetShortcuts();
+    std::vector<std::string> ids;
+    for (int32_t i = 0; i < list->Count(); ++i) ids.push_back(list->Item(i));
+    return ids;
+  };
+  const size_t before = shortcuts().size();
+  Opened o = Open(alice, target, 1, folder);
+  o.host().Answer("ChooseFile", com::Variant(path));
+  o.card->ButtonClick("Import");
+  EXPECT_EQ(o.host().Messages().back(), "Template process has been successfully imported.");
+  EXPECT_EQ(shortcuts().size(), before);
+
+  o.card->ButtonClick("Save");
+  auto functions = LibraryOf(Session("reader"))->GetProcess(target, true)->Functions();
+  ASSERT_EQ(functions->Count(), 2);
+  const std::string new_document = functions->Item(com::Variant(1))->CardID();
+  const std::string new_file = functions->Item(com::Variant(2))->CardID();
+  EXPECT_NE(new_document, document);
+  EXPECT_NE(new_file, file);
+  const std::vector<std::string> filed = shortcuts();
+  ASSERT_EQ(filed.size(), before + 1);
+  auto upper = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+  };
+  EXPECT_EQ(upper(filed.back()), upper(new_document));
+  std::filesystem::remove(path);
 }
 
 }  // namespace
