@@ -327,6 +327,10 @@ void ShowProcess(Context& ctx, const std::string& id) {
 void NewTemplate(Context& ctx, const std::string& name) {
   Ref<vorlane::Process> p = ctx.library().Templates()->AddNew();
   p->SetName(name);
+  // What the card writes into a template it makes, so that the card does
+  // not take it for one of an older version.
+  p->SetVersion("4.1");
+  p->SetBuildNumber(1316);
   if (ctx.options().json) {
     PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("name", name).EndObject());
     return;

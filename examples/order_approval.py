@@ -64,6 +64,8 @@ def main():
     process = library.Templates.AddNew()
     process.BeginUpdate()  # the whole template is written at once, or not at all
     process.Name = "Order approval"
+    process.Version = "4.1"  # this version of the module, as the card writes it
+    process.BuildNumber = 1316
     process.Description = "An order is reviewed; large amounts need an approver's decision."
 
     start = add_function(process, "Order received", START, 40, 120)

@@ -5,6 +5,7 @@
 
 #include "card/control/card_object.h"
 #include "card/control/print_report.h"
+#include "card/convert/process_converter.h"
 #include "card/forms/message_box_form.h"
 #include "card/ui/hour_glass.h"
 #include "card/ui/messages.h"
@@ -175,6 +176,7 @@ void CardObject::Commit(bool end) {
 
 void CardObject::ReloadDesigner() {
   GetProcess()->Refresh(false);
+  if (GetProcess()->Version() != kCurrentVersion) ConvertProcess(GetProcess());
   InitializeDesigner();
   UpdateCaption();
 }
@@ -417,16 +419,7 @@ void CardObject::ImportFromXml() {
                                 com::Ref<com::Collection>(created_.get()), subprocesses);
     }
     try {
-      com::Ref<vorlane::Process> fresh = library_->GetProcess(card_data_->GetID(), card_data_->GetIsTemplate());
-      com::Ref<com::Unknown> service = com::CreateObject("QXDesigner.VariableService");
-      const com::Variant init[] = {AsVariant(session_.get()), AsVariant(Host()), AsVariant(library_.get()), AsVariant(fresh.get()),
-                                   com::Variant(0)};
-      com::CallMethod(service.get(), "Initialize", init);
-      com::Ref<vorlane::Variables> variables = fresh->Variables();
-      for (int32_t i = 1, n = variables->Count(); i <= n; ++i) {
-        const com::Variant id[] = {com::Variant(variables->Item(com::Variant(i))->ID())};
-        com::CallMethod(service.get(), "CheckVariable", id);
-      }
+      CheckVariables(library_, library_->GetProcess(card_data_->GetID(), card_data_->GetIsTemplate()), Host());
     } catch (const com::Error&) {
       // The variable service only reports; without it the import stands.
     }

@@ -217,6 +217,7 @@ void CardObject::ActivateSteps(int32_t flags, const std::string& folder_id, cons
       // A template started for a document: the instance is the card the
       // host shows; the template stays as it was.
       com::Ref<vorlane::Process> instance = library_->CreateProcess(card_data_->GetID());
+      CheckVersion(instance);
       saved_ = true;
       com::CallMethod(frame_.get(), "ShowCard", std::vector{com::Variant(instance->ID()), com::Variant(false)});
       return;
@@ -229,6 +230,7 @@ void CardObject::ActivateSteps(int32_t flags, const std::string& folder_id, cons
     card_data_->SetIsTemplate(true);
     InitNewTemplate();
   } else if ((flags & pellory::activate::kNewInstance) || !document_id.empty()) {
+    CheckVersion(GetProcess());
     std::string text = Message(msg::kCannotStart);
     if (!ValidateForStart(text)) {
       ShowMessage(Host(), 0, text, pellory::icon::kError);
@@ -288,6 +290,7 @@ void CardObject::ActivateSteps(int32_t flags, const std::string& folder_id, cons
                     pellory::icon::kWarning, pellory::buttons::kKeyed);
     }
   }
+  if (!read_only) CheckVersion(GetProcess());
   InitializeDesigner();
   timer_->Set("Enabled", com::Variant(!card_data_->GetIsTemplate()));
   EnableButtons(true);

@@ -146,6 +146,16 @@ class CardObject final : public com::Object<CardApi, pellory::CardInitialize, pe
   Control& Button(const char* key);
   Control& Panel(const char* key);
 
+  // ---- versions ----
+  // A process written by an older version: asks the person whether to
+  // convert it (message 1023) and converts it on yes. Always answers true:
+  // the caller goes on either way.
+  bool CheckVersion(const com::Ref<vorlane::Process>& process);
+  // Converts the process in frmConvertProcess; the card is then modified,
+  // so that the next save keeps the converted process. A conversion that
+  // fails keeps nothing of itself.
+  void ConvertProcess(const com::Ref<vorlane::Process>& process);
+
   // ---- setup ----
   void InitNewTemplate();
   void InitNewInstance();

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "card/control/card_object.h"
+#include "card/convert/process_converter.h"
 #include "card/ui/hour_glass.h"
 #include "card/ui/messages.h"
 #include "card/window/localize.h"
@@ -22,7 +23,6 @@
 namespace card {
 namespace {
 
-constexpr const char* kCurrentVersion = "4.1";
 // The gate of variables that hold a card reference.
 constexpr const char* kCardReferenceGate = "{DE24E4D4-4097-48C5-8A7F-3B9A6A65810D}";
 constexpr const char* kDocumentType = "{bfc9d190-bcd6-411a-b9f9-3160d3f68819}";

@@ -1,7 +1,6 @@
 #include "card/forms/message_box_form.h"
 
 #include "card/ui/messages.h"
-#include "platform/com/describe.h"
 #include "platform/com/text.h"
 #include "platform/pellory/host.h"
 
@@ -13,37 +12,12 @@ constexpr int32_t kIconPicture = 111;
 
 }  // namespace
 
-const com::TypeInfo& FormModel::DispatchInfo() {
-  static const com::TypeInfo info = com::Describe<FormModel>("_frmMessageBox")
-                                        .Get("Name", &FormModel::Name)
-                                        .Get("Caption", &FormModel::Caption)
-                                        .Get("Visible", &FormModel::Visible)
-                                        .Method("Controls", &FormModel::Controls, {com::Arg("Name")})
-                                        .Method("Click", &FormModel::Click, {com::Arg("ControlName")})
-                                        .Method("Close", &FormModel::Close)
-                                        .Build();
-  return info;
-}
-
-MessageBoxForm::MessageBoxForm() {
-  for (auto [kind, name] : {std::pair{"Label", "lblMessage"}, {"CheckBox", "chkAdditionalFlag"},
-                            {"CommandButton", "cmdYes"}, {"CommandButton", "cmdNo"}, {"Image", "imgIcon"}}) {
-    controls_.push_back(com::Make<Control>(kind, name));
-  }
-}
-
-MessageBoxForm::~MessageBoxForm() = default;
-
-Control& MessageBoxForm::Find(const std::string& name) const {
-  for (const auto& c : controls_) {
-    if (text::EqualNoCase(c->name(), name)) return *c;
-  }
-  throw com::Error(com::hr::kInvalidArg, "frmMessageBox", "The form has no control \"" + name + "\"");
-}
-
-com::Ref<com::Unknown> MessageBoxForm::Controls(const std::string& name) {
-  return com::Ref<com::Unknown>(static_cast<com::Unknown*>(static_cast<ControlModel*>(&Find(name))));
-}
+MessageBoxForm::MessageBoxForm()
+    : FormBase({{"Label", "lblMessage"},
+                {"CheckBox", "chkAdditionalFlag"},
+                {"CommandButton", "cmdYes"},
+                {"CommandButton", "cmdNo"},
+                {"Image", "imgIcon"}}) {}
 
 void MessageBoxForm::Click(const std::string& control) {
   if (!visible_) throw com::Error(com::hr::kInvalidArg, "frmMessageBox", "The form is not shown");
@@ -55,8 +29,6 @@ void MessageBoxForm::Click(const std::string& control) {
     c.Set("Value", com::Variant(int32_t{c.Get("Value").ToI4() == 1 ? 0 : 1}));
   }
 }
-
-void MessageBoxForm::Close() { visible_ = false; }
 
 int32_t MessageBoxForm::ShowModal(com::Unknown* host, const std::string& message, const std::string& caption,
                                   int32_t /*style*/, int32_t /*buttons*/, const std::string& flag_message,
@@ -71,16 +43,8 @@ int32_t MessageBoxForm::ShowModal(com::Unknown* host, const std::string& message
   Find("cmdYes").Set("Caption", com::Variant(Message(msg::kYes)));
   Find("cmdNo").Set("Caption", com::Variant(Message(msg::kNo)));
   Find("imgIcon").Set("Picture", com::Variant(kIconPicture));
-  if (host) {
-    visible_ = true;
-    try {
-      const com::Variant args[] = {com::Variant(com::Ref<com::Unknown>(static_cast<com::Unknown*>(this)))};
-      com::CallMethod(host, "ShowForm", args);
-    } catch (const com::Error&) {
-      // A host that cannot show the window leaves it unanswered: as closed.
-    }
-    visible_ = false;
-  }
+  // A host that cannot show the window leaves it unanswered: as closed.
+  if (!ShowThrough(host)) answer_ = pellory::answer::kCancel;
   if (flag_value) *flag_value = flag.Get("Value").ToI4() == 1;
   return answer_;
 }

@@ -1,5 +1,7 @@
 #include "embedded/host/scripted_host.h"
 
+#include "platform/com/events.h"
+
 namespace embedded {
 std::vector<ScriptedServices::Call> ScriptedServices::CallsOf(const std::string& member) const {
   std::vector<Call> out;
@@ -50,10 +52,41 @@ std::string ScriptedServices::GetFolderCardID() {
   return folder_card_id;
 }
 
+namespace {
+
+// Hears a shown form's window-changed event for the form watcher.
+class FormSink final : public com::Object<pellory::CardWindowEvents> {
+ public:
+  FormSink(com::Ref<com::Unknown> form, ScriptedServices::FormPlayer& watcher)
+      : form_(std::move(form)), watcher_(watcher) {}
+  void WindowChanged() override {
+    if (watcher_) watcher_(form_);
+  }
+
+ private:
+  com::Ref<com::Unknown> form_;
+  ScriptedServices::FormPlayer& watcher_;
+};
+
+}  // namespace
+
 void ScriptedServices::ShowForm(const com::Variant& form) {
   Record("ShowForm", {form});
   com::Ref<com::Unknown> object = form.ToObject();
-  if (form_player_) form_player_(object);
+  // On screen: the host hears the form's changes, then activates it.
+  uint32_t cookie = 0;
+  auto sink = com::Make<FormSink>(com::Ref<com::Unknown>(object.get()), form_watcher_);
+  if (com::Query<com::ConnectionPointContainer>(object)) {
+    cookie = com::Advise(object.get(), pellory::CardWindowEvents::kIID, com::Ref<com::Dispatch>(sink.get()));
+  }
+  try {
+    com::CallMethod(object.get(), "Activate");
+    if (form_player_) form_player_(object);
+  } catch (...) {
+    if (cookie) com::Unadvise(object.get(), pellory::CardWindowEvents::kIID, cookie);
+    throw;
+  }
+  if (cookie) com::Unadvise(object.get(), pellory::CardWindowEvents::kIID, cookie);
   // A form is modal: whatever the player did, it is closed on return.
   if (com::GetProperty(object.get(), "Visible").ToBool()) com::CallMethod(object.get(), "Close");
 }

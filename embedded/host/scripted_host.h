@@ -35,6 +35,9 @@ class ScriptedServices final : public com::Object<pellory::Pellory> {
   // instance dialog 2 (cancelled).
   void Default(const std::string& member, com::Variant value) { defaults_[member] = std::move(value); }
   void PlayForms(FormPlayer player) { form_player_ = std::move(player); }
+  // Looks at a shown form each time it says it changed (a host redraws it
+  // then): how a person sees a progress bar move.
+  void WatchForms(FormPlayer watcher) { form_watcher_ = std::move(watcher); }
 
   const std::vector<Call>& calls() const { return calls_; }
   std::vector<Call> CallsOf(const std::string& member) const;
@@ -70,6 +73,7 @@ class ScriptedServices final : public com::Object<pellory::Pellory> {
   std::map<std::string, std::deque<com::Variant>> answers_;
   std::map<std::string, com::Variant> defaults_;
   FormPlayer form_player_;
+  FormPlayer form_watcher_;
   std::vector<Call> calls_;
 };
 

@@ -7,6 +7,7 @@
 #include "platform/com/error.h"
 #include "platform/com/text.h"
 #include "platform/ostrel/card_data.h"
+#include "platform/ostrel/card_manager.h"
 #include "platform/ostrel/errors.h"
 #include "platform/ostrel/row.h"
 #include "platform/ostrel/row_collection.h"
@@ -35,6 +36,23 @@ void AddPieces(std::string_view list, std::vector<std::string>& out) {
   }
 }
 
+// Text as an XML attribute value (between double quotes).
+std::string EscapeAttribute(std::string_view value) {
+  std::string out;
+  out.reserve(value.size());
+  for (char c : value) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\t': out += "&#9;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
 com::ClassInfo UIClass(const char* clsid, const char* progid) {
   com::ClassInfo info;
   info.clsid = com::Guid(clsid);
@@ -48,12 +66,16 @@ com::ClassInfo UIClass(const char* clsid, const char* progid) {
 }  // namespace
 
 std::string FunctionTypeUI::GetDependentGates() {
-  std::shared_ptr<SessionState> session = ThreadSession();
-  if (!session) {
+  com::Ref<ostrel::CardManager> cards;
+  if (session_) {
+    cards = session_->GetCardManager();
+  } else if (std::shared_ptr<SessionState> session = ThreadSession()) {
+    cards = com::Make<StoreCardManager>(session);
+  } else {
     throw com::Error(ostrel::err::kServiceUnavailable, std::string(ostrel::err::kSource),
                      progid_ + ": no session is open on this thread to read the function types from");
   }
-  com::Ref<ostrel::CardData> dictionary = com::Make<StoreCardManager>(session)->GetDictionaryData(kFunctionTypes);
+  com::Ref<ostrel::CardData> dictionary = cards->GetDictionaryData(kFunctionTypes);
   com::Ref<ostrel::RowCollection> types = dictionary->GetSections()->Item(kFunctionTypesSection)->GetRows();
   std::vector<std::string> gates;
   for (int32_t i = 0, n = types->Count(); i < n; ++i) {
@@ -64,6 +86,40 @@ std::string FunctionTypeUI::GetDependentGates() {
   }
   std::string out;
   for (const std::string& g : gates) out += (out.empty() ? "" : ";") + g;
+  return out;
+}
+
+void FunctionTypeUI::ConvertFunction(const com::Variant& process, const std::string& function_id) {
+  if (!process.IsObject()) {
+    throw com::Error(com::hr::kInvalidArg, progid_, "ConvertFunction needs the process object");
+  }
+  com::Ref<com::Unknown> functions = com::GetProperty(process.ToObject().get(), "Functions").ToObject();
+  const com::Variant id[] = {com::Variant(function_id)};
+  com::Ref<com::Unknown> function = com::CallMethod(functions.get(), "Item", id).ToObject();
+  if (auto converted = ConvertedSettings(TextOf(com::GetProperty(function.get(), "Data")))) {
+    com::SetProperty(function.get(), "Data", com::Variant(*converted));
+  }
+}
+
+void FunctionTypeUI::SetSession(const com::Variant& session) {
+  session_ = session.IsObject() ? com::Query<ostrel::Session>(session.ToObject()) : com::Ref<ostrel::Session>();
+  if (!session_) throw com::Error(com::hr::kInvalidArg, progid_, "SetSession needs a session");
+}
+
+std::optional<std::string> ConvertedSettings(std::string_view data) {
+  if (text::Trim(data).empty() || text::Trim(data).front() == '<') return std::nullopt;
+  std::string out;
+  while (!data.empty()) {
+    const size_t end = data.find('\n');
+    std::string_view line = data.substr(0, end);
+    data = end == data.npos ? std::string_view() : data.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (text::Trim(line).empty()) continue;
+    const size_t eq = line.find('=');
+    if (eq == line.npos) return std::nullopt;  // not a setting: not the old form
+    out += "<Param Name=\"" + EscapeAttribute(text::Trim(line.substr(0, eq))) + "\" Value=\"" +
+           EscapeAttribute(line.substr(eq + 1)) + "\"/>\n";
+  }
   return out;
 }
 

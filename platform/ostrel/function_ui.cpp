@@ -11,4 +11,19 @@ const com::TypeInfo& FunctionUI::DispatchInfo() {
   return info;
 }
 
+const com::TypeInfo& FunctionConversion::DispatchInfo() {
+  static const com::TypeInfo info =
+      com::Describe<FunctionConversion>("FunctionConversion")
+          .Method("ConvertFunction", &FunctionConversion::ConvertFunction, {com::Arg("Process"), com::Arg("FunctionID")})
+          .Build();
+  return info;
+}
+
+const com::TypeInfo& SessionUser::DispatchInfo() {
+  static const com::TypeInfo info = com::Describe<SessionUser>("SessionUser")
+                                        .Method("SetSession", &SessionUser::SetSession, {com::Arg("Session")})
+                                        .Build();
+  return info;
+}
+
 }  // namespace ostrel

@@ -47,10 +47,13 @@ class CardTest : public ::testing::Test {
     library->SetConnection(com::Variant(com::Ref<com::Unknown>(static_cast<com::Unknown*>(session.get()))));
     return library;
   }
-  // A template with a start function, a task and a link between them.
+  // A template of this version with a start function, a task and a link
+  // between them.
   std::string NewTemplate(const com::Ref<ostrel::Session>& session, const char* start_type = kStartType) {
     com::Ref<vorlane::Process> p = LibraryOf(session)->Templates()->AddNew();
     p->SetName("Order approval");
+    p->SetVersion("4.1");
+    p->SetBuildNumber(1316);
     auto start = p->Functions()->AddNew();
     start->SetCaption("Start");
     start->SetTypeID(start_type);

@@ -58,6 +58,8 @@ def test_a_script_hosts_a_card_and_answers_its_questions():
     library.Connection = session
     template = library.Templates.AddNew()
     template.Name = "Order approval"
+    template.Version = "4.1"
+    template.BuildNumber = 1316
     start = template.Functions.AddNew()
     start.Caption = "Start"
     start.TypeID = START
