@@ -6,8 +6,8 @@
 namespace card {
 
 ConvertProcessForm::ConvertProcessForm() : FormBase({{"Label", "lblMessage"}, {"ProgressBar", "pgbConvert"}}) {
-  // Form_Load: the label's resource number becomes its text.
-  Find("lblMessage").Set("Caption", com::Variant(std::to_string(msg::kConverting)));
+  // Form_Load: the label's resource number (its Tag) becomes its text.
+  Find("lblMessage").Set("Tag", com::Variant(std::to_string(msg::kConverting)));
   LocalizeControls(controls());
   caption_ = Message(msg::kConvertCaption);
   Control& bar = Find("pgbConvert");

@@ -7,6 +7,7 @@
 
 #include "platform/com/dispatch.h"
 #include "platform/com/registry.h"
+#include "embedded/ui/function_type_ui.h"
 #include "platform/ostrel/function_ui.h"
 #include "store_fixture.h"
 
@@ -88,6 +89,31 @@ TEST_F(FunctionUITest, ItAnswersFromTheSessionOfItsThread) {
     }
   }).join();
   EXPECT_EQ(on_fresh_thread, ostrel::err::kServiceUnavailable);
+}
+
+// Settings kept as name=value lines by older versions become Param
+// elements; anything else is not the old form and is left alone.
+TEST(FunctionSettings, OldLinesBecomeParamElementsAndOtherTextStays) {
+  EXPECT_EQ(embedded::ui::ConvertedSettings("Performer=alice\r\n\n Days = 3\nNote=a<b & \"c\"\tend"),
+            "<Param Name=\"Performer\" Value=\"alice\"/>\n<Param Name=\"Days\" Value=\" 3\"/>\n"
+            "<Param Name=\"Note\" Value=\"a&lt;b &amp; &quot;c&quot;&#9;end\"/>\n");
+  EXPECT_EQ(embedded::ui::ConvertedSettings("Empty="), "<Param Name=\"Empty\" Value=\"\"/>\n");
+  for (const char* current : {"", "  \n", "<Param Name=\"a\" Value=\"1\"/>", "  <Settings/>", "just words", "a=1\nno setting"}) {
+    EXPECT_EQ(embedded::ui::ConvertedSettings(current), std::nullopt) << current;
+  }
+}
+
+// The class converts a function of a process it reaches by name, and reads
+// the dictionary of the session it is given when there is one.
+TEST_F(FunctionUITest, AGivenSessionIsTheOneItReads) {
+  com::Ref<ostrel::Session> s = Session();
+  auto ui = com::CreateObject("QXWorkflow.TaskUI");
+  com::Query<ostrel::SessionUser>(ui)->SetSession(com::Variant(com::Ref<com::Unknown>(static_cast<com::Unknown*>(s.get()))));
+  std::string gates;
+  std::thread elsewhere([&] { gates = com::Query<ostrel::FunctionUI>(ui)->GetDependentGates(); });
+  elsewhere.join();  // no session is open on that thread
+  EXPECT_EQ(gates, "{DE24E4D4-4097-48C5-8A7F-3B9A6A65810D};{A7E505E8-C639-49B1-9E74-3A7FAD6E330D}");
+  EXPECT_EQ(CodeOf([&] { com::Query<ostrel::SessionUser>(ui)->SetSession(com::Variant(1)); }), com::hr::kInvalidArg);
 }
 
 }  // namespace
