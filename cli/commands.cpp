@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include <cctype>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "embedded/store/schema.h"
 #include "embedded/store/storage.h"
 #include "platform/com/collection.h"
+#include "platform/com/describe.h"
 #include "platform/com/registry.h"
 #include "platform/com/text.h"
 #include "platform/ostrel/card_lock.h"
@@ -39,6 +41,11 @@ constexpr const char* kProcessCardType = "{AE82DD57-348C-4407-A50A-9F2C7D694DA8}
 // The operation was not done: the person did not agree to it, or could not
 // be asked (the platform's "aborted").
 constexpr com::HResult kNotDone = com::MakeHResult(0x80004004u);
+
+// What processes of this version carry, as the card writes them: a process
+// with another version, or an older build, is converted when opened.
+constexpr const char* kCurrentVersion = "4.1";
+constexpr int16_t kCurrentBuild = 1316;
 
 [[noreturn]] void Refuse(const std::string& text) { throw com::Error(kNotDone, "vorlane", text); }
 
@@ -243,7 +250,7 @@ void ShowProcess(Context& ctx, const std::string& id) {
           .Field("startedBy", p->StartedBy())
           .Field("dateBegin", ShowDate(p->DateBegin()));
     }
-    w.Field("description", p->Digest());
+    w.Field("description", p->Digest()).Field("version", p->Version()).Field("build", int32_t{p->BuildNumber()});
   } else {
     out += (p->IsTemplate() ? "Template " : "Instance ") + p->Name() + "\n";
     Table head({"", ""});
@@ -258,6 +265,8 @@ void ShowProcess(Context& ctx, const std::string& id) {
       head.Add({"Began", ShowDate(p->DateBegin())});
     }
     head.Add({"Modified", ShowDate(p->DateModified())});
+    head.Add({"Version", (p->Version().empty() ? std::string("(none)") : p->Version()) + ", build " +
+                             std::to_string(p->BuildNumber())});
     std::string h = head.Render("  ");
     out += h.substr(h.find('\n') + 1);  // no header line for the key/value block
   }
@@ -329,8 +338,8 @@ void NewTemplate(Context& ctx, const std::string& name) {
   p->SetName(name);
   // What the card writes into a template it makes, so that the card does
   // not take it for one of an older version.
-  p->SetVersion("4.1");
-  p->SetBuildNumber(1316);
+  p->SetVersion(kCurrentVersion);
+  p->SetBuildNumber(kCurrentBuild);
   if (ctx.options().json) {
     PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("name", name).EndObject());
     return;
@@ -600,6 +609,106 @@ void Settings(Context& ctx, const std::string& key, const std::string& value) {
   Table t({"SETTING", "VALUE"});
   for (const Setting& setting : kSettings) t.Add({setting.name, ((*s).*(setting.get))() ? "True" : "False"});
   Print(t.Render());
+}
+
+}  // namespace cli
+
+namespace cli {
+namespace {
+
+// The converter's progress bar: what it sets, drawn on stderr.
+class ProgressBar : public virtual com::Dispatch {
+ public:
+  static constexpr com::Guid kIID{"{D35B0E72-9A41-4C8F-B6E2-1F07A4C9E836}"};
+  static const com::TypeInfo& DispatchInfo() {
+    static const com::TypeInfo info = com::Describe<ProgressBar>("ProgressBar")
+                                          .GetLet("Min", &ProgressBar::Min, &ProgressBar::SetMin)
+                                          .GetLet("Max", &ProgressBar::Max, &ProgressBar::SetMax)
+                                          .GetLet("Value", &ProgressBar::Value, &ProgressBar::SetValue)
+                                          .Build();
+    return info;
+  }
+  virtual int32_t Min() = 0;
+  virtual void SetMin(int32_t value) = 0;
+  virtual int32_t Max() = 0;
+  virtual void SetMax(int32_t value) = 0;
+  virtual int32_t Value() = 0;
+  virtual void SetValue(int32_t value) = 0;
+};
+
+class StderrBar final : public com::Object<ProgressBar> {
+ public:
+  explicit StderrBar(std::string label) : progress_(std::move(label)) {}
+  int32_t Min() override { return min_; }
+  void SetMin(int32_t value) override { min_ = value; }
+  int32_t Max() override { return max_; }
+  void SetMax(int32_t value) override { max_ = value; }
+  int32_t Value() override { return value_; }
+  void SetValue(int32_t value) override {
+    value_ = value;
+    progress_.Update(value_ - min_, max_ - min_);
+  }
+
+ private:
+  Progress progress_;
+  int32_t min_ = 0, max_ = 100, value_ = 0;
+};
+
+}  // namespace
+
+void Convert(Context& ctx, const std::string& id) {
+  Ref<vorlane::Process> p = ctx.Process(id);
+  Ref<ostrel::CardData> card = ctx.Card(p->ID());
+  const std::string where = ctx.CardInStore(card->GetID());
+  const std::string version = p->Version();
+  const int32_t build = p->BuildNumber();
+  if (version == kCurrentVersion && build >= kCurrentBuild) {
+    if (ctx.options().json) {
+      PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("converted", false).Field("version", version)
+                    .Field("build", build).EndObject());
+      return;
+    }
+    Print("Process " + p->Name() + " (" + where + ") is of this version (" + version + ", build " +
+          std::to_string(build) + "): there is nothing to convert.\n");
+    return;
+  }
+  // The converter of the card library, as a script would use it; it writes
+  // the process and the sub-processes it runs, each whole or not at all.
+  Ref<com::Unknown> converter = com::CreateObject("QXProcess.cProcessConverter");
+  {
+    auto bar = com::Make<StderrBar>("Converting");
+    auto object = [](com::Unknown* o) { return Variant(Ref<com::Unknown>(o)); };
+    const Variant args[] = {object(&ctx.library()), object(p.get()), Variant::Null(), object(card.get()),
+                            object(static_cast<ProgressBar*>(bar.get()))};
+    com::CallMethod(converter.get(), "Convert", args);
+  }
+  auto count = [&](const char* name) { return com::GetProperty(converter.get(), name).ToI4(); };
+  const char* kCounts[][2] = {{"ValuesUnprefixed", "values freed of their prefix"},
+                              {"ValuesRetyped", "values stored with their type"},
+                              {"EnumValuesRenumbered", "enumeration values numbered"},
+                              {"ReferencesReplaced", "references to them replaced"},
+                              {"FunctionsConverted", "functions converted by their type"},
+                              {"SubProcessesConverted", "sub-processes converted"}};
+  const bool gate = com::GetProperty(converter.get(), "NullGateAdded").ToBool();
+  const std::string from = version.empty() ? "(none)" : version;
+  if (ctx.options().json) {
+    JsonWriter w;
+    w.BeginObject().Field("id", p->ID()).Field("converted", true).Field("fromVersion", version).Field("fromBuild", build);
+    w.Field("version", std::string(kCurrentVersion)).Field("build", int32_t{kCurrentBuild});
+    for (const auto& [key, text] : kCounts) {
+      std::string camel = key;
+      camel[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(camel[0])));
+      w.Field(camel, count(key));
+    }
+    PrintJson(w.Field("nullGateAdded", gate).EndObject());
+    return;
+  }
+  std::string out = "Converted " + p->Name() + " (" + where + ") from version " + from + ", build " +
+                    std::to_string(build) + ", to " + kCurrentVersion + ", build " + std::to_string(kCurrentBuild) +
+                    ":\n";
+  for (const auto& [key, text] : kCounts) out += "  " + std::to_string(count(key)) + " " + text + "\n";
+  out += gate ? "  the null gate added\n" : "";
+  Print(out);
 }
 
 }  // namespace cli

@@ -23,6 +23,9 @@ void ShowLog(Context& ctx, const std::string& id, int tail);
 void Export(Context& ctx, const std::string& id, const std::string& file, bool sub_processes);
 void Import(Context& ctx, const std::string& file, const std::string& into, bool sub_processes);
 void Delete(Context& ctx, const std::string& id);
+// Brings a process written by an older version to this one (as its card
+// would), with the sub-processes it runs; a current process is left as it is.
+void Convert(Context& ctx, const std::string& id);
 // Without a key, shows the user's settings; with a key and a value, sets one.
 void Settings(Context& ctx, const std::string& key, const std::string& value);
 

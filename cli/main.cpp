@@ -126,6 +126,13 @@ int main(int argc, char** argv) {
   imp->add_flag("--yes", options.yes, "Replace the content of the --into template without asking");
   imp->callback([&] { action = [&](cli::Context& c) { cli::Import(c, file, into, !no_sub); }; });
 
+  auto convert = command("convert",
+                         "Bring a process written by an older version to this version, with the sub-processes it "
+                         "runs (as its card does when it opens it)",
+                         "vorlane convert {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D}");
+  convert->add_option("ID", id, "The process's ID")->required();
+  convert->callback([&] { action = [&](cli::Context& c) { cli::Convert(c, id); }; });
+
   auto del = command("delete",
                      "Delete a template or an instance; a running instance, a template that has instances or a "
                      "card another session edits needs --yes",

@@ -353,3 +353,36 @@ def test_an_interrupted_import_leaves_no_card(tool, sig, code):
     assert child.returncode == code, (out, err)
     assert err == "interrupted: nothing was imported\n" and out == ""
     assert [t["id"] for t in tool.json("templates")] == [source["id"]]
+
+
+CONVERT_DATA = os.path.join(os.path.dirname(__file__), "..", "card", "data", "convert")
+
+
+def test_convert_brings_an_old_process_to_this_version_once(tool):
+    old = tool.json("import", os.path.join(CONVERT_DATA, "version-3.0.xml"))["id"]
+    done = tool.json("convert", old)
+    assert done["converted"] is True
+    assert (done["fromVersion"], done["fromBuild"], done["version"], done["build"]) == ("3.0", 1100, "4.1", 1316)
+    assert done["valuesUnprefixed"] == 5 and done["enumValuesRenumbered"] == 3 and done["nullGateAdded"] is True
+    shown = tool.json("show", old)
+    assert [g["caption"] for g in shown["gates"]] == ["Process"]
+    # A current process: said so, nothing changed, and not a failure.
+    again = tool("convert", old)
+    assert "there is nothing to convert" in again.stdout
+    assert tool.json("convert", old) == {"id": old, "converted": False, "version": "4.1", "build": 1316}
+    made = tool.json("new-template", "Fresh")
+    assert tool.json("convert", made["id"])["converted"] is False
+
+
+def test_a_conversion_that_fails_changes_nothing(tool):
+    # A stored value its type cannot read stops the conversion.
+    with open(os.path.join(CONVERT_DATA, "version-3.0.xml"), encoding="utf-8") as f:
+        text = f.read().replace('Value="INT:1500"', 'Value="INT:many"')
+    (tool.dir / "bad.xml").write_text(text, encoding="utf-8")
+    broken = tool.json("import", str(tool.dir / "bad.xml"))["id"]
+    tool("export", broken, "before.xml")
+    failed = tool("convert", broken, expect=1)
+    assert failed.stderr.startswith("error:")
+    tool("export", broken, "after.xml")
+    assert (tool.dir / "before.xml").read_text() == (tool.dir / "after.xml").read_text()
+    assert tool.json("show", broken)["version"] == "3.0"
