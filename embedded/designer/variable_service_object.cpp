@@ -1,8 +1,10 @@
 #include "embedded/designer/variable_service_object.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 
 #include "embedded/designer/graph_layout.h"
 #include "platform/com/text.h"
@@ -98,38 +100,38 @@ void VariableServiceObject::Initialize(const com::Variant& /*session*/, const co
                      "model");
   }
   process_ = std::move(checked);
-  findings_.clear();
+  checks_.clear();
 }
 
 void VariableServiceObject::CheckVariable(const std::string& variable_id) {
   if (!process_) throw com::Error(com::hr::kObjectNotSet, "VariableService", "The variable service has no process");
-  auto variables = process_->Variables();
-  const int32_t count = variables->Count();
-  const std::string key = NormalizeId(variable_id);
+  Check check;
+  check.id = NormalizeId(variable_id);
   com::Ref<vorlane::Variable> variable;
-  for (int32_t i = 1; i <= count && !variable; ++i) {
-    auto v = variables->Item(com::Variant(i));
-    if (NormalizeId(v->ID()) == key) variable = v;
+  try {
+    variable = process_->Variables()->Item(com::Variant(variable_id));
+  } catch (const com::Error&) {
+    // Kept, not raised: an ID the process does not hold is a finding.
   }
   if (!variable) {
-    findings_.push_back("Variable " + variable_id + " is not in the process.");
+    check.lines.push_back("Variable " + variable_id + " is not in the process.");
+    checks_.push_back(std::move(check));
     return;
   }
   const std::string name = variable->Name();
-  const std::string who = "Variable \"" + name + "\" " + variable->ID();
-  if (text::Trim(name).empty()) findings_.push_back("Variable " + variable->ID() + " has no name.");
-  if (!text::Trim(name).empty()) {
-    for (int32_t i = 1; i <= count; ++i) {
-      auto other = variables->Item(com::Variant(i));
-      if (NormalizeId(other->ID()) != key && text::EqualNoCase(other->Name(), name)) {
-        findings_.push_back(who + " has the name of variable " + other->ID() + ".");
-      }
-    }
+  check.who = "Variable \"" + name + "\" " + variable->ID();
+  if (text::Trim(name).empty()) {
+    check.lines.push_back("Variable " + variable->ID() + " has no name.");
+  } else {
+    check.name = name;
   }
-  CheckValue(*variable, who);
+  check.name_at = check.lines.size();
+  CheckValue(*variable, check.who, check.lines);
+  checks_.push_back(std::move(check));
 }
 
-void VariableServiceObject::CheckValue(vorlane::Variable& variable, const std::string& who) {
+void VariableServiceObject::CheckValue(vorlane::Variable& variable, const std::string& who,
+                                       std::vector<std::string>& lines) {
   vorlane::VarTypeEnum type = vorlane::VarTypeEnum::Generic;
   com::Variant value;
   try {
@@ -138,19 +140,38 @@ void VariableServiceObject::CheckValue(vorlane::Variable& variable, const std::s
   } catch (const com::Error& e) {
     // Shown, not raised: a variable whose type or value cannot be read is a
     // finding like any other, and the checks of the others go on.
-    findings_.push_back(who + ": its type or value cannot be read (" + e.description() + ").");
+    lines.push_back(who + ": its type or value cannot be read (" + e.description() + ").");
     return;
   }
   if (value.IsEmpty() || value.IsNull()) return;  // no value fits every type
   const TypeRule rule = Fit(variable, type, value);
-  if (!rule.fits) findings_.push_back(who + ": the value " + Shown(value) + " is not a " + rule.name + " value.");
+  if (!rule.fits) lines.push_back(who + ": the value " + Shown(value) + " is not a " + rule.name + " value.");
 }
 
 std::string VariableServiceObject::Findings() {
+  // The variables by name (without regard to case), read once.
+  std::unordered_map<std::string, std::vector<std::string>> by_name;
+  if (std::any_of(checks_.begin(), checks_.end(), [](const Check& c) { return !c.name.empty(); })) {
+    auto variables = process_->Variables();
+    for (int32_t i = 1, n = variables->Count(); i <= n; ++i) {
+      auto v = variables->Item(com::Variant(i));
+      by_name[text::Upper(v->Name())].push_back(v->ID());
+    }
+  }
   std::string all;
-  for (const std::string& f : findings_) {
+  auto add = [&](const std::string& line) {
     if (!all.empty()) all += '\n';
-    all += f;
+    all += line;
+  };
+  for (const Check& c : checks_) {
+    for (size_t i = 0; i < c.name_at; ++i) add(c.lines[i]);
+    if (!c.name.empty()) {
+      auto same = by_name.find(text::Upper(c.name));
+      for (const std::string& other : same == by_name.end() ? std::vector<std::string>() : same->second) {
+        if (NormalizeId(other) != c.id) add(c.who + " has the name of variable " + other + ".");
+      }
+    }
+    for (size_t i = c.name_at; i < c.lines.size(); ++i) add(c.lines[i]);
   }
   return all;
 }
