@@ -14,6 +14,7 @@
 #include "vorlane/pass_state.h"
 #include "vorlane/pass_states.h"
 #include "vorlane/process_import_export.h"
+#include "vorlane/user_settings.h"
 #include "vorlane/variable.h"
 #include "vorlane/variables.h"
 
@@ -274,6 +275,25 @@ TEST_F(ConverterTest, TheHostSeesTheBarMove) {
   // Max changes first (the bar at 0), then one step per function.
   ASSERT_GE(seen.size(), 3u);
   EXPECT_EQ(std::vector<int32_t>(seen.end() - 3, seen.end()), (std::vector<int32_t>{1, 2, 3}));
+}
+
+// A file of an older version imported through the card is converted at
+// once: after the import's own question, none about the version.
+TEST_F(ConverterTest, AnOldFileImportedThroughTheCardIsConvertedWithoutAQuestion) {
+  auto alice = Session("alice");
+  LibraryOf(alice)->UserSettings()->SetShowImportDialog(false);
+  const std::string id = NewTemplate(alice);
+  Opened o = Open(alice, id);
+  o.host().Answer("ChooseFile", com::Variant(kData + "version-3.0.xml"));
+  o.card->ButtonClick("Import");
+  EXPECT_EQ(o.host().Messages(),
+            (std::vector<std::string>{
+                "Are you sure you want to import process data? All current process settings will be lost.",
+                "Template process has been successfully imported."}));
+  EXPECT_EQ(o.host().CallsOf("ShowForm").size(), 1u);
+  o.card->ButtonClick("Save");
+  EXPECT_EQ(Stored(id)->Version(), "4.1");
+  EXPECT_EQ(Stored(id)->Gates()->Count(), 1);
 }
 
 }  // namespace
