@@ -1,5 +1,8 @@
 #include "cli/commands.h"
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <cctype>
 #include <cstdio>
 #include <functional>
@@ -10,6 +13,7 @@
 #include "cli/progress.h"
 #include "embedded/store/schema.h"
 #include "embedded/store/storage.h"
+#include "embedded/web/web_server.h"
 #include "platform/com/collection.h"
 #include "platform/com/describe.h"
 #include "platform/com/registry.h"
@@ -709,6 +713,44 @@ void Convert(Context& ctx, const std::string& id) {
   for (const auto& [key, text] : kCounts) out += "  " + std::to_string(count(key)) + " " + text + "\n";
   out += gate ? "  the null gate added\n" : "";
   Print(out);
+}
+
+}  // namespace cli
+
+namespace cli {
+
+void Serve(Context& ctx, const std::vector<std::string>& users, const std::string& listen, int port) {
+  ctx.session();  // the store opens as for any command, and says so when it is missing
+  embedded::web::WebServer::Options o;
+  o.store = std::shared_ptr<embedded::Store>(&ctx.store(), [](embedded::Store*) {});
+  o.address = listen;
+  o.port = static_cast<uint16_t>(port);
+  o.locale = ctx.options().locale;
+  o.log = [](const std::string& text) { std::fprintf(stderr, "serve: %s\n", text.c_str()); };
+  for (const std::string& user : users.empty() ? std::vector<std::string>{ctx.options().user.empty() ? LoginName() : ctx.options().user} : users) {
+    o.accounts.push_back({user, ctx.options().groups, ""});
+  }
+  if (listen != "127.0.0.1" && listen != "localhost" && listen != "::1") {
+    std::fprintf(stderr, "warning: listening on %s: anyone who can reach it and has an address below can use the store\n",
+                 listen.c_str());
+  }
+  // Ctrl-C and SIGTERM end the server: they are waited for here, so every
+  // thread the server starts leaves them to this one.
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, SIGINT);
+  sigaddset(&stop, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+  embedded::web::WebServer server(std::move(o));
+  server.Start();
+  std::string out = "Serving " + ctx.options().store + ". Open in a browser:\n";
+  for (const auto& a : server.accounts()) out += "  " + a.name + ": " + server.Url(a.name) + "\n";
+  Print(out + "Ctrl-C stops the server; open cards close without saving.\n");
+  std::fflush(stdout);
+  int sig = 0;
+  sigwait(&stop, &sig);
+  std::fprintf(stderr, "serve: stopping: closing %zu open card(s)\n", server.OpenCards());
+  server.Stop();
 }
 
 }  // namespace cli

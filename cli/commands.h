@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/context.h"
 
@@ -26,6 +27,8 @@ void Delete(Context& ctx, const std::string& id);
 // Brings a process written by an older version to this one (as its card
 // would), with the sub-processes it runs; a current process is left as it is.
 void Convert(Context& ctx, const std::string& id);
+// Serves the store to a browser until interrupted: see embedded::web::WebServer.
+void Serve(Context& ctx, const std::vector<std::string>& users, const std::string& listen, int port);
 // Without a key, shows the user's settings; with a key and a value, sets one.
 void Settings(Context& ctx, const std::string& key, const std::string& value);
 

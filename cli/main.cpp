@@ -133,6 +133,18 @@ int main(int argc, char** argv) {
   convert->add_option("ID", id, "The process's ID")->required();
   convert->callback([&] { action = [&](cli::Context& c) { cli::Convert(c, id); }; });
 
+  std::vector<std::string> serve_users;
+  std::string listen = "127.0.0.1";
+  int port = 8470;
+  auto serve = command("serve",
+                       "Serve the store to a browser: the processes, and each card as its person works in it",
+                       "vorlane serve --port 8470 --user alice --user bob");
+  serve->add_option("--user", serve_users, "An account to serve (again for each person; default: --user or you)");
+  serve->add_option("--port", port, "The port to listen on (0: any free port)")->check(CLI::Range(0, 65535))->capture_default_str();
+  serve->add_option("--listen", listen, "The address to listen on; another than this machine's is warned of")
+      ->capture_default_str();
+  serve->callback([&] { action = [&](cli::Context& c) { cli::Serve(c, serve_users, listen, port); }; });
+
   auto del = command("delete",
                      "Delete a template or an instance; a running instance, a template that has instances or a "
                      "card another session edits needs --yes",

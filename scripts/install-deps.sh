@@ -8,6 +8,7 @@ packages=(
   libpugixml-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev pybind11-dev python3-dev python3-pytest
+  libboost1.81-dev nlohmann-json3-dev
 )
 
 missing=()

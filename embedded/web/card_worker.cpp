@@ -1,0 +1,561 @@
+#include "embedded/web/card_worker.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "embedded/store/open.h"
+#include "platform/com/events.h"
+#include "platform/com/registry.h"
+#include "platform/ostrel/card_manager.h"
+#include "platform/ostrel/folder.h"
+#include "platform/ostrel/folder_tree.h"
+#include "platform/pellory/card_ui.h"
+#include "platform/pellory/host.h"
+
+namespace embedded::web {
+namespace {
+
+constexpr const char* kFolderType = "{DA86FABF-4DD7-4A86-B6FF-C58C24D12DE2}";
+constexpr int32_t kActivateEdit = 1;
+
+com::Variant AsVariant(com::Unknown* o) { return com::Variant(com::Ref<com::Unknown>(o)); }
+
+std::string TextOf(const com::Variant& v) { return v.IsEmpty() || v.IsNull() ? "" : v.ToText(); }
+
+// A control model's properties that a page draws, by name.
+Json ControlJson(com::Unknown* control, std::initializer_list<const char*> names) {
+  Json out = Json::object();
+  for (const char* name : names) {
+    com::Variant v = com::GetProperty(control, name);
+    if (v.IsEmpty() || v.IsNull()) continue;
+    if (v.type() == com::Variant::Type::Bool) {
+      out[name] = v.ToBool();
+    } else if (v.IsNumeric()) {
+      out[name] = v.ToR8();
+    } else {
+      out[name] = v.ToText();
+    }
+  }
+  return out;
+}
+
+// The items of a control's list ("Buttons", "Panels", "ListImages").
+template <class Fn>
+void ForEachItem(com::Unknown* control, const char* list, Fn&& fn) {
+  com::Ref<com::Unknown> items = com::GetProperty(control, list).ToObject();
+  const int32_t n = com::GetProperty(items.get(), "Count").ToI4();
+  for (int32_t i = 1; i <= n; ++i) fn(com::GetProperty(control, list, std::vector{com::Variant(i)}).ToObject().get());
+}
+
+// A form model as the page draws it: its name, caption and controls.
+Json FormJson(com::Unknown* form) {
+  Json controls = Json::array();
+  for (const char* name : {"lblMessage", "chkAdditionalFlag", "cmdYes", "cmdNo", "imgIcon", "pgbConvert"}) {
+    com::Ref<com::Unknown> control;
+    try {
+      control = com::CallMethod(form, "Controls", std::vector{com::Variant(name)}).ToObject();
+    } catch (const com::Error&) {
+      continue;  // not a control of this form
+    }
+    Json c = ControlJson(control.get(), {"Kind", "Name", "Caption", "Value", "Visible", "Min", "Max"});
+    controls.push_back(std::move(c));
+  }
+  return {{"name", TextOf(com::GetProperty(form, "Name"))},
+          {"caption", TextOf(com::GetProperty(form, "Caption"))},
+          {"controls", std::move(controls)}};
+}
+
+}  // namespace
+
+// ---- files ---------------------------------------------------------------------
+
+std::pair<int64_t, std::string> FileShelf::NewDownload(const std::string& name) {
+  std::lock_guard lock(mutex_);
+  const int64_t number = next_++;
+  const std::string folder = folder_ + "/" + std::to_string(number);
+  std::filesystem::create_directories(folder);
+  File file{folder + "/file", name};
+  files_[number] = file;
+  return {number, file.path};
+}
+
+int64_t FileShelf::AddUpload(const std::string& name, const std::string& content) {
+  auto [number, path] = NewDownload(name);
+  // The card reads the file by its own name's extension.
+  const std::string named = std::filesystem::path(path).parent_path() / std::filesystem::path(name).filename();
+  std::ofstream(named, std::ios::binary) << content;
+  std::lock_guard lock(mutex_);
+  files_[number].path = named;
+  return number;
+}
+
+std::optional<FileShelf::File> FileShelf::Find(int64_t number) const {
+  std::lock_guard lock(mutex_);
+  auto it = files_.find(number);
+  if (it == files_.end()) return std::nullopt;
+  return it->second;
+}
+
+// ---- the card's host -------------------------------------------------------------
+
+// The services object the card sees: each call that needs the person
+// becomes a question to the owning tab. The frame and the window's event
+// sink are objects of their own (below), as a client reaches each by its
+// own dispatch description.
+class CardWorker::Host final : public com::Object<pellory::Pellory> {
+ public:
+  Host(CardWorker& worker, std::string folder_card_id) : worker_(worker), folder_card_id_(std::move(folder_card_id)) {}
+
+  // What the frame is told.
+  void SetCaption(const std::string& caption) { caption_ = caption; }
+  void ShowCard(const std::string& card_id) { worker_.Notify({{"type", "show"}, {"card", card_id}}); }
+  void CloseCard() { closed_ = true; }
+
+  int32_t ShowMessage(const std::string& caption, const std::string& text, const std::string& details, int32_t icon,
+                      int32_t buttons, int32_t /*owner_window*/) override {
+    Json answer = worker_.Ask({{"kind", "message"},
+                               {"caption", caption},
+                               {"text", text},
+                               {"details", details},
+                               {"icon", icon},
+                               {"buttons", buttons}});
+    return answer.is_number_integer() ? answer.get<int32_t>() : pellory::answer::kCancel;
+  }
+  std::string SelectFolder(const std::string& prompt, int32_t /*flags*/, const std::string& initial) override {
+    // The folders the person may pick: the top folder and the one the card
+    // was opened in (the tree offers no walk down from the top).
+    Json folders = Json::array();
+    if (session_) {
+      auto tree = com::Query<ostrel::FolderTree>(session_->GetCardManager()->GetDictionaryObject(kFolderType));
+      for (com::Ref<ostrel::Folder> f : {tree->GetRootFolder(), initial.empty() ? nullptr : FolderOrNull(*tree, initial)}) {
+        if (!f || (folders.size() == 1 && folders[0]["id"] == f->GetID())) continue;
+        folders.push_back({{"id", f->GetID()}, {"path", PathOf(*f)}});
+      }
+    }
+    Json answer = worker_.Ask({{"kind", "folder"}, {"prompt", prompt}, {"initial", initial}, {"folders", folders}});
+    return answer.is_string() ? answer.get<std::string>() : "";
+  }
+  void OpenCard(const std::string& card_id, const std::string& /*mode_id*/, int32_t /*flags*/,
+                const com::Variant& /*params*/, const com::Variant& /*extra*/) override {
+    worker_.Notify({{"type", "show"}, {"card", card_id}});
+  }
+  std::string GetFolderCardID() override { return folder_card_id_; }
+  void ShowForm(const com::Variant& form) override {
+    com::Ref<com::Unknown> object = form.ToObject();
+    // The form's changes reach the page while it is shown (a progress bar).
+    auto sink = com::Make<FormSink>(*this, object);
+    uint32_t cookie = 0;
+    if (com::Query<com::ConnectionPointContainer>(object)) {
+      cookie = com::Advise(object.get(), pellory::CardWindowEvents::kIID, com::Ref<com::Dispatch>(sink.get()));
+    }
+    try {
+      com::CallMethod(object.get(), "Activate");
+      while (com::GetProperty(object.get(), "Visible").ToBool()) {
+        Json answer = worker_.Ask({{"kind", "form"}, {"form", FormJson(object.get())}});
+        if (answer.is_string()) {
+          com::CallMethod(object.get(), "Click", std::vector{com::Variant(answer.get<std::string>())});
+        } else {
+          com::CallMethod(object.get(), "Close");
+        }
+      }
+    } catch (...) {
+      if (cookie) com::Unadvise(object.get(), pellory::CardWindowEvents::kIID, cookie);
+      throw;
+    }
+    if (cookie) com::Unadvise(object.get(), pellory::CardWindowEvents::kIID, cookie);
+  }
+  int32_t ShowInstanceDialog(const com::Variant& /*process*/) override {
+    Json answer = worker_.Ask({{"kind", "instance"}});
+    return answer == 1 ? 1 : 2;
+  }
+  void ShowProperties(const com::Variant& /*process*/) override {
+    worker_.Ask({{"kind", "properties"}});
+  }
+  void ShowLog(const com::Variant& /*process*/) override { worker_.Ask({{"kind", "log"}}); }
+  std::string ChooseFile(bool save, const std::string& title, const std::string& /*filter*/,
+                         const std::string& default_name, const std::string& /*default_ext*/,
+                         int32_t /*flags*/) override {
+    Json answer = worker_.Ask({{"kind", "file"}, {"save", save}, {"title", title}, {"name", default_name}});
+    if (save) {
+      if (answer != true) return "";
+      auto [number, path] = worker_.options_.files->NewDownload(default_name);
+      downloads_.push_back(number);
+      return path;
+    }
+    if (!answer.is_number_integer()) return "";
+    auto file = worker_.options_.files->Find(answer.get<int64_t>());
+    return file ? file->path : "";
+  }
+  void SavePicture(const std::string& svg, const std::string& default_name) override {
+    auto [number, path] = worker_.options_.files->NewDownload(default_name + ".svg");
+    std::ofstream(path, std::ios::binary) << svg;
+    downloads_.push_back(number);
+  }
+  void PrintDocument(const std::string& title, const std::string& html) override {
+    auto [number, path] = worker_.options_.files->NewDownload(title + ".html");
+    std::ofstream(path, std::ios::binary) << html;
+    worker_.Notify({{"type", "print"}, {"url", "/files/" + std::to_string(number)}});
+  }
+
+  // Files the last call of the card wrote for the person, now ready.
+  void OfferDownloads() {
+    for (int64_t number : downloads_) {
+      auto file = worker_.options_.files->Find(number);
+      if (file && std::filesystem::exists(file->path)) {
+        worker_.Notify({{"type", "download"}, {"url", "/files/" + std::to_string(number)}, {"name", file->name}});
+      }
+    }
+    downloads_.clear();
+  }
+
+  void set_session(com::Ref<ostrel::Session> session) { session_ = std::move(session); }
+  bool closed() const { return closed_; }
+  const std::string& caption() const { return caption_; }
+
+ private:
+  class FormSink final : public com::Object<pellory::CardWindowEvents> {
+   public:
+    FormSink(Host& host, com::Ref<com::Unknown> form) : host_(host), form_(std::move(form)) {}
+    void WindowChanged() override {
+      host_.worker_.Notify({{"type", "form"}, {"form", FormJson(form_.get())}});
+    }
+
+   private:
+    Host& host_;
+    com::Ref<com::Unknown> form_;
+  };
+
+  static com::Ref<ostrel::Folder> FolderOrNull(ostrel::FolderTree& tree, const std::string& id) {
+    try {
+      return tree.GetFolder(id);
+    } catch (const com::Error&) {
+      return nullptr;  // a folder that went is not offered
+    }
+  }
+  static std::string PathOf(ostrel::Folder& folder) {
+    std::string path = folder.GetName();
+    for (com::Ref<ostrel::Folder> up = folder.GetParent(); up; up = up->GetParent()) path = up->GetName() + " \\ " + path;
+    return path;
+  }
+
+  CardWorker& worker_;
+  std::string folder_card_id_;
+  com::Ref<ostrel::Session> session_;
+  std::string caption_;
+  bool closed_ = false;
+  std::vector<int64_t> downloads_;
+};
+
+namespace {
+
+class FrameObject final : public com::Object<pellory::Frame> {
+ public:
+  explicit FrameObject(com::Ref<CardWorker::Host> host) : host_(std::move(host)) {}
+  com::Ref<pellory::Pellory> GetPellory() override { return com::Ref<pellory::Pellory>(host_.get()); }
+  void SetCaption(const std::string& caption) override { host_->SetCaption(caption); }
+  void ShowCard(const std::string& card_id, bool /*flag*/) override { host_->ShowCard(card_id); }
+  void CloseCard() override { host_->CloseCard(); }
+  int32_t GetFrameValue() override { return 0; }
+
+ private:
+  com::Ref<CardWorker::Host> host_;
+};
+
+class WindowSink final : public com::Object<pellory::CardWindowEvents> {
+ public:
+  explicit WindowSink(CardWorker& worker) : worker_(worker) {}
+  void WindowChanged() override { worker_.WindowChanged(); }
+
+ private:
+  CardWorker& worker_;
+};
+
+}  // namespace
+
+// ---- the worker ------------------------------------------------------------------
+
+CardWorker::CardWorker(Options options) : options_(std::move(options)) { thread_ = std::thread([this] { Run(); }); }
+
+CardWorker::~CardWorker() {
+  Shutdown();
+  if (thread_.joinable()) thread_.join();
+}
+
+void CardWorker::Attach(const std::shared_ptr<Tab>& tab) {
+  std::string window;
+  std::optional<Json> question;
+  bool owner = false;
+  {
+    std::lock_guard lock(mutex_);
+    std::erase_if(tabs_, [](const std::weak_ptr<Tab>& t) { return t.expired(); });
+    tabs_.push_back(tab);
+    owner = tabs_.size() == 1;
+    orphaned_since_.reset();
+    window = window_;
+    if (owner) question = question_;
+  }
+  tab->Send(Json{{"type", "role"}, {"owner", owner}}.dump());
+  if (!window.empty()) tab->Send(window);
+  if (question) tab->Send(question->dump());
+}
+
+void CardWorker::Detach(const Tab* tab) {
+  std::optional<Json> question;
+  std::shared_ptr<Tab> next_owner;
+  {
+    std::lock_guard lock(mutex_);
+    const bool was_owner = !tabs_.empty() && tabs_.front().lock().get() == tab;
+    std::erase_if(tabs_, [&](const std::weak_ptr<Tab>& t) { return t.expired() || t.lock().get() == tab; });
+    if (tabs_.empty()) {
+      orphaned_since_ = std::chrono::steady_clock::now();
+    } else if (was_owner) {
+      next_owner = tabs_.front().lock();
+      question = question_;
+    }
+  }
+  wake_.notify_all();
+  if (next_owner) {
+    next_owner->Send(Json{{"type", "role"}, {"owner", true}}.dump());
+    if (question) next_owner->Send(question->dump());
+  }
+}
+
+bool CardWorker::IsOwner(const Tab* tab) {
+  std::lock_guard lock(mutex_);
+  return !tabs_.empty() && tabs_.front().lock().get() == tab;
+}
+
+void CardWorker::Receive(const Tab* tab, const std::string& message) {
+  Json m = Json::parse(message, nullptr, false);
+  if (!m.is_object() || !m.contains("type") || !m["type"].is_string()) return;
+  if (!IsOwner(tab)) return;  // a tab that only looks at the card
+  const std::string type = m["type"];
+  if (type == "answer") {
+    std::lock_guard lock(mutex_);
+    if (question_ && m.value("id", int64_t{0}) == (*question_)["id"].get<int64_t>()) {
+      answer_ = m.contains("value") ? m["value"] : Json();
+      wake_.notify_all();
+    }
+    return;
+  }
+  if (type == "click" && m.contains("key") && m["key"].is_string()) {
+    const bool shift = m.value("shift", false);
+    Post([this, key = m["key"].get<std::string>(), shift] {
+      if (shift) CallCard("KeyDown", {com::Variant(16), com::Variant(1)});
+      CallCard("ButtonClick", {com::Variant(key)});
+      if (shift) CallCard("KeyUp", {com::Variant(16), com::Variant(0)});
+      host_->OfferDownloads();
+    });
+  } else if (type == "resize") {
+    Post([this, w = m.value("width", 9000), h = m.value("height", 7000)] {
+      CallCard("Resize", {com::Variant(int32_t{w}), com::Variant(int32_t{h})});
+    });
+  } else if (type == "close") {
+    Post([this] { CloseCard(false); });
+  }
+}
+
+void CardWorker::Post(std::function<void()> job) {
+  {
+    std::lock_guard lock(mutex_);
+    if (stopping_) return;
+    jobs_.push_back(std::move(job));
+  }
+  wake_.notify_all();
+}
+
+void CardWorker::Shutdown() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+}
+
+bool CardWorker::Finished() const {
+  std::lock_guard lock(mutex_);
+  return finished_;
+}
+
+Json CardWorker::Ask(Json question) {
+  std::unique_lock lock(mutex_);
+  if (stopping_) return Closing(question);
+  question["type"] = "ask";
+  question["id"] = next_question_++;
+  question_ = question;
+  answer_.reset();
+  std::shared_ptr<Tab> owner = tabs_.empty() ? nullptr : tabs_.front().lock();
+  if (owner) owner->Send(question.dump());
+  wake_.wait(lock, [&] { return answer_.has_value() || stopping_; });
+  question_.reset();
+  if (!answer_) return Closing(question);
+  Json answer = std::move(*answer_);
+  answer_.reset();
+  return answer;
+}
+
+Json CardWorker::Closing(const Json& question) {
+  // The card is being closed without its person: a question is answered
+  // "No" (a save question does not save), anything else as cancelled.
+  const std::string kind = question.value("kind", "");
+  if (options_.log) options_.log("card " + options_.card_id + ": closing, \"" + question.value("text", kind) +
+                                 "\" answered for the person");
+  if (kind == "message") return pellory::answer::kNo;
+  return Json();
+}
+
+void CardWorker::Notify(Json message) { Broadcast(message.dump(), false); }
+
+void CardWorker::Broadcast(const std::string& message, bool owner_only) {
+  std::vector<std::shared_ptr<Tab>> to;
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& t : tabs_) {
+      if (auto tab = t.lock()) to.push_back(std::move(tab));
+      if (owner_only) break;
+    }
+  }
+  for (const auto& tab : to) tab->Send(message);
+}
+
+void CardWorker::CallCard(const char* member, std::vector<com::Variant> args) {
+  com::CallMethod(card_.get(), member, args);
+}
+
+void CardWorker::SendWindow() {
+  window_dirty_ = false;
+  com::Unknown* card = card_.get();
+  Json w{{"type", "window"}, {"caption", host_->caption()}, {"pointer", com::GetProperty(card, "MousePointer").ToI4()}};
+  com::Ref<com::Unknown> toolbar = com::CallMethod(card, "Controls", std::vector{com::Variant("tbMain")}).ToObject();
+  w["toolbarVisible"] = com::GetProperty(toolbar.get(), "Visible").ToBool();
+  Json buttons = Json::array();
+  ForEachItem(toolbar.get(), "Buttons", [&](com::Unknown* b) {
+    buttons.push_back(ControlJson(b, {"Key", "ToolTipText", "Image", "Style", "Enabled", "Visible", "Value"}));
+  });
+  w["buttons"] = std::move(buttons);
+  com::Ref<com::Unknown> status = com::CallMethod(card, "Controls", std::vector{com::Variant("sbMain")}).ToObject();
+  for (const char* key : {"Mode", "Folder"}) {
+    w["panels"][key] = TextOf(com::GetProperty(
+        com::GetProperty(status.get(), "Panels", std::vector{com::Variant(key)}).ToObject().get(), "Text"));
+  }
+  if (!images_sent_) {
+    com::Ref<com::Unknown> images = com::CallMethod(card, "Controls", std::vector{com::Variant("imToolbar")}).ToObject();
+    ForEachItem(images.get(), "ListImages", [&](com::Unknown* image) {
+      w["images"][TextOf(com::GetProperty(image, "Key"))] = TextOf(com::GetProperty(image, "Picture"));
+    });
+    images_sent_ = true;
+  }
+  com::Ref<com::Unknown> place = com::CallMethod(card, "Controls", std::vector{com::Variant("Designer")}).ToObject();
+  com::Variant designer = com::GetProperty(place.get(), "Object");
+  if (designer.IsObject()) {
+    const std::string picture = TextOf(com::GetProperty(designer.ToObject().get(), "Picture"));
+    if (picture != picture_) {
+      picture_ = picture;
+      w["picture"] = picture;
+    }
+    w["readOnly"] = com::GetProperty(designer.ToObject().get(), "ReadOnly").ToBool();
+  }
+  const std::string text = w.dump();
+  {
+    std::lock_guard lock(mutex_);
+    // Tabs that come later get the whole window, the picture included.
+    Json kept = w;
+    kept["picture"] = picture_;
+    window_ = kept.dump();
+  }
+  Broadcast(text, false);
+}
+
+void CardWorker::CloseCard(bool for_good) {
+  if (!card_ || closed_) return;
+  const int32_t answer = com::CallMethod(card_.get(), "QueryClose").ToI4();
+  if (answer == 0 && !for_good) return;  // the person chose to stay
+  com::CallMethod(card_.get(), "Close");
+  com::CallMethod(card_.get(), "Unload");
+  closed_ = true;
+}
+
+void CardWorker::Run() {
+  SessionOptions so;
+  so.store = options_.store;
+  so.account = options_.account;
+  so.groups = options_.groups;
+  so.locale = options_.locale;
+  com::Ref<ostrel::Session> session;
+  try {
+    session = Open(so);
+    com::Ref<ostrel::CardManager> cards = session->GetCardManager();
+    host_ = com::Make<Host>(*this, cards->GetDictionaryData(kFolderType)->GetID());
+    host_->set_session(session);
+    card_ = com::CreateObject("QXProcess.Card");
+    events_cookie_ = com::Advise(card_.get(), pellory::CardWindowEvents::kIID,
+                                 com::Ref<com::Dispatch>(com::Make<WindowSink>(*this).get()));
+    const com::Variant frame = AsVariant(static_cast<pellory::Frame*>(com::Make<FrameObject>(host_).get()));
+    const com::Variant services = AsVariant(static_cast<pellory::Pellory*>(host_.get()));
+    CallCard("Init", {AsVariant(session.get()), AsVariant(cards->GetCardData(options_.card_id).get())});
+    CallCard("Load", {frame});
+    if (com::CallMethod(card_.get(), "QueryActivate",
+                        std::vector{services, com::Variant(kActivateEdit), com::Variant(""), com::Variant(""),
+                                    com::Variant(""), com::Variant::Missing()})
+            .ToI4() == 0x4001) {
+      CallCard("Activate", {com::Variant(kActivateEdit), com::Variant(""), com::Variant(""), com::Variant(""),
+                            com::Variant::Missing()});
+    }
+    using Clock = std::chrono::steady_clock;
+    auto next_tick = Clock::now();
+    while (!host_->closed() && !closed_) {
+      if (window_dirty_) SendWindow();
+      // The card's timer, as a host runs it: a tick when it is enabled and
+      // its interval has passed.
+      com::Ref<com::Unknown> timer = com::CallMethod(card_.get(), "Controls", std::vector{com::Variant("tmrMain")}).ToObject();
+      const bool ticking = com::GetProperty(timer.get(), "Enabled").ToBool();
+      const auto interval = std::chrono::milliseconds(std::max(100, com::GetProperty(timer.get(), "Interval").ToI4()));
+      if (!ticking) next_tick = Clock::now() + interval;
+      std::function<void()> job;
+      {
+        std::unique_lock lock(mutex_);
+        wake_.wait_until(lock, ticking ? next_tick : Clock::now() + std::chrono::seconds(1),
+                         [&] { return stopping_ || !jobs_.empty(); });
+        if (stopping_) break;
+        if (orphaned_since_ && Clock::now() - *orphaned_since_ > options_.grace) {
+          stopping_ = true;
+          if (options_.log) options_.log("card " + options_.card_id + ": no tab came back; closing it");
+          break;
+        }
+        if (!jobs_.empty()) {
+          job = std::move(jobs_.front());
+          jobs_.pop_front();
+        } else if (ticking && Clock::now() >= next_tick) {
+          next_tick = Clock::now() + interval;
+          job = [this] { CallCard("TimerTick", {}); };
+        }
+      }
+      if (job) {
+        try {
+          job();
+        } catch (const com::Error& e) {
+          Notify({{"type", "error"}, {"text", e.ToString()}});
+        }
+      }
+    }
+    // Closed by its person, or by the server: in the latter case every
+    // question is answered for the person (Closing) and nothing is saved.
+    try {
+      CloseCard(true);
+    } catch (const com::Error& e) {
+      if (options_.log) options_.log("card " + options_.card_id + ": closing failed: " + e.ToString());
+    }
+    if (events_cookie_) com::Unadvise(card_.get(), pellory::CardWindowEvents::kIID, events_cookie_);
+  } catch (const com::Error& e) {
+    Notify({{"type", "error"}, {"text", e.ToString()}});
+    if (options_.log) options_.log("card " + options_.card_id + ": " + e.ToString());
+  }
+  Notify({{"type", "closed"}});
+  card_ = nullptr;
+  host_ = nullptr;
+  session = nullptr;
+  std::lock_guard lock(mutex_);
+  finished_ = true;
+}
+
+}  // namespace embedded::web

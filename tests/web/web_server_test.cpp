@@ -1,0 +1,257 @@
+// The web card host as a browser meets it: the token and the cookie, the
+// checks of a WebSocket's origin, the page's files and the listing, and a
+// card driven over its WebSocket: its window, a click, the questions it
+// asks the tab that owns it, a second tab that only looks, and a server
+// that stops with the card open.
+#include <gtest/gtest.h>
+
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/websocket.hpp>
+
+#include <nlohmann/json.hpp>
+
+#include "embedded/store/open.h"
+#include "embedded/web/web_server.h"
+#include "platform/com/registry.h"
+#include "platform/ostrel/card_lock.h"
+#include "platform/ostrel/card_manager.h"
+#include "platform/ostrel/folder.h"
+#include "platform/ostrel/folder_tree.h"
+#include "vorlane/functions.h"
+#include "vorlane/instances.h"
+#include "vorlane/library.h"
+#include "vorlane/link.h"
+#include "vorlane/links.h"
+#include "vorlane/proc_function.h"
+#include "vorlane/process.h"
+#include "vorlane/templates.h"
+
+namespace embedded::web::testing {
+namespace {
+
+namespace beast = boost::beast;
+namespace http = beast::http;
+namespace websocket = beast::websocket;
+namespace net = boost::asio;
+using tcp = net::ip::tcp;
+using Json = nlohmann::json;
+
+constexpr const char* kCreators = "Korvessa Workflow Process Creators";
+
+class WebServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WebServer::Options o;
+    o.store = store_;
+    o.accounts = {{"alice", {kCreators}, ""}, {"bob", {kCreators}, ""}};
+    o.grace_ms = 200;
+    o.log = [this](const std::string& text) { log_.push_back(text); };
+    server_ = std::make_unique<WebServer>(std::move(o));
+    server_->Start();
+  }
+
+  com::Ref<ostrel::Session> Session(const std::string& account = "alice") {
+    return Open({.store = store_, .account = account, .groups = {kCreators}});
+  }
+  com::Ref<vorlane::Library> LibraryOf(const com::Ref<ostrel::Session>& s) {
+    auto library = com::Query<vorlane::Library>(com::CreateObject("QXVorlane.Library"));
+    library->SetConnection(com::Variant(com::Ref<com::Unknown>(static_cast<com::Unknown*>(s.get()))));
+    return library;
+  }
+  std::string NewTemplate() {
+    auto p = LibraryOf(Session())->Templates()->AddNew();
+    p->SetName("Order approval");
+    p->SetVersion("4.1");
+    p->SetBuildNumber(1316);
+    auto start = p->Functions()->AddNew();
+    start->SetCaption("Order received");
+    start->SetTypeID("{2E0A9AAF-CC20-46CD-875E-F3987718C551}");
+    auto task = p->Functions()->AddNew();
+    task->SetCaption("Review");
+    task->SetTypeID("{2B262D6F-6195-44DE-A0CC-A60129BBCF99}");
+    auto link = p->Links()->AddNew();
+    link->SetSource(start->ID());
+    link->SetDestination(task->ID());
+    return p->ID();
+  }
+  std::string Token(const std::string& account) {
+    for (const auto& a : server_->accounts()) {
+      if (a.name == account) return a.token;
+    }
+    return "";
+  }
+  std::string Host() { return "127.0.0.1:" + std::to_string(server_->port()); }
+
+  http::response<http::string_body> Get(const std::string& target, const std::string& cookie = "",
+                                        http::verb verb = http::verb::get) {
+    net::io_context io;
+    beast::tcp_stream stream(io);
+    stream.connect(tcp::endpoint(net::ip::make_address("127.0.0.1"), server_->port()));
+    http::request<http::string_body> req{verb, target, 11};
+    req.set(http::field::host, Host());
+    if (!cookie.empty()) req.set(http::field::cookie, "vorlane_token=" + cookie);
+    req.prepare_payload();
+    http::write(stream, req);
+    beast::flat_buffer buffer;
+    http::response<http::string_body> res;
+    http::read(stream, buffer, res);
+    return res;
+  }
+
+  // A tab: a WebSocket on a card, as a page of this server opens it.
+  struct TabSocket {
+    net::io_context io;
+    websocket::stream<tcp::socket> ws{io};
+    Json Next() {
+      beast::flat_buffer buffer;
+      ws.read(buffer);
+      Json m = Json::parse(beast::buffers_to_string(buffer.data()));
+      if (std::getenv("WEB_TEST_TRACE")) std::fprintf(stderr, "<< %s\n", m.dump().substr(0, 300).c_str());
+      return m;
+    }
+    // The next message of a type, skipping others.
+    Json Next(const std::string& type) {
+      for (;;) {
+        Json m = Next();
+        if (m["type"] == type) return m;
+      }
+    }
+    void Send(const Json& m) { ws.write(net::buffer(m.dump())); }
+  };
+  std::unique_ptr<TabSocket> OpenTab(const std::string& card, const std::string& account = "alice",
+                                     const std::string& origin = "") {
+    auto tab = std::make_unique<TabSocket>();
+    tab->ws.next_layer().connect(tcp::endpoint(net::ip::make_address("127.0.0.1"), server_->port()));
+    const std::string token = Token(account);
+    const std::string from = origin.empty() ? "http://" + Host() : origin;
+    tab->ws.set_option(websocket::stream_base::decorator([&](websocket::request_type& req) {
+      req.set(http::field::cookie, "vorlane_token=" + token);
+      req.set(http::field::origin, from);
+    }));
+    tab->ws.handshake(Host(), "/ws?card=" + card);
+    return tab;
+  }
+
+  std::shared_ptr<Store> store_ = Store::Open();
+  std::unique_ptr<WebServer> server_;
+  std::vector<std::string> log_;
+};
+
+TEST_F(WebServerTest, EveryRequestNeedsTheTokenWhichMovesIntoACookie) {
+  EXPECT_EQ(Get("/").result(), http::status::forbidden);
+  EXPECT_EQ(Get("/app.js").result(), http::status::forbidden);
+  EXPECT_EQ(Get("/", "not-the-token").result(), http::status::forbidden);
+
+  auto first = Get("/?token=" + Token("alice"));
+  EXPECT_EQ(first.result(), http::status::see_other);
+  EXPECT_EQ(first[http::field::location], "/");
+  EXPECT_NE(first[http::field::set_cookie].find("vorlane_token=" + Token("alice")), std::string::npos);
+  EXPECT_NE(first[http::field::set_cookie].find("HttpOnly"), std::string::npos);
+
+  auto page = Get("/", Token("alice"));
+  EXPECT_EQ(page.result(), http::status::ok);
+  EXPECT_NE(page.body().find("<script src=\"/app.js\""), std::string::npos);
+  EXPECT_NE(page["Content-Security-Policy"].find("script-src 'self'"), std::string::npos);
+  EXPECT_EQ(Get("/app.js", Token("bob")).result(), http::status::ok);
+  EXPECT_EQ(Get("/nothing", Token("bob")).result(), http::status::not_found);
+  EXPECT_NE(Token("alice"), Token("bob"));
+  EXPECT_EQ(server_->Url("alice"), "http://" + Host() + "/?token=" + Token("alice"));
+}
+
+TEST_F(WebServerTest, TheListingShowsTheStoresProcessesAndMakesTemplates) {
+  const std::string id = NewTemplate();
+  Json list = Json::parse(Get("/api/processes", Token("alice")).body());
+  EXPECT_EQ(list["account"], "alice");
+  ASSERT_EQ(list["templates"].size(), 1u);
+  EXPECT_EQ(list["templates"][0]["id"], id);
+  EXPECT_EQ(list["templates"][0]["name"], "Order approval");
+
+  Json made = Json::parse(Get("/api/templates?name=Leave%20request", Token("bob"), http::verb::post).body());
+  auto p = LibraryOf(Session())->GetProcess(made["id"], true);
+  EXPECT_EQ(p->Name(), "Leave request");
+  EXPECT_EQ(p->Version(), "4.1");
+}
+
+TEST_F(WebServerTest, AWebSocketFromAnotherOriginOrWithoutTheTokenIsRefused) {
+  const std::string id = NewTemplate();
+  EXPECT_THROW(OpenTab(id, "alice", "http://evil.example"), beast::system_error);
+  EXPECT_THROW(OpenTab(id, "nobody"), beast::system_error);
+  ASSERT_FALSE(log_.empty());
+  EXPECT_NE(log_.back().find("evil.example"), std::string::npos);
+  EXPECT_EQ(server_->OpenCards(), 0u);
+}
+
+// "Execute" on a template, as its person answers: the folder, the new
+// instance's dialog, the success message; the instance runs.
+TEST_F(WebServerTest, ACardRunsInTheServerAndAsksItsTab) {
+  const std::string id = NewTemplate();
+  auto tab = OpenTab(id);
+  EXPECT_EQ(tab->Next("role")["owner"], true);
+  Json window = tab->Next("window");
+  EXPECT_EQ(window["caption"], "Order approval - Business process");
+  EXPECT_EQ(window["panels"]["Mode"], "Edit");
+  EXPECT_TRUE(window["images"].contains("execute") || !window["images"].empty());
+  EXPECT_NE(window["picture"].get<std::string>().find("Review"), std::string::npos);
+
+  tab->Send({{"type", "click"}, {"key", "Execute"}});
+  Json folder = tab->Next("ask");
+  ASSERT_EQ(folder["kind"], "folder");
+  ASSERT_FALSE(folder["folders"].empty());
+  tab->Send({{"type", "answer"}, {"id", folder["id"]}, {"value", folder["folders"][0]["id"]}});
+  Json dialog = tab->Next("ask");
+  ASSERT_EQ(dialog["kind"], "instance");
+  tab->Send({{"type", "answer"}, {"id", dialog["id"]}, {"value", 1}});
+  Json done = tab->Next("ask");
+  ASSERT_EQ(done["kind"], "message");
+  EXPECT_EQ(done["text"], "Business-process has been successfully created.");
+  tab->Send({{"type", "answer"}, {"id", done["id"]}, {"value", 1}});
+
+  auto instances = LibraryOf(Session())->Instances();
+  ASSERT_EQ(instances->Count(), 1);
+  EXPECT_EQ(instances->Item(com::Variant(1))->State(), vorlane::ProcessStateEnum::Active);
+}
+
+// A second tab on the same card only looks; a tab that comes back after a
+// reload is asked the question that waits again.
+TEST_F(WebServerTest, ASecondTabLooksAndAReloadedTabIsAskedAgain) {
+  const std::string id = NewTemplate();
+  auto first = OpenTab(id);
+  EXPECT_EQ(first->Next("role")["owner"], true);
+  first->Next("window");
+  auto second = OpenTab(id);
+  EXPECT_EQ(second->Next("role")["owner"], false);
+  second->Next("window");
+  // Input from the second tab changes nothing.
+  second->Send({{"type", "click"}, {"key", "Execute"}});
+  first->Send({{"type", "click"}, {"key", "Execute"}});
+  Json question = first->Next("ask");
+  EXPECT_EQ(question["kind"], "folder");
+  // The owner goes away: the second tab owns the card, and is asked.
+  first->ws.close(websocket::close_code::normal);
+  EXPECT_EQ(second->Next("role")["owner"], true);
+  Json again = second->Next("ask");
+  EXPECT_EQ(again["id"], question["id"]);
+  second->Send({{"type", "answer"}, {"id", again["id"]}, {"value", ""}});  // cancelled
+}
+
+// Stopping the server closes the open card without its person: its save
+// question is answered "No", which is logged, and the lock is released.
+TEST_F(WebServerTest, StoppingClosesOpenCardsWithoutSavingAndReleasesTheirLocks) {
+  const std::string id = NewTemplate();
+  auto tab = OpenTab(id);
+  tab->Next("window");
+  auto lock = com::Query<ostrel::CardLock>(Session("carol")->GetCardManager()->GetCardData(id));
+  EXPECT_EQ(lock->GetLockStatus(), ostrel::lock_status::kOtherAccount);
+  tab->Send({{"type", "click"}, {"key", "Execute"}});
+  tab->Next("ask");  // a question waits for the person when the server stops
+  server_->Stop();
+  EXPECT_EQ(lock->GetLockStatus(), ostrel::lock_status::kFree);
+  bool said = false;
+  for (const std::string& line : log_) said |= line.find("answered for the person") != std::string::npos;
+  EXPECT_TRUE(said);
+}
+
+}  // namespace
+}  // namespace embedded::web::testing
