@@ -80,6 +80,26 @@ std::string QueryValue(std::string_view target, std::string_view name) {
 
 std::string PathOf(std::string_view target) { return std::string(target.substr(0, target.find('?'))); }
 
+// The target without its token parameter: where a page goes once the token
+// is in a cookie.
+std::string WithoutToken(std::string_view target) {
+  const size_t q = target.find('?');
+  if (q == target.npos) return std::string(target);
+  std::string out(target.substr(0, q));
+  std::string_view rest = target.substr(q + 1);
+  char sep = '?';
+  while (!rest.empty()) {
+    const size_t amp = rest.find('&');
+    std::string_view pair = rest.substr(0, amp);
+    rest = amp == rest.npos ? std::string_view() : rest.substr(amp + 1);
+    if (pair.empty() || pair.starts_with("token=")) continue;
+    out += sep;
+    out += pair;
+    sep = '&';
+  }
+  return out;
+}
+
 std::string CookieToken(const Request& req) {
   auto it = req.find(http::field::cookie);
   if (it == req.end()) return "";
@@ -272,7 +292,7 @@ class HttpSession final : public std::enable_shared_from_this<HttpSession> {
     if (!url_token.empty() && req.method() == http::verb::get && !websocket::is_upgrade(req)) {
       // The token moves from the address into a cookie, and out of sight.
       Response res = Reply(req, http::status::see_other, "", "text/plain");
-      res.set(http::field::location, path);
+      res.set(http::field::location, WithoutToken(req.target()));
       res.set(http::field::set_cookie,
               std::string(kCookie) + "=" + url_token + "; Path=/; HttpOnly; SameSite=Strict");
       return Send(std::move(res));

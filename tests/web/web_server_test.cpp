@@ -149,6 +149,7 @@ TEST_F(WebServerTest, EveryRequestNeedsTheTokenWhichMovesIntoACookie) {
   EXPECT_EQ(first[http::field::location], "/");
   EXPECT_NE(first[http::field::set_cookie].find("vorlane_token=" + Token("alice")), std::string::npos);
   EXPECT_NE(first[http::field::set_cookie].find("HttpOnly"), std::string::npos);
+  EXPECT_EQ(Get("/card?token=" + Token("alice") + "&id=%7BAB%7D")[http::field::location], "/card?id=%7BAB%7D");
 
   auto page = Get("/", Token("alice"));
   EXPECT_EQ(page.result(), http::status::ok);
