@@ -70,4 +70,6 @@ cat <<TXT
    instance       $instance
 
    Try it yourself:  $build/bin/vorlane --store $store show $instance
+   In a browser:     $build/bin/vorlane --store $store --user demo serve
+                     (then open the address it prints)
 TXT

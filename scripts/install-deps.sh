@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs. Only what is missing is
-# installed, so a second run is quick and says nothing.
+# Installs the Debian packages the build and the tests need, and the npm
+# packages of the browser tests from the committed lockfile. Only what is
+# missing is installed, so a second run is quick and says nothing.
 set -euo pipefail
 
 packages=(
@@ -9,7 +10,11 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev pybind11-dev python3-dev python3-pytest
   libboost1.81-dev nlohmann-json3-dev
+  chromium
 )
+# Node.js runs the browser tests (never the product); a machine that has it
+# keeps its own.
+command -v node >/dev/null && command -v npm >/dev/null || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -17,11 +22,17 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
 
-echo "install-deps: installing ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ ! -f "$root/node_modules/.package-lock.json" ] || [ "$root/package-lock.json" -nt "$root/node_modules/.package-lock.json" ]; then
+  echo "install-deps: installing the npm packages of package-lock.json"
+  (cd "$root" && npm ci --no-audit --no-fund --ignore-scripts >/dev/null)
+fi

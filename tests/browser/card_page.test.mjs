@@ -1,0 +1,104 @@
+// The web card host as a person uses it, in headless Chromium: the start
+// page, a template's card, "Execute" with its folder, instance and message
+// dialogs, the data that results, and the token every request needs. The
+// pictures it takes go to $VORLANE_SCREENSHOTS (docs/ keeps copies), to be
+// looked at.
+import { test, before, after } from "node:test";
+import assert from "node:assert/strict";
+import { spawn, execFileSync } from "node:child_process";
+import { mkdtempSync, rmSync } from "node:fs";
+import { tmpdir } from "node:os";
+import path from "node:path";
+import { fileURLToPath } from "node:url";
+import { chromium } from "playwright-core";
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const docs = process.env.VORLANE_SCREENSHOTS ?? mkdtempSync(path.join(tmpdir(), "vorlane-screenshots-"));
+const tool = process.env.VORLANE_TOOL;
+const folder = mkdtempSync(path.join(tmpdir(), "vorlane-browser-"));
+const store = path.join(folder, "store.vorlane");
+const run = (...args) => execFileSync(tool, ["--store", store, "--user", "alice", ...args], { encoding: "utf8" });
+
+let server, url, browser;
+
+before(async () => {
+  run("init");
+  run("import", path.join(here, "order-approval.xml"));
+  server = spawn(tool, ["--store", store, "--user", "alice", "serve", "--port", "0"], { stdio: ["ignore", "pipe", "inherit"] });
+  url = await new Promise((resolve, reject) => {
+    let out = "";
+    server.stdout.on("data", (chunk) => {
+      out += chunk;
+      const found = out.match(/alice: (http:\/\/\S+)/);
+      if (found) resolve(found[1]);
+    });
+    server.on("exit", (code) => reject(new Error("the server ended with " + code)));
+  });
+  browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium", args: ["--no-sandbox"] });
+});
+
+after(async () => {
+  await browser?.close();
+  if (server && server.exitCode === null) {
+    const ended = new Promise((resolve) => server.on("exit", resolve));
+    server.kill("SIGINT");
+    assert.equal(await ended, 0, "Ctrl-C ends the server with 0");
+  }
+  rmSync(folder, { recursive: true, force: true });
+});
+
+test("a request without the token is refused, and so is a WebSocket from elsewhere", async () => {
+  const bare = new URL(url);
+  bare.search = "";
+  assert.equal((await fetch(bare)).status, 403);
+  assert.equal((await fetch(new URL("/api/processes", bare))).status, 403);
+});
+
+test("Execute on a template, answered as a person answers", async () => {
+  const page = await browser.newPage({ viewport: { width: 1100, height: 700 } });
+  await page.goto(url);
+  await page.getByRole("link", { name: "Order approval" }).waitFor();
+  await page.screenshot({ path: path.join(docs, "web-start-page.png") });
+
+  await page.getByRole("link", { name: "Order approval" }).click();
+  await page.waitForFunction(() => document.title.startsWith("Order approval"));
+  await page.locator("#picture[src^='blob:']").waitFor();
+  assert.equal(await page.locator("#mode").textContent(), "Edit");
+  assert.equal(await page.locator("#toolbar button[data-key='Save']").isDisabled(), true);
+  await page.screenshot({ path: path.join(docs, "web-card-template.png") });
+
+  await page.locator("#toolbar button[data-key='Execute']").click();
+  const dialog = page.locator("dialog#ask");
+  await dialog.locator("#ask-folder").waitFor();
+  assert.match(await dialog.locator("#ask-text").textContent(), /select a folder/);
+  await dialog.getByRole("button", { name: "OK" }).click();
+
+  await page.waitForFunction(() => document.querySelector("#ask-text")?.textContent.includes("new instance"));
+  await page.screenshot({ path: path.join(docs, "web-instance-dialog.png") });
+  await dialog.getByRole("button", { name: "OK" }).click();
+
+  await page.waitForFunction(() => document.querySelector("#ask-text")?.textContent === "Business-process has been successfully created.");
+  await page.screenshot({ path: path.join(docs, "web-message-box.png") });
+  await dialog.getByRole("button", { name: "OK" }).click();
+  await page.waitForFunction(() => !document.querySelector("dialog#ask").open);
+
+  const instances = JSON.parse(run("--json", "instances"));
+  assert.equal(instances.length, 1);
+  assert.equal(instances[0].state, "Active");
+  await page.close();
+});
+
+test("a second tab on the same card only looks", async () => {
+  const list = JSON.parse(run("--json", "templates"));
+  const card = `/card?id=${encodeURIComponent(list[0].id)}`;
+  const context = await browser.newContext();
+  const first = await context.newPage();
+  await first.goto(url);
+  await first.goto(new URL(card, url).href);
+  await first.locator("#toolbar button").first().waitFor();
+  const second = await context.newPage();
+  await second.goto(new URL(card, url).href);
+  await second.waitForFunction(() => document.body.classList.contains("viewer"));
+  assert.equal(await second.locator("#toolbar button[data-key='Execute']").isDisabled(), true);
+  await context.close();
+});
