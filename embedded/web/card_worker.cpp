@@ -47,6 +47,24 @@ void ForEachItem(com::Unknown* control, const char* list, Fn&& fn) {
   for (int32_t i = 1; i <= n; ++i) fn(com::GetProperty(control, list, std::vector{com::Variant(i)}).ToObject().get());
 }
 
+// A value as the page shows it.
+Json ValueJson(const com::Variant& v) {
+  if (v.IsEmpty() || v.IsNull()) return nullptr;
+  if (v.type() == com::Variant::Type::Bool) return v.ToBool();
+  if (v.IsNumeric()) return v.ToR8();
+  return v.ToText();
+}
+
+// A value the page sent.
+com::Variant VariantOf(const Json& j) {
+  if (j.is_null()) return com::Variant::Null();
+  if (j.is_boolean()) return com::Variant(j.get<bool>());
+  if (j.is_number_integer()) return com::Variant(static_cast<int32_t>(j.get<int64_t>()));
+  if (j.is_number()) return com::Variant(j.get<double>());
+  if (j.is_string()) return com::Variant(j.get<std::string>());
+  return com::Variant();
+}
+
 // A form model as the page draws it: its name, caption and controls.
 Json FormJson(com::Unknown* form) {
   Json controls = Json::array();
@@ -164,14 +182,95 @@ class CardWorker::Host final : public com::Object<pellory::Pellory> {
     }
     if (cookie) com::Unadvise(object.get(), pellory::CardWindowEvents::kIID, cookie);
   }
-  int32_t ShowInstanceDialog(const com::Variant& /*process*/) override {
-    Json answer = worker_.Ask({{"kind", "instance"}});
-    return answer == 1 ? 1 : 2;
+  // The new instance's variables, as a form the person fills in: each with
+  // its name, type, value and, for an enumeration, its values to choose
+  // from. A value the variable refuses is said, and the form asked again.
+  int32_t ShowInstanceDialog(const com::Variant& process) override {
+    com::Ref<com::Unknown> variables = com::GetProperty(process.ToObject().get(), "Variables").ToObject();
+    std::string problem;
+    for (;;) {
+      Json list = Json::array();
+      const int32_t n = com::GetProperty(variables.get(), "Count").ToI4();
+      for (int32_t i = 1; i <= n; ++i) {
+        com::Ref<com::Unknown> v = com::CallMethod(variables.get(), "Item", std::vector{com::Variant(i)}).ToObject();
+        Json entry{{"id", TextOf(com::GetProperty(v.get(), "ID"))},
+                   {"name", TextOf(com::GetProperty(v.get(), "Name"))},
+                   {"type", com::GetProperty(v.get(), "VarType").ToI4()},
+                   {"value", ValueJson(com::GetProperty(v.get(), "Value"))},
+                   {"required", com::GetProperty(v.get(), "IsRequered").ToBool()}};
+        if (com::GetProperty(v.get(), "IsMultipleValued").ToBool()) {
+          // A list: its values, one each.
+          com::Ref<com::Unknown> values = com::GetProperty(v.get(), "Values").ToObject();
+          Json all = Json::array();
+          for (int32_t k = 1, m = com::GetProperty(values.get(), "Count").ToI4(); k <= m; ++k) {
+            all.push_back(ValueJson(com::GetProperty(
+                com::CallMethod(values.get(), "Item", std::vector{com::Variant(k)}).ToObject().get(), "Value")));
+          }
+          entry["value"] = std::move(all);
+          entry["multiple"] = true;
+        }
+        if (entry["type"] == 6) {
+          com::Ref<com::Unknown> values = com::GetProperty(v.get(), "EnumValues").ToObject();
+          Json choices = Json::array();
+          for (int32_t k = 1, m = com::GetProperty(values.get(), "Count").ToI4(); k <= m; ++k) {
+            choices.push_back(TextOf(com::GetProperty(
+                com::CallMethod(values.get(), "Item", std::vector{com::Variant(k)}).ToObject().get(), "Value")));
+          }
+          entry["choices"] = std::move(choices);
+        }
+        list.push_back(std::move(entry));
+      }
+      Json answer = worker_.Ask({{"kind", "instance"}, {"variables", list}, {"problem", problem}});
+      if (!answer.is_object() || !answer.value("accepted", false)) return 2;
+      problem.clear();
+      if (answer.contains("values") && answer["values"].is_object()) {
+        for (const auto& [id, value] : answer["values"].items()) {
+          try {
+            com::Ref<com::Unknown> v = com::CallMethod(variables.get(), "Item", std::vector{com::Variant(id)}).ToObject();
+            if (value.is_array()) {
+              // A list is replaced by the values given, in their order.
+              com::Ref<com::Unknown> values = com::GetProperty(v.get(), "Values").ToObject();
+              com::CallMethod(values.get(), "Clear");
+              for (const Json& one : value) com::CallMethod(values.get(), "AddNew", std::vector{VariantOf(one)});
+            } else {
+              com::SetProperty(v.get(), "Value", VariantOf(value));
+            }
+          } catch (const com::Error& e) {
+            problem += (problem.empty() ? "" : "\n") + e.description();
+          }
+        }
+      }
+      if (problem.empty()) return 1;
+    }
   }
-  void ShowProperties(const com::Variant& /*process*/) override {
-    worker_.Ask({{"kind", "properties"}});
+  // The process's own fields the person sets; read-only cards show them.
+  void ShowProperties(const com::Variant& process) override {
+    static constexpr const char* kFields[] = {"Name", "Description", "Priority", "InstanceName", "Responsible"};
+    com::Ref<com::Unknown> p = process.ToObject();
+    Json fields = Json::object();
+    for (const char* f : kFields) fields[f] = ValueJson(com::GetProperty(p.get(), f));
+    const bool read_only = worker_.DesignerReadOnly();
+    Json answer = worker_.Ask({{"kind", "properties"}, {"fields", fields}, {"readOnly", read_only}});
+    if (read_only || !answer.is_object()) return;
+    for (const char* f : kFields) {
+      if (answer.contains(f) && answer[f] != fields[f]) com::SetProperty(p.get(), f, VariantOf(answer[f]));
+    }
   }
-  void ShowLog(const com::Variant& /*process*/) override { worker_.Ask({{"kind", "log"}}); }
+  // The process's log, for the person to read and filter.
+  void ShowLog(const com::Variant& process) override {
+    com::Ref<com::Unknown> messages = com::GetProperty(process.ToObject().get(), "LogMessages").ToObject();
+    Json entries = Json::array();
+    for (int32_t i = 1, n = com::GetProperty(messages.get(), "Count").ToI4(); i <= n; ++i) {
+      com::Ref<com::Unknown> m = com::CallMethod(messages.get(), "Item", std::vector{com::Variant(i)}).ToObject();
+      entries.push_back({{"date", TextOf(com::GetProperty(m.get(), "MessageDate"))},
+                         {"type", com::GetProperty(m.get(), "ActionType").ToI4()},
+                         {"action", TextOf(com::GetProperty(m.get(), "Action"))},
+                         {"change", TextOf(com::GetProperty(m.get(), "ChangeState"))},
+                         {"function", TextOf(com::GetProperty(m.get(), "FunctionName"))},
+                         {"message", TextOf(com::GetProperty(m.get(), "Message"))}});
+    }
+    worker_.Ask({{"kind", "log"}, {"entries", entries}});
+  }
   std::string ChooseFile(bool save, const std::string& title, const std::string& /*filter*/,
                          const std::string& default_name, const std::string& /*default_ext*/,
                          int32_t /*flags*/) override {
@@ -416,6 +515,12 @@ void CardWorker::Broadcast(const std::string& message, bool owner_only) {
     }
   }
   for (const auto& tab : to) tab->Send(message);
+}
+
+bool CardWorker::DesignerReadOnly() {
+  com::Ref<com::Unknown> place = com::CallMethod(card_.get(), "Controls", std::vector{com::Variant("Designer")}).ToObject();
+  com::Variant designer = com::GetProperty(place.get(), "Object");
+  return !designer.IsObject() || com::GetProperty(designer.ToObject().get(), "ReadOnly").ToBool();
 }
 
 void CardWorker::CallCard(const char* member, std::vector<com::Variant> args) {

@@ -98,6 +98,8 @@ class CardWorker {
   Json Ask(Json question);
   void Notify(Json message);
   void WindowChanged() { window_dirty_ = true; }
+  // Whether the card's designer is read-only now.
+  bool DesignerReadOnly();
   class Host;
 
  private:

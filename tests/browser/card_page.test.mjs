@@ -74,6 +74,9 @@ test("Execute on a template, answered as a person answers", async () => {
   await dialog.getByRole("button", { name: "OK" }).click();
 
   await page.waitForFunction(() => document.querySelector("#ask-text")?.textContent.includes("new instance"));
+  await dialog.locator("input[name='Order number']").fill("PO-2026-0200");
+  assert.equal(await dialog.locator("textarea[name='Approver']").inputValue(), "ann\nbob");  // a list, a value a line
+  await dialog.locator("textarea[name='Approver']").fill("ann\nbob\ncarol");
   await page.screenshot({ path: path.join(docs, "web-instance-dialog.png") });
   await dialog.getByRole("button", { name: "OK" }).click();
 
@@ -85,6 +88,9 @@ test("Execute on a template, answered as a person answers", async () => {
   const instances = JSON.parse(run("--json", "instances"));
   assert.equal(instances.length, 1);
   assert.equal(instances[0].state, "Active");
+  const shown = JSON.parse(run("--json", "show", instances[0].id));
+  assert.equal(shown.variables.find((v) => v.name === "Order number").value, "PO-2026-0200");
+  assert.deepEqual(shown.variables.find((v) => v.name === "Approver").value, ["ann", "bob", "carol"]);
   await page.close();
 });
 

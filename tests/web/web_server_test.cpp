@@ -27,6 +27,8 @@
 #include "vorlane/proc_function.h"
 #include "vorlane/process.h"
 #include "vorlane/templates.h"
+#include "vorlane/variable.h"
+#include "vorlane/variables.h"
 
 namespace embedded::web::testing {
 namespace {
@@ -203,7 +205,8 @@ TEST_F(WebServerTest, ACardRunsInTheServerAndAsksItsTab) {
   tab->Send({{"type", "answer"}, {"id", folder["id"]}, {"value", folder["folders"][0]["id"]}});
   Json dialog = tab->Next("ask");
   ASSERT_EQ(dialog["kind"], "instance");
-  tab->Send({{"type", "answer"}, {"id", dialog["id"]}, {"value", 1}});
+  ASSERT_TRUE(dialog["variables"].is_array());
+  tab->Send({{"type", "answer"}, {"id", dialog["id"]}, {"value", {{"accepted", true}}}});
   Json done = tab->Next("ask");
   ASSERT_EQ(done["kind"], "message");
   EXPECT_EQ(done["text"], "Business-process has been successfully created.");
@@ -252,6 +255,43 @@ TEST_F(WebServerTest, StoppingClosesOpenCardsWithoutSavingAndReleasesTheirLocks)
   bool said = false;
   for (const std::string& line : log_) said |= line.find("answered for the person") != std::string::npos;
   EXPECT_TRUE(said);
+}
+
+// The instance dialog is a form of the new instance's variables, whose
+// values reach the instance; the properties edit the process's own fields.
+TEST_F(WebServerTest, TheInstanceFormAndThePropertiesSetWhatThePersonTyped) {
+  const std::string id = NewTemplate();
+  {
+    auto v = LibraryOf(Session())->GetProcess(id, true)->Variables()->AddNew();
+    v->SetName("Amount");
+    v->SetVarType(vorlane::VarTypeEnum::Integer);
+  }
+  auto tab = OpenTab(id);
+  tab->Next("window");
+  tab->Send({{"type", "click"}, {"key", "Properties"}});
+  Json properties = tab->Next("ask");
+  ASSERT_EQ(properties["kind"], "properties");
+  EXPECT_EQ(properties["fields"]["Name"], "Order approval");
+  EXPECT_EQ(properties["readOnly"], false);
+  tab->Send({{"type", "answer"}, {"id", properties["id"]}, {"value", {{"Name", "Order approval, v2"}}}});
+  tab->Send({{"type", "click"}, {"key", "Save"}});
+
+  tab->Send({{"type", "click"}, {"key", "Execute"}});
+  Json folder = tab->Next("ask");
+  ASSERT_EQ(folder["kind"], "folder");
+  tab->Send({{"type", "answer"}, {"id", folder["id"]}, {"value", folder["folders"][0]["id"]}});
+  Json dialog = tab->Next("ask");
+  ASSERT_EQ(dialog["kind"], "instance");
+  ASSERT_EQ(dialog["variables"].size(), 1u);
+  EXPECT_EQ(dialog["variables"][0]["name"], "Amount");
+  EXPECT_EQ(dialog["variables"][0]["type"], 1);
+  const std::string variable = dialog["variables"][0]["id"];
+  tab->Send({{"type", "answer"}, {"id", dialog["id"]}, {"value", {{"accepted", true}, {"values", {{variable, 1500}}}}}});
+  tab->Next("ask");  // the success message
+
+  EXPECT_EQ(LibraryOf(Session())->GetProcess(id, true)->Name(), "Order approval, v2");
+  auto instance = LibraryOf(Session())->Instances()->Item(com::Variant(1));
+  EXPECT_EQ(instance->Variables()->Item(com::Variant(1))->Value(), com::Variant(int32_t{1500}));
 }
 
 }  // namespace

@@ -203,8 +203,13 @@ function ask(q) {
       break;
     }
     case "instance":
-      $("ask-text").textContent = "Create the new instance with the values its template gives?";
-      buttons([["OK", 1], ["Cancel", 2]]);
+      instanceForm(q);
+      break;
+    case "properties":
+      propertiesForm(q);
+      break;
+    case "log":
+      logTable(q);
       break;
     case "file":
       if (q.save) {
@@ -214,21 +219,119 @@ function ask(q) {
         const input = Object.assign(document.createElement("input"), { type: "file", id: "ask-file", accept: ".xml" });
         $("ask-body").append(input);
         buttons([["Open", null], ["Cancel", null]]);
-        const [open, cancel] = $("ask-buttons").children;
-        open.replaceWith(open.cloneNode(true));
-        $("ask-buttons").children[0].addEventListener("click", async () => {
+        const [open] = $("ask-buttons").children;
+        const upload = open.cloneNode(true);  // the upload answers, not the plain button
+        open.replaceWith(upload);
+        upload.addEventListener("click", async () => {
           const file = input.files[0];
           if (!file) return;
           const sent = await fetch("/upload?name=" + encodeURIComponent(file.name), { method: "POST", body: file });
           answer((await sent.json()).upload);
         });
-        cancel.onclick = () => answer(null);
       }
       break;
     default:
       buttons([["OK", null]]);
   }
   if (!$("ask").open) $("ask").showModal();
+}
+
+// The new instance's variables: an input by type (number, check box, date,
+// a list of an enumeration's values, text), the required ones marked.
+function instanceForm(q) {
+  $("ask-text").textContent = q.problem || "The new instance's variables:";
+  const table = document.createElement("table");
+  table.id = "ask-variables";
+  const inputs = [];
+  for (const v of q.variables) {
+    const row = table.insertRow();
+    const label = row.insertCell();
+    label.textContent = v.name + (v.required ? " *" : "");
+    let input;
+    if (v.multiple) {
+      // A list: one value a line.
+      input = Object.assign(document.createElement("textarea"), { value: (v.value ?? []).join("\n"), title: "One value a line" });
+    } else if (v.type === 6 && v.choices) {
+      input = document.createElement("select");
+      input.append(new Option("", ""));
+      for (const c of v.choices) input.append(new Option(c, c, false, c === v.value));
+    } else if (v.type === 4) {
+      input = Object.assign(document.createElement("input"), { type: "checkbox", checked: v.value === true || v.value === 1 });
+    } else {
+      input = Object.assign(document.createElement("input"), { type: v.type === 1 || v.type === 2 ? "number" : "text" });
+      if (v.type === 2) input.step = "any";
+      input.value = v.value ?? "";
+    }
+    input.name = v.name;
+    input.required = v.required;
+    row.insertCell().append(input);
+    inputs.push([v, input]);
+  }
+  $("ask-body").append(table);
+  buttons([["OK", () => {
+    const values = {};
+    for (const [v, input] of inputs) {
+      let value;
+      if (v.multiple) {
+        const lines = input.value.split("\n").map((l) => l.trim()).filter((l) => l !== "");
+        const typed = lines.map((l) => (v.type === 1 ? parseInt(l, 10) : v.type === 2 ? parseFloat(l) : l));
+        if (JSON.stringify(typed) !== JSON.stringify(v.value ?? [])) values[v.id] = typed;
+        continue;
+      }
+      if (input.type === "checkbox") value = input.checked;
+      else if (input.value === "") value = null;
+      else if (v.type === 1) value = parseInt(input.value, 10);
+      else if (v.type === 2) value = parseFloat(input.value);
+      else value = input.value;
+      if (value !== v.value) values[v.id] = value;
+    }
+    return { accepted: true, values };
+  }], ["Cancel", { accepted: false }]]);
+}
+
+// The process's own fields; a read-only card shows them without editing.
+function propertiesForm(q) {
+  $("ask-text").textContent = "";
+  const table = document.createElement("table");
+  const inputs = {};
+  for (const [name, value] of Object.entries(q.fields)) {
+    const row = table.insertRow();
+    row.insertCell().textContent = name;
+    const input = Object.assign(document.createElement(name === "Description" ? "textarea" : "input"),
+                                { name, value: value ?? "", disabled: q.readOnly });
+    if (name === "Priority") input.type = "number";
+    row.insertCell().append(input);
+    inputs[name] = input;
+  }
+  $("ask-body").append(table);
+  if (q.readOnly) return buttons([["Close", null]]);
+  buttons([["OK", () => {
+    const out = {};
+    for (const [name, input] of Object.entries(inputs)) out[name] = name === "Priority" ? parseInt(input.value || "0", 10) : input.value;
+    return out;
+  }], ["Cancel", null]]);
+}
+
+// The log as a table, filtered by what the person types.
+function logTable(q) {
+  $("ask-text").textContent = "";
+  const filter = Object.assign(document.createElement("input"), { type: "search", placeholder: "Filter" });
+  const table = document.createElement("table");
+  table.id = "ask-log";
+  const head = table.createTHead().insertRow();
+  for (const h of ["Date", "Type", "Action", "Change", "Function", "Message"]) head.append(Object.assign(document.createElement("th"), { textContent: h }));
+  const body = table.createTBody();
+  const TYPES = ["error", "warning", "info"];
+  for (const e of q.entries) {
+    const row = body.insertRow();
+    for (const text of [e.date, TYPES[e.type] ?? e.type, e.action, e.change, e.function, e.message]) row.insertCell().textContent = text ?? "";
+  }
+  filter.addEventListener("input", () => {
+    const want = filter.value.toLowerCase();
+    for (const row of body.rows) row.hidden = want !== "" && !row.textContent.toLowerCase().includes(want);
+  });
+  $("ask-body").append(filter, table);
+  buttons([["Close", null]]);
 }
 
 function drawForm(form) {
