@@ -393,7 +393,7 @@ void CardWorker::Attach(const std::shared_ptr<Tab>& tab) {
     window = window_;
     if (owner) question = question_;
   }
-  tab->Send(Json{{"type", "role"}, {"owner", owner}}.dump());
+  tab->Send(Json{{"type", "role"}, {"owner", owner}, {"locale", options_.locale}}.dump());
   if (!window.empty()) tab->Send(window);
   if (question) tab->Send(question->dump());
 }
@@ -414,7 +414,7 @@ void CardWorker::Detach(const Tab* tab) {
   }
   wake_.notify_all();
   if (next_owner) {
-    next_owner->Send(Json{{"type", "role"}, {"owner", true}}.dump());
+    next_owner->Send(Json{{"type", "role"}, {"owner", true}, {"locale", options_.locale}}.dump());
     if (question) next_owner->Send(question->dump());
   }
 }
@@ -477,6 +477,8 @@ bool CardWorker::Finished() const {
 }
 
 Json CardWorker::Ask(Json question) {
+  // The person sees the window as it stands when the question comes.
+  if (window_dirty_ && card_ && host_) SendWindow();
   std::unique_lock lock(mutex_);
   if (stopping_) return Closing(question);
   question["type"] = "ask";

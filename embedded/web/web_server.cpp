@@ -402,7 +402,7 @@ Json WebServer::State::Listing(const Account& account) {
   com::Ref<ostrel::Session> session = Open(so);
   com::Ref<com::Unknown> library = com::CreateObject("QXVorlane.Library");
   com::SetProperty(library.get(), "Connection", com::Variant(com::Ref<com::Unknown>(static_cast<com::Unknown*>(session.get()))));
-  Json out{{"account", account.name}, {"templates", Json::array()}, {"instances", Json::array()}};
+  Json out{{"account", account.name}, {"locale", options.locale}, {"templates", Json::array()}, {"instances", Json::array()}};
   for (const char* list : {"Templates", "Instances"}) {
     com::Ref<com::Unknown> items = com::GetProperty(library.get(), list).ToObject();
     const int32_t n = com::GetProperty(items.get(), "Count").ToI4();

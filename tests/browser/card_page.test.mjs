@@ -21,19 +21,26 @@ const run = (...args) => execFileSync(tool, ["--store", store, "--user", "alice"
 
 let server, url, browser;
 
+// The tool's server for an account: the process and the address it prints.
+async function serve(account, ...options) {
+  const child = spawn(tool, ["--store", store, ...options, "serve", "--port", "0", "--user", account],
+                      { stdio: ["ignore", "pipe", "inherit"] });
+  const address = await new Promise((resolve, reject) => {
+    let out = "";
+    child.stdout.on("data", (chunk) => {
+      out += chunk;
+      const found = out.match(new RegExp(account + ": (http://\\S+)"));
+      if (found) resolve(found[1]);
+    });
+    child.on("exit", (code) => reject(new Error("the server ended with " + code)));
+  });
+  return [child, address];
+}
+
 before(async () => {
   run("init");
   run("import", path.join(here, "order-approval.xml"));
-  server = spawn(tool, ["--store", store, "--user", "alice", "serve", "--port", "0"], { stdio: ["ignore", "pipe", "inherit"] });
-  url = await new Promise((resolve, reject) => {
-    let out = "";
-    server.stdout.on("data", (chunk) => {
-      out += chunk;
-      const found = out.match(/alice: (http:\/\/\S+)/);
-      if (found) resolve(found[1]);
-    });
-    server.on("exit", (code) => reject(new Error("the server ended with " + code)));
-  });
+  [server, url] = await serve("alice");
   browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium", args: ["--no-sandbox"] });
 });
 
@@ -106,5 +113,27 @@ test("a second tab on the same card only looks", async () => {
   await second.goto(new URL(card, url).href);
   await second.waitForFunction(() => document.body.classList.contains("viewer"));
   assert.equal(await second.locator("#toolbar button[data-key='Execute']").isDisabled(), true);
+  // Closed by its person, the card lets go of its lock at once.
+  await first.locator("#close-card").click();
+  await first.waitForURL((u) => u.pathname === "/");
   await context.close();
+});
+
+test("the page speaks the session's language", async () => {
+  const [russian, address] = await serve("ivan", "--locale", "1049");
+  try {
+    const page = await browser.newPage();
+    await page.goto(address);
+    await page.getByRole("heading", { name: "Шаблоны" }).waitFor();
+    assert.equal(await page.getByRole("button", { name: "Новый шаблон" }).count(), 1);
+    await page.getByRole("link", { name: "Order approval", exact: true }).click();
+    await page.waitForFunction(() => document.querySelector("#mode")?.textContent !== "");
+    assert.equal(await page.locator("#mode").textContent(), "Редактирование");
+    assert.equal(await page.locator("#close-card").textContent(), "Закрыть");
+    await page.close();
+  } finally {
+    const ended = new Promise((resolve) => russian.on("exit", resolve));
+    russian.kill("SIGINT");
+    await ended;
+  }
 });

@@ -5,7 +5,7 @@
 "use strict";
 
 const $ = (id) => document.getElementById(id);
-const STATES = { template: ["Editing", "In use"], instance: ["Not active", "Active", "Paused", "Finished", "Failed"] };
+const STATES = { template: ["editing", "inUse"], instance: ["notActive", "active", "paused", "finished", "failed"] };
 
 function svgUrl(svg) {
   return URL.createObjectURL(new Blob([svg], { type: "image/svg+xml" }));
@@ -16,6 +16,7 @@ function svgUrl(svg) {
 async function startPage() {
   $("start").hidden = false;
   const list = await (await fetch("/api/processes")).json();
+  setLocale(list.locale);
   $("caption").textContent = list.account;
   for (const [kind, table] of [["templates", "templates"], ["instances", "instances"]]) {
     const body = $(table).tBodies[0];
@@ -26,7 +27,8 @@ async function startPage() {
       link.href = "/card?id=" + encodeURIComponent(p.id);
       link.textContent = p.name || p.id;
       row.insertCell().append(link);
-      row.insertCell().textContent = STATES[kind === "templates" ? "template" : "instance"][p.state] ?? p.state;
+      const state = STATES[kind === "templates" ? "template" : "instance"][p.state];
+      row.insertCell().textContent = state ? word(state) : p.state;
     }
   }
   $("new-template").addEventListener("submit", async (e) => {
@@ -55,7 +57,7 @@ function cardPage(id) {
     send({ type: "resize", width: Math.round(area.width * 15), height: Math.round(area.height * 15) });
   });
   socket.addEventListener("message", (e) => receive(JSON.parse(e.data)));
-  socket.addEventListener("close", () => note("The connection to the server was lost. Reload the page to reconnect."));
+  socket.addEventListener("close", () => { if (!document.body.classList.contains("closed")) note(word("lost")); });
 }
 
 function note(text) {
@@ -66,9 +68,9 @@ function receive(m) {
   switch (m.type) {
     case "role":
       card.owner = m.owner;
+      setLocale(m.locale);
       document.body.classList.toggle("viewer", !m.owner);
-      if (!m.owner) note("This card is open in another tab: here you can only look at it.");
-      else note("");
+      note(m.owner ? "" : word("viewer"));
       break;
     case "window": drawWindow(m); break;
     case "ask": ask(m); break;
@@ -79,7 +81,7 @@ function receive(m) {
     case "error": note(m.text); break;
     case "closed":
       closeDialog();
-      note("The card is closed.");
+      note(word("closed"));
       document.body.classList.add("closed");
       setTimeout(() => { location.href = "/"; }, 800);
       break;
@@ -155,7 +157,7 @@ function buttons(list) {
   for (const [label, value] of list) {
     const b = document.createElement("button");
     b.type = "button";
-    b.textContent = label;
+    b.textContent = word(label);
     b.addEventListener("click", () => answer(typeof value === "function" ? value() : value));
     menu.append(b);
   }
@@ -182,7 +184,7 @@ function ask(q) {
       const list = code === 3 ? ["Yes", "No", "Cancel"] : code === 4 ? ["Yes", "No"] : code === 1 ? ["OK", "Cancel"] : ["OK"];
       if (key) {
         const box = Object.assign(document.createElement("input"), { type: "checkbox", id: "ask-never" });
-        const label = Object.assign(document.createElement("label"), { htmlFor: "ask-never", textContent: "Do not show this again" });
+        const label = Object.assign(document.createElement("label"), { htmlFor: "ask-never", textContent: word("neverAgain") });
         $("ask-body").append(box, label);
       }
       buttons(list.map((l) => [l, () => {
@@ -239,7 +241,7 @@ function ask(q) {
 // The new instance's variables: an input by type (number, check box, date,
 // a list of an enumeration's values, text), the required ones marked.
 function instanceForm(q) {
-  $("ask-text").textContent = q.problem || "The new instance's variables:";
+  $("ask-text").textContent = q.problem || word("variables");
   const table = document.createElement("table");
   table.id = "ask-variables";
   const inputs = [];
@@ -250,7 +252,7 @@ function instanceForm(q) {
     let input;
     if (v.multiple) {
       // A list: one value a line.
-      input = Object.assign(document.createElement("textarea"), { value: (v.value ?? []).join("\n"), title: "One value a line" });
+      input = Object.assign(document.createElement("textarea"), { value: (v.value ?? []).join("\n"), title: word("oneALine") });
     } else if (v.type === 6 && v.choices) {
       input = document.createElement("select");
       input.append(new Option("", ""));
@@ -315,16 +317,16 @@ function propertiesForm(q) {
 // The log as a table, filtered by what the person types.
 function logTable(q) {
   $("ask-text").textContent = "";
-  const filter = Object.assign(document.createElement("input"), { type: "search", placeholder: "Filter" });
+  const filter = Object.assign(document.createElement("input"), { type: "search", placeholder: word("filter") });
   const table = document.createElement("table");
   table.id = "ask-log";
   const head = table.createTHead().insertRow();
-  for (const h of ["Date", "Type", "Action", "Change", "Function", "Message"]) head.append(Object.assign(document.createElement("th"), { textContent: h }));
+  for (const h of ["date", "type", "action", "change", "function", "message"]) head.append(Object.assign(document.createElement("th"), { textContent: word(h) }));
   const body = table.createTBody();
   const TYPES = ["error", "warning", "info"];
   for (const e of q.entries) {
     const row = body.insertRow();
-    for (const text of [e.date, TYPES[e.type] ?? e.type, e.action, e.change, e.function, e.message]) row.insertCell().textContent = text ?? "";
+    for (const text of [e.date, TYPES[e.type] ? word(TYPES[e.type]) : e.type, e.action, e.change, e.function, e.message]) row.insertCell().textContent = text ?? "";
   }
   filter.addEventListener("input", () => {
     const want = filter.value.toLowerCase();
