@@ -377,7 +377,11 @@ CardWorker::CardWorker(Options options) : options_(std::move(options)) { thread_
 
 CardWorker::~CardWorker() {
   Shutdown();
-  if (thread_.joinable()) thread_.join();
+  Join();
+}
+
+void CardWorker::Join() {
+  if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
 }
 
 void CardWorker::Attach(const std::shared_ptr<Tab>& tab) {
@@ -487,7 +491,15 @@ Json CardWorker::Ask(Json question) {
   answer_.reset();
   std::shared_ptr<Tab> owner = tabs_.empty() ? nullptr : tabs_.front().lock();
   if (owner) owner->Send(question.dump());
-  wake_.wait(lock, [&] { return answer_.has_value() || stopping_; });
+  while (!answer_ && !stopping_) {
+    wake_.wait_for(lock, std::chrono::milliseconds(200));
+    // A question whose tabs all went away waits out the grace period, then
+    // the card closes without its person.
+    if (!answer_ && orphaned_since_ && std::chrono::steady_clock::now() - *orphaned_since_ > options_.grace) {
+      stopping_ = true;
+      if (options_.log) options_.log("card " + options_.card_id + ": no tab came back to answer; closing it");
+    }
+  }
   question_.reset();
   if (!answer_) return Closing(question);
   Json answer = std::move(*answer_);

@@ -90,6 +90,8 @@ class CardWorker {
   // Closes the card as a "No" to its save question would, then ends the
   // thread. Safe to call more than once.
   void Shutdown();
+  // Waits until the thread has ended (after Shutdown, or the card closed).
+  void Join();
   // True once the card is closed and the thread has ended its work.
   bool Finished() const;
   const std::string& card_id() const { return options_.card_id; }

@@ -145,7 +145,9 @@ struct WebServer::State : std::enable_shared_from_this<WebServer::State> {
 
   mutable std::mutex mutex;
   // Open cards by account and upper-case card ID.
-  std::map<std::pair<std::string, std::string>, std::unique_ptr<CardWorker>> cards;
+  // A tab's session holds its card too, so that a card whose person closed
+  // it stays whole until its last tab lets go.
+  std::map<std::pair<std::string, std::string>, std::shared_ptr<CardWorker>> cards;
   bool stopped = false;
 
   const Account* AccountOf(const std::string& token) const {
@@ -164,7 +166,7 @@ struct WebServer::State : std::enable_shared_from_this<WebServer::State> {
     return host == options.address + p || host == "localhost" + p || host == "127.0.0.1" + p;
   }
 
-  CardWorker& CardFor(const Account& account, const std::string& card_id) {
+  std::shared_ptr<CardWorker> CardFor(const Account& account, const std::string& card_id) {
     std::lock_guard lock(mutex);
     // Cards whose person closed them go.
     for (auto it = cards.begin(); it != cards.end();) {
@@ -182,9 +184,9 @@ struct WebServer::State : std::enable_shared_from_this<WebServer::State> {
       o.files = files;
       o.grace = std::chrono::milliseconds(options.grace_ms);
       o.log = options.log;
-      slot = std::make_unique<CardWorker>(std::move(o));
+      slot = std::make_shared<CardWorker>(std::move(o));
     }
-    return *slot;
+    return slot;
   }
 
   // The start page's listing, in a session of the account's own.
@@ -206,10 +208,10 @@ void OffThread(net::any_io_executor executor, Fn work, std::function<void(Respon
 
 class WsSession final : public Tab, public std::enable_shared_from_this<WsSession> {
  public:
-  WsSession(tcp::socket socket, std::shared_ptr<WebServer::State> server) : ws_(std::move(socket)), server_(std::move(server)) {}
+  WsSession(tcp::socket socket, WebServer::State* server) : ws_(std::move(socket)), server_(server) {}
 
-  void Run(Request req, CardWorker& card) {
-    card_ = &card;
+  void Run(Request req, std::shared_ptr<CardWorker> card) {
+    card_ = std::move(card);
     ws_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
     ws_.read_message_max(1 << 20);
     ws_.async_accept(req, [self = shared_from_this()](beast::error_code ec) {
@@ -248,16 +250,15 @@ class WsSession final : public Tab, public std::enable_shared_from_this<WsSessio
   }
 
   websocket::stream<beast::tcp_stream> ws_;
-  std::shared_ptr<WebServer::State> server_;
-  CardWorker* card_ = nullptr;
+  WebServer::State* server_;  // outlives every session: they live in its io_context
+  std::shared_ptr<CardWorker> card_;
   beast::flat_buffer buffer_;
   std::deque<std::string> queue_;
 };
 
 class HttpSession final : public std::enable_shared_from_this<HttpSession> {
  public:
-  HttpSession(tcp::socket socket, std::shared_ptr<WebServer::State> server)
-      : stream_(std::move(socket)), server_(std::move(server)) {}
+  HttpSession(tcp::socket socket, WebServer::State* server) : stream_(std::move(socket)), server_(server) {}
 
   void Run() { Read(); }
 
@@ -303,7 +304,7 @@ class HttpSession final : public std::enable_shared_from_this<HttpSession> {
         return Send(Reply(req, http::status::ok, std::string(file->content), file->type));
       }
       if (path == "/api/processes") {
-        auto state = server_;
+        auto state = server_->shared_from_this();  // the work may outlast the server
         const WebServer::Account who = *account;
         return OffThread(
             stream_.get_executor(),
@@ -314,7 +315,7 @@ class HttpSession final : public std::enable_shared_from_this<HttpSession> {
     }
     if (req.method() == http::verb::post) {
       if (path == "/api/templates") {
-        auto state = server_;
+        auto state = server_->shared_from_this();  // the work may outlast the server
         const WebServer::Account who = *account;
         const std::string name = QueryValue(req.target(), "name");
         return OffThread(
@@ -370,18 +371,18 @@ class HttpSession final : public std::enable_shared_from_this<HttpSession> {
     if (card_id.empty() || !com::Guid::Parse(card_id)) {
       return Send(Refuse(req, http::status::bad_request, "Which card?"));
     }
-    CardWorker& card = server_->CardFor(account, card_id);
+    std::shared_ptr<CardWorker> card = server_->CardFor(account, card_id);
     stream_.expires_never();
     std::make_shared<WsSession>(stream_.release_socket(), server_)->Run(std::move(req), card);
   }
 
   beast::tcp_stream stream_;
-  std::shared_ptr<WebServer::State> server_;
+  WebServer::State* server_;  // outlives every session: they live in its io_context
   beast::flat_buffer buffer_;
   std::optional<http::request_parser<http::string_body>> parser_;
 };
 
-void Accept(const std::shared_ptr<WebServer::State>& state) {
+void Accept(WebServer::State* state) {
   state->acceptor->async_accept(net::make_strand(state->io), [state](beast::error_code ec, tcp::socket socket) {
     if (ec) return;  // the acceptor was closed
     std::make_shared<HttpSession>(std::move(socket), state)->Run();
@@ -464,29 +465,34 @@ void WebServer::Start() {
                      "cannot listen on " + s.options.address + ":" + std::to_string(s.options.port) + ": " + ec.message());
   }
   s.port = s.acceptor->local_endpoint().port();
-  Accept(state_);
-  s.io_thread = std::thread([state = state_] { state->io.run(); });
+  Accept(state_.get());
+  s.io_thread = std::thread([state = state_.get()] { state->io.run(); });
 }
 
 void WebServer::Stop() {
   State& s = *state_;
-  std::map<std::pair<std::string, std::string>, std::unique_ptr<CardWorker>> cards;
+  std::map<std::pair<std::string, std::string>, std::shared_ptr<CardWorker>> cards;
   {
     std::lock_guard lock(s.mutex);
     if (s.stopped) return;
     s.stopped = true;
     cards = std::move(s.cards);
   }
-  for (auto& [key, card] : cards) card->Shutdown();
-  cards.clear();  // each ends its thread: the card is closed and its lock released
+  // No tab is heard from now on; what the cards still send waits unsent.
   if (s.acceptor) {
-    net::post(s.io, [state = state_] {
+    net::post(s.io, [state = state_.get()] {
       beast::error_code ignored;
       state->acceptor->close(ignored);
     });
   }
   s.io.stop();
   if (s.io_thread.joinable()) s.io_thread.join();
+  // Each card closes on its own thread (its questions answered for the
+  // person) and releases its lock; its tabs' sessions let go of it when the
+  // server goes.
+  for (auto& [key, card] : cards) card->Shutdown();
+  for (auto& [key, card] : cards) card->Join();
+  cards.clear();
   std::error_code ignored;
   if (!s.folder.empty()) std::filesystem::remove_all(s.folder, ignored);
 }

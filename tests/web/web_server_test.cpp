@@ -12,6 +12,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
+#include <mutex>
+#include <thread>
+
 #include "embedded/store/open.h"
 #include "embedded/web/web_server.h"
 #include "platform/com/registry.h"
@@ -49,7 +53,10 @@ class WebServerTest : public ::testing::Test {
     o.store = store_;
     o.accounts = {{"alice", {kCreators}, ""}, {"bob", {kCreators}, ""}};
     o.grace_ms = 200;
-    o.log = [this](const std::string& text) { log_.push_back(text); };
+    o.log = [this](const std::string& text) {
+      std::lock_guard lock(log_mutex_);  // cards log from their own threads
+      log_.push_back(text);
+    };
     server_ = std::make_unique<WebServer>(std::move(o));
     server_->Start();
   }
@@ -137,8 +144,10 @@ class WebServerTest : public ::testing::Test {
   }
 
   std::shared_ptr<Store> store_ = Store::Open();
-  std::unique_ptr<WebServer> server_;
+  // Before the server: it logs until it has stopped.
+  std::mutex log_mutex_;
   std::vector<std::string> log_;
+  std::unique_ptr<WebServer> server_;
 };
 
 TEST_F(WebServerTest, EveryRequestNeedsTheTokenWhichMovesIntoACookie) {
@@ -292,6 +301,25 @@ TEST_F(WebServerTest, TheInstanceFormAndThePropertiesSetWhatThePersonTyped) {
   EXPECT_EQ(LibraryOf(Session())->GetProcess(id, true)->Name(), "Order approval, v2");
   auto instance = LibraryOf(Session())->Instances()->Item(com::Variant(1));
   EXPECT_EQ(instance->Variables()->Item(com::Variant(1))->Value(), com::Variant(int32_t{1500}));
+}
+
+// A card whose tabs all went away while it waited for an answer closes
+// after the grace period, as a "No" would, and lets go of its lock.
+TEST_F(WebServerTest, ACardLeftWithAQuestionClosesAfterTheGracePeriod) {
+  const std::string id = NewTemplate();
+  {
+    auto tab = OpenTab(id);
+    tab->Next("window");
+    tab->Send({{"type", "click"}, {"key", "Execute"}});
+    tab->Next("ask");
+    tab->ws.close(websocket::close_code::going_away);
+  }
+  auto lock = com::Query<ostrel::CardLock>(Session("carol")->GetCardManager()->GetCardData(id));
+  for (int i = 0; i < 100 && (lock->GetLockStatus() != ostrel::lock_status::kFree || server_->OpenCards() != 0); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_EQ(lock->GetLockStatus(), ostrel::lock_status::kFree);
+  EXPECT_EQ(server_->OpenCards(), 0u);
 }
 
 }  // namespace
