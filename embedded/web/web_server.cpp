@@ -189,6 +189,8 @@ struct WebServer::State : std::enable_shared_from_this<WebServer::State> {
     return slot;
   }
 
+  // A library over a new session of the account (the library keeps it).
+  com::Ref<com::Unknown> LibraryFor(const Account& account);
   // The start page's listing, in a session of the account's own.
   Json Listing(const Account& account);
   std::string NewTemplate(const Account& account, const std::string& name);
@@ -394,7 +396,7 @@ void Accept(WebServer::State* state) {
 
 // ---- listings ----------------------------------------------------------------------
 
-Json WebServer::State::Listing(const Account& account) {
+com::Ref<com::Unknown> WebServer::State::LibraryFor(const Account& account) {
   SessionOptions so;
   so.store = options.store;
   so.account = account.name;
@@ -403,6 +405,11 @@ Json WebServer::State::Listing(const Account& account) {
   com::Ref<ostrel::Session> session = Open(so);
   com::Ref<com::Unknown> library = com::CreateObject("QXVorlane.Library");
   com::SetProperty(library.get(), "Connection", com::Variant(com::Ref<com::Unknown>(static_cast<com::Unknown*>(session.get()))));
+  return library;
+}
+
+Json WebServer::State::Listing(const Account& account) {
+  com::Ref<com::Unknown> library = LibraryFor(account);
   Json out{{"account", account.name}, {"locale", options.locale}, {"templates", Json::array()}, {"instances", Json::array()}};
   for (const char* list : {"Templates", "Instances"}) {
     com::Ref<com::Unknown> items = com::GetProperty(library.get(), list).ToObject();
@@ -419,14 +426,7 @@ Json WebServer::State::Listing(const Account& account) {
 }
 
 std::string WebServer::State::NewTemplate(const Account& account, const std::string& name) {
-  SessionOptions so;
-  so.store = options.store;
-  so.account = account.name;
-  so.groups = account.groups;
-  so.locale = options.locale;
-  com::Ref<ostrel::Session> session = Open(so);
-  com::Ref<com::Unknown> library = com::CreateObject("QXVorlane.Library");
-  com::SetProperty(library.get(), "Connection", com::Variant(com::Ref<com::Unknown>(static_cast<com::Unknown*>(session.get()))));
+  com::Ref<com::Unknown> library = LibraryFor(account);
   com::Ref<com::Unknown> templates = com::GetProperty(library.get(), "Templates").ToObject();
   com::Ref<com::Unknown> p = com::CallMethod(templates.get(), "AddNew").ToObject();
   com::SetProperty(p.get(), "Name", com::Variant(name.empty() ? std::string("New process") : name));
