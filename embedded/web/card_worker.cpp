@@ -448,6 +448,9 @@ void CardWorker::Receive(const Tab* tab, const std::string& message) {
       CallCard("ButtonClick", {com::Variant(key)});
       if (shift) CallCard("KeyUp", {com::Variant(16), com::Variant(0)});
       host_->OfferDownloads();
+      // What changes the drawing: the zoom, the link labels, new content.
+      for (const char* changes : {"Zoomin", "Zoomout", "ShowLinkText", "Import"}) picture_due_ = picture_due_ || key == changes;
+      window_dirty_ = true;
     });
   } else if (type == "resize") {
     Post([this, w = m.value("width", 9000), h = m.value("height", 7000)] {
@@ -567,10 +570,17 @@ void CardWorker::SendWindow() {
   com::Ref<com::Unknown> place = com::CallMethod(card, "Controls", std::vector{com::Variant("Designer")}).ToObject();
   com::Variant designer = com::GetProperty(place.get(), "Object");
   if (designer.IsObject()) {
-    const std::string picture = TextOf(com::GetProperty(designer.ToObject().get(), "Picture"));
-    if (picture != picture_) {
-      picture_ = picture;
-      w["picture"] = picture;
+    // The picture is drawn when the card opens and after a command that
+    // changes it (zoom, link labels, an import): not for other commands,
+    // before questions or on the timer's ticks, so that a large process
+    // costs its drawing once per change.
+    if (picture_due_) {
+      picture_due_ = false;
+      const std::string picture = TextOf(com::GetProperty(designer.ToObject().get(), "Picture"));
+      if (picture != picture_) {
+        picture_ = picture;
+        w["picture"] = picture;
+      }
     }
     w["readOnly"] = com::GetProperty(designer.ToObject().get(), "ReadOnly").ToBool();
   }

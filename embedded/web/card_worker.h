@@ -140,6 +140,7 @@ class CardWorker {
   uint32_t events_cookie_ = 0;
   bool closed_ = false;
   bool images_sent_ = false;
+  bool picture_due_ = true;  // the designer's picture is to be drawn again
   std::string picture_;
 };
 
