@@ -101,6 +101,24 @@ test("Execute on a template, answered as a person answers", async () => {
   await page.close();
 });
 
+test("a question answered Cancel changes nothing", async () => {
+  const before = JSON.parse(run("--json", "instances")).length;
+  const list = JSON.parse(run("--json", "templates"));
+  const page = await browser.newPage();
+  await page.goto(url);
+  await page.goto(new URL(`/card?id=${encodeURIComponent(list[0].id)}`, url).href);
+  await page.locator("#toolbar button[data-key='Execute']").click();
+  const dialog = page.locator("dialog#ask");
+  await dialog.locator("#ask-folder").waitFor();
+  await dialog.getByRole("button", { name: "Cancel" }).click();
+  await page.waitForFunction(() => !document.querySelector("dialog#ask").open);
+  assert.equal(JSON.parse(run("--json", "instances")).length, before);
+  assert.equal(await page.locator("#toolbar button[data-key='Execute']").isEnabled(), true);  // still open, still editable
+  await page.locator("#close-card").click();
+  await page.waitForURL((u) => u.pathname === "/");
+  await page.close();
+});
+
 test("a second tab on the same card only looks", async () => {
   const list = JSON.parse(run("--json", "templates"));
   const card = `/card?id=${encodeURIComponent(list[0].id)}`;
