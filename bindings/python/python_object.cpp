@@ -4,43 +4,14 @@
 
 #include "bindings/python/com_error.h"
 #include "bindings/python/values.h"
-#include "platform/com/text.h"
 
 namespace py = pybind11;
 
 namespace vorlane::python {
 
-PythonObject::~PythonObject() {
-  // As a sink's: let go under the GIL, or left alone after the interpreter.
-  if (Py_IsInitialized()) {
-    py::gil_scoped_acquire gil;
-    target_ = py::object();
-  } else {
-    (void)target_.release();
-  }
-}
-
-void* PythonObject::QueryInterface(const com::Guid& iid) noexcept {
-  if (iid == com::Unknown::kIID) return static_cast<com::Unknown*>(this);
-  if (iid == com::Dispatch::kIID) return static_cast<com::Dispatch*>(this);
-  return nullptr;
-}
-
 com::DispId PythonObject::GetIDOfName(std::string_view name) {
   py::gil_scoped_acquire gil;
-  std::string found;
-  if (py::hasattr(target_, std::string(name).c_str())) {
-    found = name;
-  } else {
-    // Names bind without regard to case, as every dispatch name does.
-    for (py::handle n : py::reinterpret_steal<py::list>(PyObject_Dir(target_.ptr()))) {
-      std::string candidate = py::cast<std::string>(n);
-      if (text::EqualNoCase(candidate, name)) {
-        found = candidate;
-        break;
-      }
-    }
-  }
+  const std::string found = AttributeName(name);
   if (found.empty()) throw com::Error(com::hr::kUnknownName, "Python", "Unknown name: " + std::string(name));
   for (size_t i = 0; i < names_.size(); ++i) {
     if (names_[i] == found) return static_cast<com::DispId>(i + 1);

@@ -5,7 +5,7 @@
 
 #include <pybind11/pybind11.h>
 
-#include "platform/com/dispatch.h"
+#include "bindings/python/python_held.h"
 
 namespace vorlane::python {
 
@@ -19,29 +19,15 @@ namespace vorlane::python {
 //
 // It holds the Python object while it lives; a Python exception in a member
 // fails the call with the com::Error it becomes (ErrorFromPython).
-class PythonObject final : public com::Dispatch {
+class PythonObject final : public PythonHeld {
  public:
-  explicit PythonObject(pybind11::object target) : target_(std::move(target)) {}
-  PythonObject(const PythonObject&) = delete;
-  PythonObject& operator=(const PythonObject&) = delete;
-
-  void AddRef() const noexcept override { refs_.Increment(); }
-  void Release() const noexcept override {
-    if (refs_.Decrement()) delete this;
-  }
-  void* QueryInterface(const com::Guid& iid) noexcept override;
+  explicit PythonObject(pybind11::object target) : PythonHeld(std::move(target)) {}
 
   const com::TypeInfo* GetTypeInfo() override { return nullptr; }
   com::DispId GetIDOfName(std::string_view name) override;
   com::Variant Invoke(com::DispId id, uint16_t flags, std::span<const com::Variant> args) override;
 
-  const pybind11::object& target() const { return target_; }
-
  private:
-  ~PythonObject() override;
-
-  com::RefCount refs_;
-  pybind11::object target_;
   std::vector<std::string> names_;  // by dispatch ID - 1
 };
 

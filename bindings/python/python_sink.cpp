@@ -4,32 +4,13 @@
 
 #include "bindings/python/com_error.h"
 #include "bindings/python/values.h"
-#include "platform/com/text.h"
 
 namespace py = pybind11;
 
 namespace vorlane::python {
 
 PythonSink::PythonSink(py::object target, const com::TypeInfo& source)
-    : target_(std::move(target)), source_(source) {}
-
-PythonSink::~PythonSink() {
-  // The last reference may go in any thread, and after the interpreter has
-  // finished (a source kept by C++ until exit): the Python object is let go
-  // under the GIL, or left alone when there is no interpreter any more.
-  if (Py_IsInitialized()) {
-    py::gil_scoped_acquire gil;
-    target_ = py::object();
-  } else {
-    (void)target_.release();
-  }
-}
-
-void* PythonSink::QueryInterface(const com::Guid& iid) noexcept {
-  if (iid == com::Unknown::kIID) return static_cast<com::Unknown*>(this);
-  if (iid == com::Dispatch::kIID) return static_cast<com::Dispatch*>(this);
-  return nullptr;
-}
+    : PythonHeld(std::move(target)), source_(source) {}
 
 com::DispId PythonSink::GetIDOfName(std::string_view name) {
   if (std::optional<com::DispId> id = source_.IdOfName(name)) return *id;
@@ -37,14 +18,8 @@ com::DispId PythonSink::GetIDOfName(std::string_view name) {
 }
 
 py::object PythonSink::HandlerFor(const std::string& event) const {
-  py::object handler = py::getattr(target_, event.c_str(), py::none());
-  if (!handler.is_none()) return handler;
-  // Event names bind without regard to case, as every dispatch name does.
-  for (py::handle name : py::reinterpret_steal<py::list>(PyObject_Dir(target_.ptr()))) {
-    std::string n = py::cast<std::string>(name);
-    if (text::EqualNoCase(n, event)) return py::getattr(target_, name);
-  }
-  return py::none();
+  const std::string name = AttributeName(event);
+  return name.empty() ? py::none() : py::getattr(target_, name.c_str());
 }
 
 com::Variant PythonSink::Invoke(com::DispId id, uint16_t flags, std::span<const com::Variant> args) {

@@ -2,7 +2,7 @@
 
 #include <pybind11/pybind11.h>
 
-#include "platform/com/dispatch.h"
+#include "bindings/python/python_held.h"
 
 namespace vorlane::python {
 
@@ -16,19 +16,11 @@ namespace vorlane::python {
 //
 // The sink holds the Python object until it is disconnected; the source's
 // connection point holds the sink.
-class PythonSink final : public com::Dispatch {
+class PythonSink final : public PythonHeld {
  public:
   // `source` is the outgoing interface's description; it outlives the sink
   // (descriptions are static).
   PythonSink(pybind11::object target, const com::TypeInfo& source);
-  PythonSink(const PythonSink&) = delete;
-  PythonSink& operator=(const PythonSink&) = delete;
-
-  void AddRef() const noexcept override { refs_.Increment(); }
-  void Release() const noexcept override {
-    if (refs_.Decrement()) delete this;
-  }
-  void* QueryInterface(const com::Guid& iid) noexcept override;
 
   // The outgoing interface: what the sink answers for.
   const com::TypeInfo* GetTypeInfo() override { return &source_; }
@@ -36,13 +28,9 @@ class PythonSink final : public com::Dispatch {
   com::Variant Invoke(com::DispId id, uint16_t flags, std::span<const com::Variant> args) override;
 
  private:
-  ~PythonSink() override;
-
   // The method that handles `event`, or None.
   pybind11::object HandlerFor(const std::string& event) const;
 
-  com::RefCount refs_;
-  pybind11::object target_;
   const com::TypeInfo& source_;
 };
 

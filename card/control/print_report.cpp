@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "platform/com/variant.h"
+#include "platform/com/xml_text.h"
 #include "vorlane/functions.h"
 #include "vorlane/gate.h"
 #include "vorlane/gates.h"
@@ -15,21 +16,6 @@
 
 namespace card {
 namespace {
-
-std::string Escape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
 
 std::string Text(const com::Variant& v) {
   if (v.IsEmpty() || v.IsNull()) return "";
@@ -51,7 +37,7 @@ class Table {
   ~Table() { out_ += "</table>\n"; }
   void Row(std::initializer_list<std::string> cells) {
     out_ += "<tr>";
-    for (const std::string& c : cells) out_ += "<td>" + Escape(c) + "</td>";
+    for (const std::string& c : cells) out_ += "<td>" + text::XmlEscape(c) + "</td>";
     out_ += "</tr>\n";
   }
 
@@ -83,11 +69,11 @@ const char* LinkTypeName(vorlane::LinkTypeEnum t) {
 
 std::string PrintReport(vorlane::Process& process, const std::string& svg, const std::string& card_type_name) {
   std::string out =
-      "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + Escape(process.Name()) +
+      "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + text::XmlEscape(process.Name()) +
       "</title>\n<style>body{font-family:sans-serif;font-size:10pt}table{border-collapse:collapse;margin-bottom:1em}"
       "td,th{border:1px solid #888;padding:2px 6px;text-align:left;vertical-align:top}"
       ".picture svg{max-width:100%;height:auto}</style></head><body>\n";
-  out += "<h1>" + Escape(process.Name()) + "</h1>\n";
+  out += "<h1>" + text::XmlEscape(process.Name()) + "</h1>\n";
   {
     Table header(out, "Process", {"Field", "Value"});
     header.Row({"Card type", card_type_name});

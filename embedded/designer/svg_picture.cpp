@@ -1,5 +1,7 @@
 #include "embedded/designer/svg_picture.h"
 
+#include "platform/com/xml_text.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -57,28 +59,10 @@ void AppendCaption(std::string& out, Point at, const std::string& caption, const
   out += "<text class=\"";
   out += css_class;
   out += "\" x=\"" + Num(at.x) + "\" y=\"" + Num(at.y) +
-         "\" text-anchor=\"middle\" dominant-baseline=\"middle\">" + XmlEscape(caption) + "</text>";
+         "\" text-anchor=\"middle\" dominant-baseline=\"middle\">" + text::XmlEscape(caption) + "</text>";
 }
 
 }  // namespace
-
-std::string XmlEscape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') break;
-        out += c;
-    }
-  }
-  return out;
-}
 
 std::string SvgPicture(vorlane::Process& process, const PictureOptions& options) {
   const std::vector<NodeShape> nodes = PlaceNodes(process, options.gate_places);
@@ -109,7 +93,7 @@ std::string SvgPicture(vorlane::Process& process, const PictureOptions& options)
   std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + Num(vw * scale) + "\" height=\"" +
          Num(vh * scale) + "\" viewBox=\"" + Num(vx) + " " + Num(vy) + " " + Num(vw) + " " + Num(vh) + "\">\n";
-  out += "<title>" + XmlEscape(process.Name()) + "</title>\n";
+  out += "<title>" + text::XmlEscape(process.Name()) + "</title>\n";
   out +=
       "<defs><marker id=\"arrow\" viewBox=\"0 0 10 10\" refX=\"10\" refY=\"5\" markerWidth=\"8\" "
       "markerHeight=\"8\" orient=\"auto\" markerUnits=\"userSpaceOnUse\"><path d=\"M0,0 L10,5 L0,10 z\" "
@@ -119,7 +103,7 @@ std::string SvgPicture(vorlane::Process& process, const PictureOptions& options)
   // Links first, so that nodes cover their ends.
   out += "<g class=\"links\">\n";
   for (const LinkShape& l : links) {
-    out += "<g class=\"link\" data-id=\"" + XmlEscape(l.id) + "\"><polyline points=\"";
+    out += "<g class=\"link\" data-id=\"" + text::XmlEscape(l.id) + "\"><polyline points=\"";
     for (size_t i = 0; i < l.route.size(); ++i) {
       if (i) out += ' ';
       out += Num(l.route[i].x) + "," + Num(l.route[i].y);
@@ -139,11 +123,11 @@ std::string SvgPicture(vorlane::Process& process, const PictureOptions& options)
     const Box& b = n.box;
     const Point c = b.Centre();
     if (n.kind == NodeKind::Function) {
-      out += "<g class=\"function\" data-id=\"" + XmlEscape(n.id) + "\"><rect x=\"" + Num(b.x) + "\" y=\"" +
+      out += "<g class=\"function\" data-id=\"" + text::XmlEscape(n.id) + "\"><rect x=\"" + Num(b.x) + "\" y=\"" +
              Num(b.y) + "\" width=\"" + Num(b.width) + "\" height=\"" + Num(b.height) +
              "\" rx=\"8\" ry=\"8\" fill=\"#e3f2fd\" stroke=\"#1565c0\" stroke-width=\"1.5\"/>";
     } else {
-      out += "<g class=\"gate\" data-id=\"" + XmlEscape(n.id) + "\"><polygon points=\"" + Num(c.x) + "," +
+      out += "<g class=\"gate\" data-id=\"" + text::XmlEscape(n.id) + "\"><polygon points=\"" + Num(c.x) + "," +
              Num(b.y) + " " + Num(b.x + b.width) + "," + Num(c.y) + " " + Num(c.x) + "," + Num(b.y + b.height) +
              " " + Num(b.x) + "," + Num(c.y) + "\" fill=\"#fff8e1\" stroke=\"#ef6c00\" stroke-width=\"1.5\"/>";
     }

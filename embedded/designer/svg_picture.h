@@ -26,9 +26,4 @@ struct PictureOptions {
 // the call and keeps nothing.
 std::string SvgPicture(vorlane::Process& process, const PictureOptions& options);
 
-// `text` made safe as XML character data or an attribute value: the five
-// markup characters escaped, and characters XML 1.0 cannot hold (control
-// characters other than tab and line breaks) dropped.
-std::string XmlEscape(std::string_view text);
-
 }  // namespace designer
