@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "embedded/designer/graph_json.h"
 #include "embedded/designer/svg_picture.h"
 
 namespace designer {
@@ -37,6 +38,7 @@ int16_t StoredSize(double v, const char* what) {
 void DesignerObject::Reset() {
   process_.reset();
   gate_places_.clear();
+  ++revision_;
 }
 
 void DesignerObject::Initialize(const com::Variant& session, const com::Variant& pellory, const com::Variant& library,
@@ -60,6 +62,7 @@ void DesignerObject::Initialize(const com::Variant& session, const com::Variant&
   process_ = std::move(shown);
   frame_value_ = frame_value;
   gate_places_.clear();
+  ++revision_;
 }
 
 int32_t DesignerObject::ShowInstanceDialog(const com::Variant& process, bool /*modal*/) {
@@ -105,6 +108,7 @@ void DesignerObject::Shutdown() {
   pellory_.reset();
   session_ = com::Variant();
   gate_places_.clear();
+  ++revision_;
 }
 
 std::string DesignerObject::ProcessName() { return process_ ? process_->Name() : std::string(); }
@@ -132,6 +136,11 @@ std::string DesignerObject::Picture() {
            "viewBox=\"0 0 0 0\"/>\n";
   }
   return SvgPicture(*process_, options);
+}
+
+std::string DesignerObject::Graph() {
+  if (!process_) return R"({"nodes":[],"links":[]})";
+  return GraphJson(*process_, gate_places_);
 }
 
 vorlane::Process& DesignerObject::Editable() {
@@ -185,7 +194,10 @@ Box DesignerObject::NodeBox(const std::string& id) {
   throw UnknownItem(id, "function or gate");
 }
 
-void DesignerObject::RaiseChanged() { events_->Raise(DesignerEvents::kChanged, {}); }
+void DesignerObject::RaiseChanged() {
+  ++revision_;
+  events_->Raise(DesignerEvents::kChanged, {});
+}
 
 std::string DesignerObject::AddFunction(const std::string& type_id, double x, double y) {
   vorlane::Process& process = Editable();

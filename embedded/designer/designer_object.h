@@ -44,6 +44,8 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   double Zoom() override { return kZoomSteps[zoom_]; }
   bool LinkTextShown() override { return link_text_shown_; }
   std::string Picture() override;
+  std::string Graph() override;
+  int32_t Revision() override { return revision_; }
 
   std::string AddFunction(const std::string& type_id, double x, double y) override;
   std::string AddGate(const std::string& type_id, double x, double y) override;
@@ -87,6 +89,7 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   bool link_text_shown_ = true;
   size_t zoom_ = kDefaultZoom;
   GatePlaces gate_places_;
+  int32_t revision_ = 0;
 };
 
 }  // namespace designer

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 
 #include "platform/com/text.h"
 
@@ -43,13 +44,6 @@ Point Edge(const NodeShape& node, Point towards) {
   }
   t = std::min(t, 1.0);  // overlapping nodes: end at the other centre rather than beyond it
   return {c.x + t * dx, c.y + t * dy};
-}
-
-const NodeShape* FindNode(const std::vector<NodeShape>& nodes, const std::string& id) {
-  for (const NodeShape& n : nodes) {
-    if (n.id == id) return &n;
-  }
-  return nullptr;
 }
 
 double SizeOr(double stored, double fallback) { return stored > 0 ? stored : fallback; }
@@ -121,6 +115,15 @@ std::vector<Point> ParsePoints(std::string_view text) {
 
 std::vector<LinkShape> RouteLinks(vorlane::Process& process, const std::vector<NodeShape>& nodes) {
   std::vector<LinkShape> shapes;
+  // Links without points are drawn between their nodes, found by ID.
+  std::unordered_map<std::string_view, const NodeShape*> by_id;
+  auto find = [&](const std::string& id) -> const NodeShape* {
+    if (by_id.empty()) {
+      for (const NodeShape& n : nodes) by_id.emplace(n.id, &n);
+    }
+    auto it = by_id.find(id);
+    return it == by_id.end() ? nullptr : it->second;
+  };
   auto links = process.Links();
   const int32_t count = links->Count();
   for (int32_t i = 1; i <= count; ++i) {
@@ -128,11 +131,14 @@ std::vector<LinkShape> RouteLinks(vorlane::Process& process, const std::vector<N
     LinkShape shape;
     shape.id = NormalizeId(l->ID());
     shape.caption = l->Caption();
+    shape.source = NormalizeId(l->Source());
+    shape.destination = NormalizeId(l->Destination());
     shape.link_type = static_cast<int32_t>(l->LinkType());
+    shape.disabled = l->Disabled();
     shape.route = ParsePoints(l->Points());
     if (shape.route.size() < 2) {
-      const NodeShape* from = FindNode(nodes, NormalizeId(l->Source()));
-      const NodeShape* to = FindNode(nodes, NormalizeId(l->Destination()));
+      const NodeShape* from = find(shape.source);
+      const NodeShape* to = find(shape.destination);
       if (!from || !to) continue;
       shape.route = {Edge(*from, to->box.Centre()), Edge(*to, from->box.Centre())};
     }

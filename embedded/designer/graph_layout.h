@@ -45,7 +45,11 @@ struct NodeShape {
 struct LinkShape {
   std::string id;
   std::string caption;
+  // The normalised IDs of its nodes, as stored (either may name no node).
+  std::string source;
+  std::string destination;
   int32_t link_type = 0;
+  bool disabled = false;
   // At least two points, from the source's edge to the destination's edge.
   std::vector<Point> route;
 };

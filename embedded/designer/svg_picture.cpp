@@ -103,7 +103,10 @@ std::string SvgPicture(vorlane::Process& process, const PictureOptions& options)
   // Links first, so that nodes cover their ends.
   out += "<g class=\"links\">\n";
   for (const LinkShape& l : links) {
-    out += "<g class=\"link\" data-id=\"" + text::XmlEscape(l.id) + "\"><polyline points=\"";
+    // A disabled link is drawn faded: it stays in the graph, but no token
+    // passes along it.
+    out += l.disabled ? "<g class=\"link disabled\" opacity=\"0.4\"" : "<g class=\"link\"";
+    out += " data-id=\"" + text::XmlEscape(l.id) + "\"><polyline points=\"";
     for (size_t i = 0; i < l.route.size(); ++i) {
       if (i) out += ' ';
       out += Num(l.route[i].x) + "," + Num(l.route[i].y);

@@ -385,7 +385,7 @@ void CardWorker::Join() {
 }
 
 void CardWorker::Attach(const std::shared_ptr<Tab>& tab) {
-  std::string window;
+  std::string images, window, graph;
   std::optional<Json> question;
   bool owner = false;
   {
@@ -394,11 +394,15 @@ void CardWorker::Attach(const std::shared_ptr<Tab>& tab) {
     tabs_.push_back(tab);
     owner = tabs_.size() == 1;
     orphaned_since_.reset();
+    images = images_;
     window = window_;
+    graph = graph_;
     if (owner) question = question_;
   }
   tab->Send(Json{{"type", "role"}, {"owner", owner}, {"locale", options_.locale}}.dump());
-  if (!window.empty()) tab->Send(window);
+  for (const std::string* text : {&images, &window, &graph}) {
+    if (!text->empty()) tab->Send(*text);
+  }
   if (question) tab->Send(question->dump());
 }
 
@@ -448,8 +452,6 @@ void CardWorker::Receive(const Tab* tab, const std::string& message) {
       CallCard("ButtonClick", {com::Variant(key)});
       if (shift) CallCard("KeyUp", {com::Variant(16), com::Variant(0)});
       host_->OfferDownloads();
-      // What changes the drawing: the zoom, the link labels, new content.
-      for (const char* changes : {"Zoomin", "Zoomout", "ShowLinkText", "Import"}) picture_due_ = picture_due_ || key == changes;
       window_dirty_ = true;
     });
   } else if (type == "resize") {
@@ -560,37 +562,45 @@ void CardWorker::SendWindow() {
     w["panels"][key] = TextOf(com::GetProperty(
         com::GetProperty(status.get(), "Panels", std::vector{com::Variant(key)}).ToObject().get(), "Text"));
   }
-  if (!images_sent_) {
-    com::Ref<com::Unknown> images = com::CallMethod(card, "Controls", std::vector{com::Variant("imToolbar")}).ToObject();
-    ForEachItem(images.get(), "ListImages", [&](com::Unknown* image) {
-      w["images"][TextOf(com::GetProperty(image, "Key"))] = TextOf(com::GetProperty(image, "Picture"));
+  if (images_.empty()) {
+    // The toolbar's images do not change while the card is open: read once.
+    Json images{{"type", "images"}, {"images", Json::object()}};
+    com::Ref<com::Unknown> list = com::CallMethod(card, "Controls", std::vector{com::Variant("imToolbar")}).ToObject();
+    ForEachItem(list.get(), "ListImages", [&](com::Unknown* image) {
+      images["images"][TextOf(com::GetProperty(image, "Key"))] = TextOf(com::GetProperty(image, "Picture"));
     });
-    images_sent_ = true;
+    std::string text = images.dump();
+    {
+      std::lock_guard lock(mutex_);
+      images_ = text;
+    }
+    Broadcast(text, false);
   }
   com::Ref<com::Unknown> place = com::CallMethod(card, "Controls", std::vector{com::Variant("Designer")}).ToObject();
   com::Variant designer = com::GetProperty(place.get(), "Object");
   if (designer.IsObject()) {
-    // The picture is drawn when the card opens and after a command that
-    // changes it (zoom, link labels, an import): not for other commands,
-    // before questions or on the timer's ticks, so that a large process
-    // costs its drawing once per change.
-    if (picture_due_) {
-      picture_due_ = false;
-      const std::string picture = TextOf(com::GetProperty(designer.ToObject().get(), "Picture"));
-      if (picture != picture_) {
-        picture_ = picture;
-        w["picture"] = picture;
+    com::Unknown* shown = designer.ToObject().get();
+    w["view"] = {{"zoom", com::GetProperty(shown, "Zoom").ToR8()},
+                 {"linkText", com::GetProperty(shown, "LinkTextShown").ToBool()},
+                 {"readOnly", com::GetProperty(shown, "ReadOnly").ToBool()}};
+    // The graph goes to the page when the designer says it may have
+    // changed (a process shown again, an edit), not with every window: a
+    // large process costs its reading once per change.
+    const int32_t revision = com::GetProperty(shown, "Revision").ToI4();
+    if (revision != graph_revision_) {
+      graph_revision_ = revision;
+      std::string graph = R"({"type":"graph","graph":)" + TextOf(com::GetProperty(shown, "Graph")) + "}";
+      {
+        std::lock_guard lock(mutex_);
+        graph_ = graph;
       }
+      Broadcast(graph, false);
     }
-    w["readOnly"] = com::GetProperty(designer.ToObject().get(), "ReadOnly").ToBool();
   }
   const std::string text = w.dump();
   {
     std::lock_guard lock(mutex_);
-    // Tabs that come later get the whole window, the picture included.
-    Json kept = w;
-    kept["picture"] = picture_;
-    window_ = kept.dump();
+    window_ = text;  // for tabs that come later
   }
   Broadcast(text, false);
 }

@@ -131,7 +131,12 @@ class CardWorker {
   std::optional<Json> question_;
   std::optional<Json> answer_;
   int64_t next_question_ = 1;
-  std::string window_;  // the last window sent, for tabs that come later
+  // What a tab that comes later is sent (written on the card's thread):
+  // the toolbar's images, read once; the last window; the designer's graph
+  // as last read, at the designer's revision graph_revision_.
+  std::string images_;
+  std::string window_;
+  std::string graph_;
   std::atomic<bool> window_dirty_ = true;
 
   // The card and its host: touched on the card's thread only.
@@ -139,9 +144,7 @@ class CardWorker {
   com::Ref<Host> host_;
   uint32_t events_cookie_ = 0;
   bool closed_ = false;
-  bool images_sent_ = false;
-  bool picture_due_ = true;  // the designer's picture is to be drawn again
-  std::string picture_;
+  int32_t graph_revision_ = -1;
 };
 
 }  // namespace embedded::web

@@ -53,6 +53,14 @@ class Designer : public virtual com::Dispatch {
   // sizes with their captions, links along their points with their labels
   // when link labels are shown.
   virtual std::string Picture() = 0;
+  // The graph's shapes as a JSON document, for a container that draws them
+  // itself: nodes with their boxes and captions, links with their routes,
+  // nodes, type and whether they are disabled.
+  virtual std::string Graph() = 0;
+  // Moves on each time what the graph shows may have changed: a process
+  // given or reset, and every change the designer makes. A container that
+  // draws the graph itself reads Graph again when it moves.
+  virtual int32_t Revision() = 0;
 
   // Editing. Each changes the process through the object model, raises
   // Changed, and fails with 0x80070005 while ReadOnly (or with no process).

@@ -30,6 +30,8 @@ const TypeInfo& Designer::DispatchInfo() {
           .Get("Zoom", &Designer::Zoom)
           .Get("LinkTextShown", &Designer::LinkTextShown)
           .Get("Picture", &Designer::Picture)
+          .Get("Graph", &Designer::Graph)
+          .Get("Revision", &Designer::Revision)
           .Method("AddFunction", &Designer::AddFunction, {Arg("TypeID"), Arg("X"), Arg("Y")})
           .Method("AddGate", &Designer::AddGate, {Arg("TypeID"), Arg("X"), Arg("Y")})
           .Method("MoveNode", &Designer::MoveNode, {Arg("ID"), Arg("X"), Arg("Y")})
