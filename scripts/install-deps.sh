@@ -31,8 +31,4 @@ if [ ${#missing[@]} -ne 0 ]; then
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-if [ ! -f "$root/node_modules/.package-lock.json" ] || [ "$root/package-lock.json" -nt "$root/node_modules/.package-lock.json" ]; then
-  echo "install-deps: installing the npm packages of package-lock.json"
-  (cd "$root" && npm ci --no-audit --no-fund --ignore-scripts >/dev/null)
-fi
+"$(dirname "$0")/npm-packages.sh"

@@ -86,7 +86,9 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   com::Ref<vorlane::Process> process_;
   int32_t frame_value_ = 0;
   bool read_only_ = false;
-  bool link_text_shown_ = true;
+  // Link labels show while the card's "ShowLinkText" button is pressed; it
+  // starts unpressed.
+  bool link_text_shown_ = false;
   size_t zoom_ = kDefaultZoom;
   GatePlaces gate_places_;
   int32_t revision_ = 0;

@@ -37,6 +37,15 @@ async function serve(account, ...options) {
   return [child, address];
 }
 
+// Closes the card as its person does, so that the next test finds it free.
+async function closeCard(page) {
+  if (await page.locator("#close-card").isVisible()) {
+    await page.locator("#close-card").click();
+    await page.waitForURL((u) => u.pathname === "/");
+  }
+  await page.close();
+}
+
 before(async () => {
   run("init");
   run("import", path.join(here, "order-approval.xml"));
@@ -69,7 +78,7 @@ test("Execute on a template, answered as a person answers", async () => {
 
   await page.getByRole("link", { name: "Order approval" }).click();
   await page.waitForFunction(() => document.title.startsWith("Order approval"));
-  await page.locator("#picture[src^='blob:']").waitFor();
+  await page.locator("#designer[data-drawn]").waitFor();
   assert.equal(await page.locator("#mode").textContent(), "Edit");
   assert.equal(await page.locator("#toolbar button[data-key='Save']").isDisabled(), true);
   await page.screenshot({ path: path.join(docs, "web-card-template.png") });
@@ -99,6 +108,59 @@ test("Execute on a template, answered as a person answers", async () => {
   assert.equal(shown.variables.find((v) => v.name === "Order number").value, "PO-2026-0200");
   assert.deepEqual(shown.variables.find((v) => v.name === "Approver").value, ["ann", "bob", "carol"]);
   await page.close();
+});
+
+test("the designer's view draws the stored graph, zooms, pans and fits", async () => {
+  const list = JSON.parse(run("--json", "templates"));
+  const page = await browser.newPage({ viewport: { width: 1100, height: 700 } });
+  await page.goto(url);
+  await page.goto(new URL(`/card?id=${encodeURIComponent(list[0].id)}`, url).href);
+  try {
+    await page.locator("#designer[data-drawn]").waitFor();
+    // Every function and the gate, at its stored place, with its caption.
+    const captions = await page.locator(".djs-shape title").allTextContents();
+    assert.deepEqual(captions.sort(), ["Amount over the limit?", "Approve", "Done", "Order data", "Order received",
+                                       "Reject", "Review the order"].sort());
+    const review = await page.locator(".djs-shape", { hasText: "Review the order" }).getAttribute("transform");
+    assert.match(review, /matrix\(1[ ,]0[ ,]0[ ,]1[ ,]220[ ,]120\)/);
+    assert.equal(await page.locator(".djs-connection").count(), 6);
+    assert.equal(await page.locator(".link-line.link-type-1").count(), 1);  // the failure link looks different
+    // Link labels follow the toolbar's ShowLinkText.
+    const labels = page.locator(".link-caption", { hasText: "yes" });
+    const shown = await labels.isVisible();
+    await page.locator("#toolbar button[data-key='ShowLinkText']").click();
+    await page.waitForFunction((was) => document.querySelector("#designer").classList.contains("no-link-text") === was, shown);
+    assert.equal(await labels.isVisible(), !shown);
+
+    const zoom = async () => Number(await page.locator("#designer").getAttribute("data-zoom"));
+    assert.equal(await zoom(), 1);
+    await page.locator("#toolbar button[data-key='Zoomin']").click();
+    await page.waitForFunction(() => document.querySelector("#designer").dataset.zoom === "1.25");
+    await page.locator("#toolbar button[data-key='Zoomout']").click();
+    await page.waitForFunction(() => document.querySelector("#designer").dataset.zoom === "1");
+    // The wheel with Ctrl zooms; dragging the background pans.
+    const box = await page.locator("#designer svg").first().boundingBox();
+    await page.mouse.move(box.x + box.width - 60, box.y + box.height - 60);
+    await page.keyboard.down("Control");
+    await page.mouse.wheel(0, -200);
+    await page.keyboard.up("Control");
+    await page.waitForFunction(() => Number(document.querySelector("#designer .djs-container svg .viewport").transform.baseVal.consolidate().matrix.a) > 1);
+    const before = await page.locator(".djs-shape", { hasText: "Done" }).boundingBox();
+    await page.mouse.move(box.x + box.width - 40, box.y + box.height - 40);
+    await page.mouse.down();
+    await page.mouse.move(box.x + box.width - 140, box.y + box.height - 90, { steps: 5 });
+    await page.mouse.up();
+    const after = await page.locator(".djs-shape", { hasText: "Done" }).boundingBox();
+    assert.ok(Math.abs(after.x - before.x + 100) < 2 && Math.abs(after.y - before.y + 50) < 2, `moved from ${JSON.stringify(before)} to ${JSON.stringify(after)}`);
+    // Fit shows every shape inside the view.
+    await page.locator("#fit").click();
+    for (const shape of await page.locator(".djs-shape").all()) {
+      const b = await shape.boundingBox();
+      assert.ok(b.x >= box.x && b.y >= box.y && b.x + b.width <= box.x + box.width && b.y + b.height <= box.y + box.height);
+    }
+  } finally {
+    await closeCard(page);
+  }
 });
 
 test("a question answered Cancel changes nothing", async () => {

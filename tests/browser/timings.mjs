@@ -4,7 +4,7 @@
 //   VORLANE_TOOL=build/bin/vorlane node tests/browser/timings.mjs
 //
 // - opening a 1,000- and a 10,000-function template to its first complete
-//   drawing (the designer's picture loaded in the page), beside the floor of
+//   drawing (the designer's view drawn and painted in the page), beside the floor of
 //   the tool exporting the same process in the same run;
 // - a toolbar click to its answer on the page (the properties dialog open);
 // - the server's resident memory for each open 10,000-function card;
@@ -75,7 +75,8 @@ async function main() {
     const page = await context.newPage();
     const t0 = now();
     await page.goto(new URL(`/card?id=${encodeURIComponent(ids[functions])}`, url).href);
-    await page.waitForFunction(() => { const img = document.querySelector("#picture"); return img.src.startsWith("blob:") && img.complete && img.naturalWidth > 0; }, null, { timeout: 120000 });
+    await page.locator("#designer[data-drawn]").waitFor({ timeout: 120000 });
+    await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));  // painted
     const drawn = now() - t0;
     const memory = (residentKiB(server.pid) - before) / 1024;
     rows.push([`open ${functions} functions to first drawing`, `${drawn.toFixed(0)} ms`, `tool export ${floor.toFixed(0)} ms`, (drawn / floor).toFixed(2) + "x"]);
@@ -92,6 +93,17 @@ async function main() {
       }
       clicks.sort((a, b) => a - b);
       rows.push(["toolbar click to its dialog (median of 10), 10,000 functions", `${clicks[5].toFixed(1)} ms`, "", ""]);
+      const zooms = [];
+      for (let i = 0; i < 10; ++i) {
+        const key = i % 2 ? "Zoomout" : "Zoomin";
+        const want = i % 2 ? "1" : "1.25";
+        const c0 = now();
+        await page.locator(`#toolbar button[data-key='${key}']`).click();
+        await page.waitForFunction((z) => document.querySelector("#designer").dataset.zoom === z, want);
+        zooms.push(now() - c0);
+      }
+      zooms.sort((a, b) => a - b);
+      rows.push(["toolbar zoom click to the redrawn view (median of 10), 10,000 functions", `${zooms[5].toFixed(1)} ms`, "", ""]);
     }
     await page.close();  // the card closes when its grace period ends
   }
@@ -103,7 +115,7 @@ async function main() {
     const instance = JSON.parse(run("--json", "instance", template)).id;
     const tab = await context.newPage();
     await tab.goto(new URL(`/card?id=${encodeURIComponent(instance)}`, url).href);
-    await tab.locator("#picture[src^='blob:']").waitFor({ timeout: 120000 });
+    await tab.locator("#designer[data-drawn]").waitFor({ timeout: 120000 });
     tabs.push(tab);
   }
   await new Promise((r) => setTimeout(r, 2000));

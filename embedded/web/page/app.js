@@ -40,7 +40,7 @@ async function startPage() {
 
 // ---- the card page -------------------------------------------------------------
 
-const card = { socket: null, owner: false, images: {}, imageUrls: {}, question: null, pictureUrl: null };
+const card = { socket: null, owner: false, imageUrls: {}, question: null, view: null, window: null };
 
 function send(message) {
   if (card.socket && card.socket.readyState === WebSocket.OPEN) card.socket.send(JSON.stringify(message));
@@ -50,6 +50,8 @@ function cardPage(id) {
   $("card").hidden = false;
   $("close-card").hidden = false;
   $("close-card").addEventListener("click", () => send({ type: "close" }));
+  card.view = DesignerView.createView($("designer"));
+  $("fit").addEventListener("click", () => card.view.fit());
   const socket = new WebSocket(`ws://${location.host}/ws?card=${encodeURIComponent(id)}`);
   card.socket = socket;
   socket.addEventListener("open", () => {
@@ -72,7 +74,12 @@ function receive(m) {
       document.body.classList.toggle("viewer", !m.owner);
       note(m.owner ? "" : word("viewer"));
       break;
+    case "images":
+      for (const [key, svg] of Object.entries(m.images)) card.imageUrls[key] = svgUrl(svg);
+      if (card.window) drawWindow(card.window);
+      break;
     case "window": drawWindow(m); break;
+    case "graph": card.view.show(m.graph); break;
     case "ask": ask(m); break;
     case "form": if (card.question && card.question.kind === "form") drawForm(m.form); break;
     case "download": download(m.url, m.name); break;
@@ -89,9 +96,7 @@ function receive(m) {
 }
 
 function drawWindow(w) {
-  if (w.images) {
-    for (const [key, svg] of Object.entries(w.images)) card.imageUrls[key] = svgUrl(svg);
-  }
+  card.window = w;
   document.title = w.caption || "Vorlane";
   $("caption").textContent = w.caption;
   document.body.classList.toggle("wait", w.pointer === 11);
@@ -118,12 +123,7 @@ function drawWindow(w) {
   }
   $("mode").textContent = w.panels?.Mode ?? "";
   $("folder").textContent = w.panels?.Folder ?? "";
-  if (w.picture !== undefined) {
-    if (card.pictureUrl) URL.revokeObjectURL(card.pictureUrl);
-    card.pictureUrl = w.picture ? svgUrl(w.picture) : null;
-    $("picture").src = card.pictureUrl ?? "";
-  }
-  $("designer").classList.toggle("read-only", !!w.readOnly);
+  card.view.setView(w.view);
 }
 
 function download(url, name) {

@@ -10,6 +10,7 @@ const WORDS = {
   state: ["State", "Состояние", "Стан", "Stāvoklis", "Күйі"],
   newTemplate: ["New template", "Новый шаблон", "Новий шаблон", "Jauna veidne", "Жаңа үлгі"],
   newTemplateName: ["Name of a new template", "Имя нового шаблона", "Назва нового шаблону", "Jaunās veidnes nosaukums", "Жаңа үлгінің атауы"],
+  fit: ["Fit to window", "Вписать в окно", "Умістити у вікно", "Ietilpināt logā", "Терезеге сыйғызу"],
   close: ["Close", "Закрыть", "Закрити", "Aizvērt", "Жабу"],
   Close: ["Close", "Закрыть", "Закрити", "Aizvērt", "Жабу"],
   details: ["Details", "Подробности", "Подробиці", "Sīkāk", "Толығырақ"],
