@@ -486,7 +486,9 @@ bool CardWorker::Finished() const {
 }
 
 Json CardWorker::Ask(Json question) {
-  // The person sees the window as it stands when the question comes.
+  // The person sees the window as it stands when the question comes, and
+  // gets the files written so far (an export's file before its message).
+  if (host_) host_->OfferDownloads();
   if (window_dirty_ && card_ && host_) SendWindow();
   std::unique_lock lock(mutex_);
   if (stopping_) return Closing(question);
