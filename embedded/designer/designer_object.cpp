@@ -73,17 +73,18 @@ int32_t DesignerObject::ShowInstanceDialog(const com::Variant& process, bool /*m
   return com::CallMethod(pellory_.get(), "ShowInstanceDialog", args).ToI4();
 }
 
-bool DesignerObject::CallHostWithProcess(const char* member) {
-  if (!pellory_ || !process_) return false;
+std::optional<com::Variant> DesignerObject::CallHostWithProcess(const char* member) {
+  if (!pellory_ || !process_) return std::nullopt;
   const com::Variant args[] = {com::Variant(process_)};
-  com::CallMethod(pellory_.get(), member, args);
-  return true;
+  return com::CallMethod(pellory_.get(), member, args);
 }
 
 void DesignerObject::ShowProperties() {
-  // The person may have changed the process in the properties; a
+  // The container hears of a change when the host says the person made
+  // one; a host that answers nothing may have changed anything. A
   // read-only designer tells its container of no change.
-  if (CallHostWithProcess("ShowProperties") && !read_only_) RaiseChanged();
+  const std::optional<com::Variant> changed = CallHostWithProcess("ShowProperties");
+  if (changed && !read_only_ && (changed->IsEmpty() || changed->ToBool())) RaiseChanged();
 }
 
 void DesignerObject::ShowLog() { CallHostWithProcess("ShowLog"); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "embedded/designer/graph_layout.h"
@@ -74,9 +75,9 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   Box NodeBox(const std::string& id);
   com::Error UnknownItem(const std::string& id, const char* what);
   void RaiseChanged();
-  // Calls `member` of the host with the shown process; false when there is
-  // no host or no process, and nothing was called.
-  bool CallHostWithProcess(const char* member);
+  // Calls `member` of the host with the shown process and answers what it
+  // answers; nothing when there is no host or no process to call it with.
+  std::optional<com::Variant> CallHostWithProcess(const char* member);
 
   com::ModuleObjectCount::Token token_{com::ModuleObjects("Designer")};
   com::Ref<com::EventSource> events_ = com::Make<com::EventSource>(DesignerEvents::DispatchInfo());

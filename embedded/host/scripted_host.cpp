@@ -96,7 +96,10 @@ int32_t ScriptedServices::ShowInstanceDialog(const com::Variant& process) {
   return Next("ShowInstanceDialog", com::Variant(2)).ToI4();
 }
 
-void ScriptedServices::ShowProperties(const com::Variant& process) { Record("ShowProperties", {process}); }
+bool ScriptedServices::ShowProperties(const com::Variant& process) {
+  Record("ShowProperties", {process});
+  return false;  // nobody edits them here
+}
 
 void ScriptedServices::ShowLog(const com::Variant& process) { Record("ShowLog", {process}); }
 

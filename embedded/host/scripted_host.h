@@ -57,7 +57,7 @@ class ScriptedServices final : public com::Object<pellory::Pellory> {
   std::string GetFolderCardID() override;
   void ShowForm(const com::Variant& form) override;
   int32_t ShowInstanceDialog(const com::Variant& process) override;
-  void ShowProperties(const com::Variant& process) override;
+  bool ShowProperties(const com::Variant& process) override;
   void ShowLog(const com::Variant& process) override;
   std::string ChooseFile(bool save, const std::string& title, const std::string& filter,
                          const std::string& default_name, const std::string& default_ext, int32_t flags) override;

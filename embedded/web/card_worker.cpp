@@ -244,17 +244,22 @@ class CardWorker::Host final : public com::Object<pellory::Pellory> {
     }
   }
   // The process's own fields the person sets; read-only cards show them.
-  void ShowProperties(const com::Variant& process) override {
+  bool ShowProperties(const com::Variant& process) override {
     static constexpr const char* kFields[] = {"Name", "Description", "Priority", "InstanceName", "Responsible"};
     com::Ref<com::Unknown> p = process.ToObject();
     Json fields = Json::object();
     for (const char* f : kFields) fields[f] = ValueJson(com::GetProperty(p.get(), f));
     const bool read_only = worker_.DesignerReadOnly();
     Json answer = worker_.Ask({{"kind", "properties"}, {"fields", fields}, {"readOnly", read_only}});
-    if (read_only || !answer.is_object()) return;
+    if (read_only || !answer.is_object()) return false;
+    bool changed = false;
     for (const char* f : kFields) {
-      if (answer.contains(f) && answer[f] != fields[f]) com::SetProperty(p.get(), f, VariantOf(answer[f]));
+      if (answer.contains(f) && answer[f] != fields[f]) {
+        com::SetProperty(p.get(), f, VariantOf(answer[f]));
+        changed = true;
+      }
     }
+    return changed;
   }
   // The process's log, for the person to read and filter.
   void ShowLog(const com::Variant& process) override {
@@ -580,6 +585,7 @@ void CardWorker::SendWindow() {
   }
   com::Ref<com::Unknown> place = com::CallMethod(card, "Controls", std::vector{com::Variant("Designer")}).ToObject();
   com::Variant designer = com::GetProperty(place.get(), "Object");
+  std::string graph;
   if (designer.IsObject()) {
     com::Unknown* shown = designer.ToObject().get();
     w["view"] = {{"zoom", com::GetProperty(shown, "Zoom").ToR8()},
@@ -587,24 +593,22 @@ void CardWorker::SendWindow() {
                  {"readOnly", com::GetProperty(shown, "ReadOnly").ToBool()}};
     // The graph goes to the page when the designer says it may have
     // changed (a process shown again, an edit), not with every window: a
-    // large process costs its reading once per change.
+    // large process costs its reading once per change. It follows the
+    // window, so that the page knows how to show it before drawing it.
     const int32_t revision = com::GetProperty(shown, "Revision").ToI4();
     if (revision != graph_revision_) {
       graph_revision_ = revision;
-      std::string graph = R"({"type":"graph","graph":)" + TextOf(com::GetProperty(shown, "Graph")) + "}";
-      {
-        std::lock_guard lock(mutex_);
-        graph_ = graph;
-      }
-      Broadcast(graph, false);
+      graph = R"({"type":"graph","graph":)" + TextOf(com::GetProperty(shown, "Graph")) + "}";
     }
   }
   const std::string text = w.dump();
   {
     std::lock_guard lock(mutex_);
     window_ = text;  // for tabs that come later
+    if (!graph.empty()) graph_ = graph;
   }
   Broadcast(text, false);
+  if (!graph.empty()) Broadcast(graph, false);
 }
 
 void CardWorker::CloseCard(bool for_good) {

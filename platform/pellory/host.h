@@ -60,7 +60,9 @@ class Pellory : public virtual com::Dispatch {
   virtual void ShowForm(const com::Variant& form) = 0;
   // The person fills in a new instance's variables: 1 accepted, 2 cancelled.
   virtual int32_t ShowInstanceDialog(const com::Variant& process) = 0;
-  virtual void ShowProperties(const com::Variant& process) = 0;
+  // The process's own fields for the person to edit: true when the person
+  // changed any of them.
+  virtual bool ShowProperties(const com::Variant& process) = 0;
   virtual void ShowLog(const com::Variant& process) = 0;
   // A file dialog: the chosen path, "" when cancelled. `filter` is
   // "Description|*.ext|..." pairs.

@@ -36,7 +36,7 @@ class RecordingHost final : public com::Object<pellory::Pellory> {
     if (person) person(form.ToObject());
   }
   int32_t ShowInstanceDialog(const com::Variant&) override { return 2; }
-  void ShowProperties(const com::Variant&) override {}
+  bool ShowProperties(const com::Variant&) override { return false; }
   void ShowLog(const com::Variant&) override {}
   std::string ChooseFile(bool, const std::string&, const std::string&, const std::string&, const std::string&,
                          int32_t) override {

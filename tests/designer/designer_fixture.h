@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,7 @@ class RecordingHost final : public com::Object<> {
     const std::string& name = names.at(static_cast<size_t>(id) - 1);
     calls.push_back({name, {args.begin(), args.end()}});
     if (name == "ShowProperties" && person) person();
+    if (name == "ShowProperties" && properties_answer) return *properties_answer;
     return name == "ShowInstanceDialog" ? Variant(instance_answer) : Variant();
   }
   std::vector<std::string> Names() const {
@@ -49,6 +51,7 @@ class RecordingHost final : public com::Object<> {
 
   std::vector<Call> calls;
   int32_t instance_answer = 1;
+  std::optional<Variant> properties_answer;  // unset: answers nothing
   std::function<void()> person;
 
  private:

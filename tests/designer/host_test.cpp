@@ -17,9 +17,17 @@ TEST_F(Host, WindowsGoToTheHostWithTheShownProcess) {
   }
   EXPECT_EQ(changes->count, 1);  // after the properties, not after the log
 
-  designer->SetReadOnly(true);
+  // A host that says whether the person changed anything is believed.
+  host->properties_answer = Variant(false);
   designer->ShowProperties();
   EXPECT_EQ(changes->count, 1);
+  host->properties_answer = Variant(true);
+  designer->ShowProperties();
+  EXPECT_EQ(changes->count, 2);
+
+  designer->SetReadOnly(true);
+  designer->ShowProperties();
+  EXPECT_EQ(changes->count, 2);
 }
 
 TEST_F(Host, TheInstanceDialogAnswersWhatTheHostAnswers) {

@@ -202,17 +202,17 @@ TEST_F(WebServerTest, ACardRunsInTheServerAndAsksItsTab) {
   auto tab = OpenTab(id);
   EXPECT_EQ(tab->Next("role")["owner"], true);
   EXPECT_FALSE(tab->Next("images")["images"].empty());
-  // The graph comes before the window that shows it, with the functions
-  // at their stored places.
-  Json graph = tab->Next("graph")["graph"];
-  ASSERT_EQ(graph["nodes"].size(), 2u);
-  EXPECT_EQ(graph["nodes"][1]["caption"], "Review");
-  EXPECT_EQ(graph["nodes"][1]["kind"], "function");
+  // The window, then the graph it shows, with the functions at their
+  // stored places.
   Json window = tab->Next("window");
   EXPECT_EQ(window["caption"], "Order approval - Business process");
   EXPECT_EQ(window["panels"]["Mode"], "Edit");
   EXPECT_EQ(window["view"]["zoom"], 1.0);
   EXPECT_EQ(window["view"]["readOnly"], false);
+  Json graph = tab->Next("graph")["graph"];
+  ASSERT_EQ(graph["nodes"].size(), 2u);
+  EXPECT_EQ(graph["nodes"][1]["caption"], "Review");
+  EXPECT_EQ(graph["nodes"][1]["kind"], "function");
 
   tab->Send({{"type", "click"}, {"key", "Execute"}});
   Json folder = tab->Next("ask");

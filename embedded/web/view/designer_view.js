@@ -166,7 +166,7 @@ export function createView(container) {
 
   // The viewbox at `scale` with the graph's top-left corner in view.
   function showFromCorner(scale) {
-    const outer = canvas.viewbox().outer;
+    const outer = canvas.getSize();
     const e = state.extent ?? { x: 0, y: 0 };
     canvas.viewbox({ x: e.x - MARGIN, y: e.y - MARGIN, width: outer.width / scale, height: outer.height / scale });
   }
@@ -175,6 +175,12 @@ export function createView(container) {
     const first = state.drawn === 0;
     const keep = first ? null : canvas.viewbox();
     diagram.clear();
+    state.extent = extentOf(graph);
+    // The view is placed while the canvas is empty: placing it after the
+    // shapes are in would make the browser lay every one of them out an
+    // extra time.
+    if (first) showFromCorner(state.zoom ?? 1);
+    else canvas.viewbox({ x: keep.x, y: keep.y, width: keep.width, height: keep.height });
     const nodes = new Map();
     for (const n of graph.nodes) {
       // IDs are the graph's: one that repeats is drawn once.
@@ -194,11 +200,10 @@ export function createView(container) {
         waypoints: l.points.map(([x, y]) => ({ x, y })),
       }));
     }
-    state.extent = extentOf(graph);
-    if (first) showFromCorner(state.zoom ?? 1);
-    else canvas.viewbox({ x: keep.x, y: keep.y, width: keep.width, height: keep.height });
     state.drawn += 1;
     container.dataset.drawn = String(state.drawn);
+    // Known without asking the canvas, which would lay the drawing out.
+    container.dataset.zoom = String(first ? state.zoom ?? 1 : keep.scale);
   }
 
   function setView(view) {
@@ -215,8 +220,17 @@ export function createView(container) {
     container.dataset.zoom = String(canvas.zoom());
   }
 
+  // The whole graph in view, centred, never larger than 100%. Measured
+  // from the graph's data rather than from the drawing, which would make
+  // the browser lay out every shape.
   function fit() {
-    canvas.zoom("fit-viewport", "auto");
+    const e = state.extent;
+    const outer = canvas.getSize();
+    if (!e || outer.width <= 0 || outer.height <= 0) return;
+    const width = e.width + 2 * MARGIN, height = e.height + 2 * MARGIN;
+    const scale = Math.min(1, outer.width / width, outer.height / height);
+    const w = outer.width / scale, h = outer.height / scale;
+    canvas.viewbox({ x: e.x - MARGIN - (w - width) / 2, y: e.y - MARGIN - (h - height) / 2, width: w, height: h });
     container.dataset.zoom = String(canvas.zoom());
   }
 
