@@ -150,6 +150,18 @@ class FolderObject final : public com::Object<ostrel::Folder> {
 
   Ref<ostrel::Shortcuts> GetShortcuts() override { return com::Make<ShortcutsObject>(cards_, card_, row_); }
 
+  int32_t GetChildCount() override { return row_->GetChildRows()->Count(); }
+
+  Ref<ostrel::Folder> GetChildFolder(int32_t index) override {
+    Ref<ostrel::RowCollection> children = row_->GetChildRows();
+    if (index < 0 || index >= children->Count()) {
+      throw com::Error(com::hr::kSubscriptOutOfRange, std::string(ostrel::err::kSource),
+                       "Folder " + row_->GetID() + " holds " + std::to_string(children->Count()) +
+                           " folders; there is none at " + std::to_string(index));
+    }
+    return com::Make<FolderObject>(cards_, card_, children->Item(Variant(index)));
+  }
+
  private:
   Ref<ostrel::CardManager> cards_;
   Ref<ostrel::CardData> card_;

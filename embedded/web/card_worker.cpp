@@ -1,6 +1,7 @@
 #include "embedded/web/card_worker.h"
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include "embedded/store/open.h"
@@ -140,17 +141,25 @@ class CardWorker::Host final : public com::Object<pellory::Pellory> {
     return answer.is_number_integer() ? answer.get<int32_t>() : pellory::answer::kCancel;
   }
   std::string SelectFolder(const std::string& prompt, int32_t /*flags*/, const std::string& initial) override {
-    // The folders the person may pick: the top folder and the one the card
-    // was opened in (the tree offers no walk down from the top).
+    // The folders the person may pick: the whole tree, parents before
+    // their children, each with its depth and path.
     Json folders = Json::array();
     if (session_) {
       auto tree = com::Query<ostrel::FolderTree>(session_->GetCardManager()->GetDictionaryObject(kFolderType));
-      for (com::Ref<ostrel::Folder> f : {tree->GetRootFolder(), initial.empty() ? nullptr : FolderOrNull(*tree, initial)}) {
-        if (!f || (folders.size() == 1 && folders[0]["id"] == f->GetID())) continue;
-        folders.push_back({{"id", f->GetID()}, {"path", PathOf(*f)}});
-      }
+      std::function<void(ostrel::Folder&, int, const std::string&)> add = [&](ostrel::Folder& f, int depth,
+                                                                                const std::string& above) {
+        const std::string path = above.empty() ? f.GetName() : above + " \\ " + f.GetName();
+        folders.push_back({{"id", f.GetID()}, {"name", f.GetName()}, {"path", path}, {"depth", depth}});
+        for (int32_t i = 0, n = f.GetChildCount(); i < n; ++i) add(*f.GetChildFolder(i), depth + 1, path);
+      };
+      add(*tree->GetRootFolder(), 0, "");
     }
-    Json answer = worker_.Ask({{"kind", "folder"}, {"prompt", prompt}, {"initial", initial}, {"folders", folders}});
+    std::string preselected;
+    for (const Json& f : folders) {
+      auto id = com::Guid::Parse(f["id"].get<std::string>());
+      if (id && id == com::Guid::Parse(initial)) preselected = f["id"];
+    }
+    Json answer = worker_.Ask({{"kind", "folder"}, {"prompt", prompt}, {"initial", preselected}, {"folders", folders}});
     return answer.is_string() ? answer.get<std::string>() : "";
   }
   void OpenCard(const std::string& card_id, const std::string& /*mode_id*/, int32_t /*flags*/,
@@ -328,19 +337,6 @@ class CardWorker::Host final : public com::Object<pellory::Pellory> {
     Host& host_;
     com::Ref<com::Unknown> form_;
   };
-
-  static com::Ref<ostrel::Folder> FolderOrNull(ostrel::FolderTree& tree, const std::string& id) {
-    try {
-      return tree.GetFolder(id);
-    } catch (const com::Error&) {
-      return nullptr;  // a folder that went is not offered
-    }
-  }
-  static std::string PathOf(ostrel::Folder& folder) {
-    std::string path = folder.GetName();
-    for (com::Ref<ostrel::Folder> up = folder.GetParent(); up; up = up->GetParent()) path = up->GetName() + " \\ " + path;
-    return path;
-  }
 
   CardWorker& worker_;
   std::string folder_card_id_;

@@ -244,6 +244,8 @@ const TypeInfo& Folder::DispatchInfo() {
                                    .Method("GetName", &Folder::GetName)
                                    .Method("GetParent", &Folder::GetParent)
                                    .Method("GetShortcuts", &Folder::GetShortcuts)
+                                   .Method("GetChildCount", &Folder::GetChildCount)
+                                   .Method("GetChildFolder", &Folder::GetChildFolder, {Arg("Index")})
                                    .Build();
   return info;
 }

@@ -21,6 +21,10 @@ class Folder : public virtual com::Dispatch {
   virtual com::Ref<Folder> GetParent() = 0;
   // The shortcuts filed in this folder.
   virtual com::Ref<Shortcuts> GetShortcuts() = 0;
+  // The folders this one holds, in their order: GetChildFolder(0) to
+  // GetChildFolder(GetChildCount() - 1); 0x800A0009 for any other index.
+  virtual int32_t GetChildCount() = 0;
+  virtual com::Ref<Folder> GetChildFolder(int32_t index) = 0;
 };
 
 }  // namespace ostrel

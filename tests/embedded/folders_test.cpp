@@ -68,6 +68,21 @@ TEST_F(FoldersTest, AFolderPathWalksUpToTheTopFolder) {
   EXPECT_EQ(PathOf(Tree(s)->GetFolder(b)), "Cards\\A\\B");
   EXPECT_EQ(PathOf(Tree(s)->GetFolder(c)), "Cards\\C");
   EXPECT_EQ(Tree(s)->GetFolder(b)->GetParent()->GetID(), a);
+  // And down: the folders each holds, in their order.
+  com::Ref<ostrel::Folder> root = Tree(s)->GetRootFolder();
+  ASSERT_EQ(root->GetChildCount(), 2);
+  EXPECT_EQ(root->GetChildFolder(0)->GetID(), a);
+  EXPECT_EQ(root->GetChildFolder(1)->GetName(), "C");
+  EXPECT_EQ(root->GetChildFolder(0)->GetChildFolder(0)->GetID(), b);
+  EXPECT_EQ(Tree(s)->GetFolder(b)->GetChildCount(), 0);
+  for (int32_t past : {-1, 2}) {
+    try {
+      root->GetChildFolder(past);
+      ADD_FAILURE() << "no folder at " << past;
+    } catch (const com::Error& e) {
+      EXPECT_EQ(e.code(), com::hr::kSubscriptOutOfRange);
+    }
+  }
   // The name is read when asked.
   com::Ref<ostrel::Folder> folder_a = Tree(s)->GetFolder(a);
   FolderCard(s)->GetSections()->Item(kFolders)->SelectRows(0, 0)->Item(Text(a.c_str()))->SetField("Name", Text("Ä"));

@@ -23,6 +23,11 @@
 #include "platform/ostrel/card_manager.h"
 #include "platform/ostrel/folder.h"
 #include "platform/ostrel/folder_tree.h"
+#include "platform/ostrel/row.h"
+#include "platform/ostrel/row_collection.h"
+#include "platform/ostrel/section.h"
+#include "platform/ostrel/section_collection.h"
+#include "platform/ostrel/shortcuts.h"
 #include "vorlane/functions.h"
 #include "vorlane/instances.h"
 #include "vorlane/library.h"
@@ -214,11 +219,23 @@ TEST_F(WebServerTest, ACardRunsInTheServerAndAsksItsTab) {
   EXPECT_EQ(graph["nodes"][1]["caption"], "Review");
   EXPECT_EQ(graph["nodes"][1]["kind"], "function");
 
+  // A folder below the top one, to file the instance in.
+  auto folder_card = Session()->GetCardManager()->GetDictionaryData("{DA86FABF-4DD7-4A86-B6FF-C58C24D12DE2}");
+  auto tree = com::Query<ostrel::FolderTree>(
+      Session()->GetCardManager()->GetDictionaryObject("{DA86FABF-4DD7-4A86-B6FF-C58C24D12DE2}"));
+  auto orders = folder_card->GetSections()->Item("{1E0BB405-660D-4945-82E0-565221AC839A}")->SelectRows(0, 0)
+                    ->Item(com::Variant(tree->GetRootFolder()->GetID()))->GetChildRows()->AddNew(0);
+  orders->SetField("Name", com::Variant("Orders"));
+
   tab->Send({{"type", "click"}, {"key", "Execute"}});
   Json folder = tab->Next("ask");
   ASSERT_EQ(folder["kind"], "folder");
-  ASSERT_FALSE(folder["folders"].empty());
-  tab->Send({{"type", "answer"}, {"id", folder["id"]}, {"value", folder["folders"][0]["id"]}});
+  // The whole tree, parents first, each with its depth and path.
+  ASSERT_EQ(folder["folders"].size(), 2u);
+  EXPECT_EQ(folder["folders"][0]["depth"], 0);
+  EXPECT_EQ(folder["folders"][1], (Json{{"id", orders->GetID()}, {"name", "Orders"}, {"path", "Cards \\ Orders"},
+                                        {"depth", 1}}));
+  tab->Send({{"type", "answer"}, {"id", folder["id"]}, {"value", orders->GetID()}});
   Json dialog = tab->Next("ask");
   ASSERT_EQ(dialog["kind"], "instance");
   ASSERT_TRUE(dialog["variables"].is_array());
@@ -231,6 +248,9 @@ TEST_F(WebServerTest, ACardRunsInTheServerAndAsksItsTab) {
   auto instances = LibraryOf(Session())->Instances();
   ASSERT_EQ(instances->Count(), 1);
   EXPECT_EQ(instances->Item(com::Variant(1))->State(), vorlane::ProcessStateEnum::Active);
+  auto filed = tree->GetFolder(orders->GetID())->GetShortcuts();
+  ASSERT_EQ(filed->Count(), 1);
+  EXPECT_EQ(filed->Item(0), instances->Item(com::Variant(1))->ID());
 }
 
 // A second tab on the same card only looks; a tab that comes back after a

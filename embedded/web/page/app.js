@@ -210,7 +210,14 @@ function ask(q) {
     case "folder": {
       const select = document.createElement("select");
       select.id = "ask-folder";
-      for (const f of q.folders) select.append(new Option(f.path, f.id, f.id === q.initial, f.id === q.initial));
+      // The tree as an indented list; the whole path as each one's tool tip.
+      select.size = Math.min(12, Math.max(4, q.folders.length));
+      for (const f of q.folders) {
+        const chosen = f.id === q.initial || (!q.initial && f.depth === 0);
+        const option = new Option("\u00a0\u00a0\u00a0".repeat(f.depth ?? 0) + (f.name ?? f.path), f.id, chosen, chosen);
+        option.title = f.path;
+        select.append(option);
+      }
       $("ask-body").append(select);
       buttons([["OK", () => select.value], ["Cancel", ""]]);
       break;
