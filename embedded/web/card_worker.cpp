@@ -385,6 +385,10 @@ void CardWorker::Join() {
   if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
 }
 
+std::string CardWorker::RoleMessage(bool owner) const {
+  return Json{{"type", "role"}, {"owner", owner}, {"locale", options_.locale}, {"account", options_.account}}.dump();
+}
+
 void CardWorker::Attach(const std::shared_ptr<Tab>& tab) {
   std::string images, window, graph;
   std::optional<Json> question;
@@ -400,7 +404,7 @@ void CardWorker::Attach(const std::shared_ptr<Tab>& tab) {
     graph = graph_;
     if (owner) question = question_;
   }
-  tab->Send(Json{{"type", "role"}, {"owner", owner}, {"locale", options_.locale}}.dump());
+  tab->Send(RoleMessage(owner));
   for (const std::string* text : {&images, &window, &graph}) {
     if (!text->empty()) tab->Send(*text);
   }
@@ -423,7 +427,7 @@ void CardWorker::Detach(const Tab* tab) {
   }
   wake_.notify_all();
   if (next_owner) {
-    next_owner->Send(Json{{"type", "role"}, {"owner", true}, {"locale", options_.locale}}.dump());
+    next_owner->Send(RoleMessage(true));
     if (question) next_owner->Send(question->dump());
   }
 }

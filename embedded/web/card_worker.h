@@ -113,6 +113,8 @@ class CardWorker {
   // What a question gets while the card closes without its person.
   Json Closing(const Json& question);
   // On the card's thread.
+  // What a tab is told of its part: owner or viewer, the locale, the account.
+  std::string RoleMessage(bool owner) const;
   void CallCard(const char* member, std::vector<com::Variant> args);
   // QueryClose, then (when it may close, or `for_good`) Close and Unload.
   void CloseCard(bool for_good);

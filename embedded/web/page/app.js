@@ -40,7 +40,7 @@ async function startPage() {
 
 // ---- the card page -------------------------------------------------------------
 
-const card = { socket: null, owner: false, imageUrls: {}, question: null, view: null, window: null };
+const card = { socket: null, owner: false, account: "", imageUrls: {}, question: null, view: null, window: null };
 
 function send(message) {
   if (card.socket && card.socket.readyState === WebSocket.OPEN) card.socket.send(JSON.stringify(message));
@@ -75,6 +75,7 @@ function receive(m) {
   switch (m.type) {
     case "role":
       card.owner = m.owner;
+      card.account = m.account;
       setLocale(m.locale);
       document.body.classList.toggle("viewer", !m.owner);
       note(m.owner ? "" : word("viewer"));
@@ -186,7 +187,8 @@ function ask(q) {
   switch (q.kind) {
     case "message": {
       const keyed = (q.buttons & 0x10000000) !== 0;
-      const key = keyed ? "shown:" + q.details : null;
+      // "Do not show again" is remembered per account and message key.
+      const key = keyed ? `shown:${card.account}:${q.details}` : null;
       if (key && localStorage.getItem(key)) return answer(1);  // "do not show again"
       $("ask-icon").hidden = !ICONS[q.icon];
       $("ask-icon").title = ICONS[q.icon] || "";
