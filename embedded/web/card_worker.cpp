@@ -299,10 +299,14 @@ class CardWorker::Host final : public com::Object<pellory::Pellory> {
     auto file = worker_.options_.files->Find(answer.get<int64_t>());
     return file ? file->path : "";
   }
+  // The person saves the picture as SVG, or as PNG that the page renders
+  // from the SVG; either way the page fetches the file the host wrote.
   void SavePicture(const std::string& svg, const std::string& default_name) override {
-    auto [number, path] = worker_.options_.files->NewDownload(default_name + ".svg");
+    std::string name = default_name;
+    if (name.size() > 4 && name.ends_with(".svg")) name.resize(name.size() - 4);
+    auto [number, path] = worker_.options_.files->NewDownload(name + ".svg");
     std::ofstream(path, std::ios::binary) << svg;
-    downloads_.push_back(number);
+    worker_.Ask({{"kind", "picture"}, {"name", name}, {"url", "/files/" + std::to_string(number)}});
   }
   void PrintDocument(const std::string& title, const std::string& html) override {
     auto [number, path] = worker_.options_.files->NewDownload(title + ".html");

@@ -264,7 +264,7 @@ test("Start, Pause and Stop an instance from its card", async () => {
     // Running, the instance is the server's: read-only, and the card says why.
     assert.match(await acknowledge(page), /read-only mode|running/i);
     assert.equal(state(), "Active");
-    assert.equal(await page.locator("#mode").textContent(), "Read-only");
+    await page.waitForFunction(() => document.querySelector("#mode").textContent === "Read-only");
     assert.equal(await page.locator("#toolbar button[data-key='Start']").isDisabled(), true);
 
     await page.locator("#toolbar button[data-key='Pause']").click();
@@ -302,6 +302,22 @@ test("export downloads the process's XML; import uploads a file and the card sho
     const expected = path.join(folder, "expected.xml");
     run("export", template, expected);
     assert.equal(readFileSync(await file.path(), "utf8"), readFileSync(expected, "utf8"));
+
+    // The picture, as SVG and as PNG drawn from it in the page.
+    for (const [format, check] of [
+      ["SVG", (bytes) => assert.match(bytes.toString("utf8"), /^<\?xml[\s\S]*<svg[\s\S]*Review the order/)],
+      ["PNG", (bytes) => {
+        assert.deepEqual([...bytes.subarray(0, 8)], [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]);
+        assert.ok(bytes.readUInt32BE(16) > 100 && bytes.readUInt32BE(20) > 50);  // width, height
+      }],
+    ]) {
+      const picture = page.waitForEvent("download");
+      await page.locator("#toolbar button[data-key='ExportToPicture']").click();
+      await dialog.getByRole("button", { name: format }).click();
+      const saved = await picture;
+      assert.equal(saved.suggestedFilename(), `Order approval.${format.toLowerCase()}`);
+      check(readFileSync(await saved.path()));
+    }
 
     // The same process with a step renamed comes back through an upload.
     const changed = path.join(folder, "changed.xml");
@@ -368,7 +384,7 @@ test("two people on one card: the second sees whose lock it is, then may edit on
     const second = await openCard(bob, template, urls.bob, false);
     assert.equal(await acknowledge(second),
                  "Business-process is in read-only mode because it was locked by user 'alice'.");
-    assert.equal(await second.locator("#mode").textContent(), "Read-only");
+    await second.waitForFunction(() => document.querySelector("#mode").textContent === "Read-only");
     assert.equal(await second.locator("#designer").evaluate((d) => d.classList.contains("read-only")), true);
 
     const released = performance.now();

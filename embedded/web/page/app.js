@@ -138,6 +138,34 @@ function drawWindow(w) {
   card.view.setView(w.view);
 }
 
+// The picture as PNG, drawn from its SVG at its own size (within what a
+// canvas can hold) on white.
+async function savePng(url, name) {
+  const svg = await (await fetch(url)).blob();
+  const source = URL.createObjectURL(svg);
+  try {
+    const image = new Image();
+    image.src = source;
+    await image.decode();
+    const scale = Math.min(1, 16384 / Math.max(image.naturalWidth, image.naturalHeight, 1),
+                           Math.sqrt(100e6 / Math.max(1, image.naturalWidth * image.naturalHeight)));
+    const canvas = Object.assign(document.createElement("canvas"), {
+      width: Math.max(1, Math.round(image.naturalWidth * scale)), height: Math.max(1, Math.round(image.naturalHeight * scale)) });
+    const context = canvas.getContext("2d");
+    context.fillStyle = "#fff";
+    context.fillRect(0, 0, canvas.width, canvas.height);
+    context.drawImage(image, 0, 0, canvas.width, canvas.height);
+    const png = await new Promise((resolve) => canvas.toBlob(resolve, "image/png"));
+    const link = URL.createObjectURL(png);
+    download(link, name);
+    setTimeout(() => URL.revokeObjectURL(link), 10000);
+  } catch (e) {
+    note(word("pngFailed"));
+  } finally {
+    URL.revokeObjectURL(source);
+  }
+}
+
 function download(url, name) {
   const a = Object.assign(document.createElement("a"), { href: url, download: name || "" });
   document.body.append(a);
@@ -226,6 +254,12 @@ function ask(q) {
     }
     case "instance":
       instanceForm(q);
+      break;
+    case "picture":
+      $("ask-text").textContent = word("savePicture") + ": " + q.name;
+      buttons([["SVG", () => { download(q.url, q.name + ".svg"); return "svg"; }],
+               ["PNG", () => { savePng(q.url, q.name + ".png"); return "png"; }],
+               ["Cancel", null]]);
       break;
     case "properties":
       propertiesForm(q);
