@@ -311,7 +311,9 @@ class CardWorker::Host final : public com::Object<pellory::Pellory> {
   void PrintDocument(const std::string& title, const std::string& html) override {
     auto [number, path] = worker_.options_.files->NewDownload(title + ".html");
     std::ofstream(path, std::ios::binary) << html;
-    worker_.Notify({{"type", "print"}, {"url", "/files/" + std::to_string(number)}});
+    // As a print dialog is, the question is modal: the page opens the
+    // report in a print view when the person says so.
+    worker_.Ask({{"kind", "print"}, {"title", title}, {"url", "/files/" + std::to_string(number)}});
   }
 
   // Files the last call of the card wrote for the person, now ready.

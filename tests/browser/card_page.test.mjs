@@ -319,6 +319,17 @@ test("export downloads the process's XML; import uploads a file and the card sho
       check(readFileSync(await saved.path()));
     }
 
+    // The report opens in a print view of its own.
+    await page.locator("#toolbar button[data-key='Print']").click();
+    assert.match(await dialog.locator("#ask-text").textContent(), /ready to print/);
+    const opened = page.waitForEvent("popup");
+    await dialog.getByRole("button", { name: "Print" }).click();
+    const report = await opened;
+    await report.waitForLoadState();
+    assert.match(new URL(report.url()).pathname, /^\/files\/\d+$/);
+    assert.match(await report.content(), /Review the order/);
+    await report.close();
+
     // The same process with a step renamed comes back through an upload.
     const changed = path.join(folder, "changed.xml");
     writeFileSync(changed, readFileSync(expected, "utf8").replace('Caption="Done"', 'Caption="Archived"'));

@@ -95,7 +95,6 @@ function receive(m) {
     case "ask": ask(m); break;
     case "form": if (card.question && card.question.kind === "form") drawForm(m.form); break;
     case "download": download(m.url, m.name); break;
-    case "print": window.open(m.url, "_blank"); break;
     case "show": location.href = "/card?id=" + encodeURIComponent(m.card); break;
     case "error": note(m.text); break;
     case "closed":
@@ -136,6 +135,14 @@ function drawWindow(w) {
   $("mode").textContent = w.panels?.Mode ?? "";
   $("folder").textContent = w.panels?.Folder ?? "";
   card.view.setView(w.view);
+}
+
+// The report in a window of its own, with the browser's print dialog over
+// it (opened from the person's click, so that no pop-up blocker stops it).
+function printView(url) {
+  const view = window.open(url, "_blank");
+  if (!view) return note(word("popupBlocked"));
+  view.addEventListener("load", () => view.print(), { once: true });
 }
 
 // The picture as PNG, drawn from its SVG at its own size (within what a
@@ -254,6 +261,10 @@ function ask(q) {
     }
     case "instance":
       instanceForm(q);
+      break;
+    case "print":
+      $("ask-text").textContent = word("printReady") + ": " + q.title;
+      buttons([["Print", () => { printView(q.url); return true; }], ["Cancel", false]]);
       break;
     case "picture":
       $("ask-text").textContent = word("savePicture") + ": " + q.name;
