@@ -277,6 +277,20 @@ test("Start, Pause and Stop an instance from its card", async () => {
     await page.locator("#toolbar button[data-key='Stop']").click();
     await page.waitForFunction(() => document.querySelector("#toolbar button[data-key='Stop']").disabled);
     assert.equal(await page.locator("dialog#ask[open]").count(), 0);  // not shown again
+
+    // The log of what happened, filtered by kind and by text.
+    await page.locator("#toolbar button[data-key='Log']").click();
+    const log = page.locator("dialog#ask[open] #ask-log tbody tr");
+    await log.first().waitFor();
+    const all = await log.count();
+    const visible = async () => (await log.evaluateAll((rows) => rows.filter((r) => !r.hidden).length));
+    assert.ok(all > 0);
+    await page.locator("#ask-log-filter").fill("no such text in any entry");
+    assert.equal(await visible(), 0);
+    await page.locator("#ask-log-filter").fill("");
+    await page.locator("#ask-log-kind").selectOption("0");  // errors only
+    assert.equal(await visible(), await log.evaluateAll((rows) => rows.filter((r) => r.dataset.kind === "0").length));
+    await page.locator("dialog#ask[open]").getByRole("button", { name: "Close" }).click();
     assert.equal(state(), "NonActive");
     assert.equal(await page.locator("#toolbar button[data-key='Start']").isEnabled(), true);
   } finally {

@@ -379,25 +379,38 @@ function propertiesForm(q) {
   }], ["Cancel", null]]);
 }
 
-// The log as a table, filtered by what the person types.
+// The log as a table, filtered by the kind of entry and by what the person
+// types (matched against every column).
 function logTable(q) {
   $("ask-text").textContent = "";
-  const filter = Object.assign(document.createElement("input"), { type: "search", placeholder: word("filter") });
+  const TYPES = ["error", "warning", "info"];
+  const kind = document.createElement("select");
+  kind.id = "ask-log-kind";
+  kind.append(new Option(word("allEntries"), ""));
+  for (const [i, t] of TYPES.entries()) kind.append(new Option(word(t), String(i)));
+  const filter = Object.assign(document.createElement("input"), { type: "search", id: "ask-log-filter", placeholder: word("filter") });
   const table = document.createElement("table");
   table.id = "ask-log";
   const head = table.createTHead().insertRow();
   for (const h of ["date", "type", "action", "change", "function", "message"]) head.append(Object.assign(document.createElement("th"), { textContent: word(h) }));
   const body = table.createTBody();
-  const TYPES = ["error", "warning", "info"];
   for (const e of q.entries) {
     const row = body.insertRow();
+    row.dataset.kind = String(e.type);
     for (const text of [e.date, TYPES[e.type] ? word(TYPES[e.type]) : e.type, e.action, e.change, e.function, e.message]) row.insertCell().textContent = text ?? "";
   }
-  filter.addEventListener("input", () => {
+  const apply = () => {
     const want = filter.value.toLowerCase();
-    for (const row of body.rows) row.hidden = want !== "" && !row.textContent.toLowerCase().includes(want);
-  });
-  $("ask-body").append(filter, table);
+    for (const row of body.rows) {
+      row.hidden = (kind.value !== "" && row.dataset.kind !== kind.value) ||
+                   (want !== "" && !row.textContent.toLowerCase().includes(want));
+    }
+  };
+  filter.addEventListener("input", apply);
+  kind.addEventListener("change", apply);
+  const bar = Object.assign(document.createElement("div"), { className: "filters" });
+  bar.append(kind, filter);
+  $("ask-body").append(bar, table);
   buttons([["Close", null]]);
 }
 

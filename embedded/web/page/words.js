@@ -15,6 +15,7 @@ const WORDS = {
   popupBlocked: ["The browser blocked the print view; allow pop-ups for this page.", "Браузер заблокировал окно печати; разрешите всплывающие окна для этой страницы.",
                  "Браузер заблокував вікно друку; дозвольте спливні вікна для цієї сторінки.", "Pārlūks bloķēja drukas skatu; atļaujiet uznirstošos logus šai lapai.",
                  "Браузер басып шығару терезесін бұғаттады; осы бет үшін қалқымалы терезелерге рұқсат етіңіз."],
+  allEntries: ["All entries", "Все записи", "Усі записи", "Visi ieraksti", "Барлық жазбалар"],
   savePicture: ["Save the picture", "Сохранить рисунок", "Зберегти малюнок", "Saglabāt attēlu", "Суретті сақтау"],
   pngFailed: ["The picture could not be turned into PNG; save it as SVG.", "Рисунок не удалось преобразовать в PNG; сохраните его как SVG.",
               "Малюнок не вдалося перетворити на PNG; збережіть його як SVG.", "Attēlu neizdevās pārveidot PNG formātā; saglabājiet to kā SVG.",
