@@ -209,6 +209,14 @@ test("a question answered Cancel changes nothing", async () => {
   await page.waitForFunction(() => !document.querySelector("dialog#ask").open);
   assert.equal(JSON.parse(run("--json", "instances")).length, before);
   assert.equal(await page.locator("#toolbar button[data-key='Execute']").isEnabled(), true);  // still open, still editable
+  // Escape cancels as the button does; the page behind takes no clicks meanwhile.
+  await page.locator("#toolbar button[data-key='Execute']").click();
+  await dialog.locator("#ask-folder").waitFor();
+  assert.equal(await page.locator("#veil").isVisible(), true);
+  await page.keyboard.press("Escape");
+  await page.waitForFunction(() => !document.querySelector("dialog#ask").open);
+  assert.equal(await page.locator("#veil").isVisible(), false);
+  assert.equal(JSON.parse(run("--json", "instances")).length, before);
   await page.locator("#close-card").click();
   await page.waitForURL((u) => u.pathname === "/");
   await page.close();

@@ -193,9 +193,20 @@ function answer(value) {
   if (q.kind !== "form") closeDialog();
 }
 
+// The dialog is shown over a veil that takes the page's clicks, not as a
+// modal <dialog>: making the page inert would have the browser restyle
+// every shape of a large graph each time a question comes and goes.
+function openDialog() {
+  if ($("ask").open) return;
+  $("veil").hidden = false;
+  $("ask").show();
+  ($("ask").querySelector("input, select, textarea") ?? $("ask-buttons").querySelector("button"))?.focus();
+}
+
 function closeDialog() {
   card.question = null;
   if ($("ask").open) $("ask").close();
+  $("veil").hidden = true;
 }
 
 function buttons(list) {
@@ -300,7 +311,7 @@ function ask(q) {
     default:
       buttons([["OK", null]]);
   }
-  if (!$("ask").open) $("ask").showModal();
+  openDialog();
 }
 
 // The new instance's variables: an input by type (number, check box, date,
@@ -432,13 +443,18 @@ function drawForm(form) {
     } else if (c.Kind === "CommandButton") list.push([c.Caption ?? c.Name, c.Name]);
   }
   buttons(list);
-  if (!$("ask").open) $("ask").showModal();
+  openDialog();
 }
 
 document.addEventListener("DOMContentLoaded", () => {
-  $("ask").addEventListener("cancel", (e) => {
+  // Escape answers as the dialog's Cancel would; focus stays in the dialog.
+  document.addEventListener("keydown", (e) => {
+    if (e.key !== "Escape" || !$("ask").open) return;
     e.preventDefault();
     if (card.question) answer(card.question.kind === "message" ? 2 : null);
+  });
+  document.addEventListener("focusin", (e) => {
+    if ($("ask").open && !$("ask").contains(e.target)) $("ask-buttons").querySelector("button")?.focus();
   });
   const id = new URLSearchParams(location.search).get("id");
   if (location.pathname === "/card" && id) cardPage(id);

@@ -155,6 +155,10 @@ export function createView(container) {
   const factory = diagram.get("elementFactory");
   addArrowMarker(canvas._svg);
   const state = { zoom: null, drawn: 0, extent: null };
+  // The scale as the person left it (wheel, pinch, fit), for whoever reads it.
+  diagram.get("eventBus").on("canvas.viewbox.changed", ({ viewbox }) => {
+    container.dataset.zoom = String(viewbox.scale);
+  });
 
   function extentOf(graph) {
     let left = Infinity, top = Infinity, right = -Infinity, bottom = -Infinity;
@@ -206,6 +210,9 @@ export function createView(container) {
     container.dataset.zoom = String(first ? state.zoom ?? 1 : keep.scale);
   }
 
+  // Follows the designer's drawing state. It touches the canvas only when
+  // the scale changes: asking the canvas anything while the page is busy
+  // with the window would make the browser lay out every shape again.
   function setView(view) {
     if (!view) return;
     container.classList.toggle("no-link-text", view.linkText === false);
@@ -216,8 +223,8 @@ export function createView(container) {
       // The toolbar's zoom keeps the middle of the view where it is.
       if (before !== null && state.drawn > 0) canvas.zoom(view.zoom);
       else if (state.drawn > 0) showFromCorner(view.zoom);
+      container.dataset.zoom = String(view.zoom);
     }
-    container.dataset.zoom = String(canvas.zoom());
   }
 
   // The whole graph in view, centred, never larger than 100%. Measured
@@ -231,7 +238,6 @@ export function createView(container) {
     const scale = Math.min(1, outer.width / width, outer.height / height);
     const w = outer.width / scale, h = outer.height / scale;
     canvas.viewbox({ x: e.x - MARGIN - (w - width) / 2, y: e.y - MARGIN - (h - height) / 2, width: w, height: h });
-    container.dataset.zoom = String(canvas.zoom());
   }
 
   // A view that grows or shrinks keeps its scale and its top-left corner.
