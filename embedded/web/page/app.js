@@ -68,7 +68,7 @@ function cardPage(id) {
 }
 
 function note(text) {
-  $("note").textContent = text;
+  setText($("note"), text);
 }
 
 function receive(m) {
@@ -106,15 +106,33 @@ function receive(m) {
   }
 }
 
+// Sets what changed and nothing else: every change to the page makes the
+// browser lay it out again, the drawing included, and a window comes with
+// every command and tick.
+function setText(element, text) {
+  if (element.textContent !== text) element.textContent = text;
+}
+
 function drawWindow(w) {
   card.window = w;
   document.title = w.caption || "Vorlane";
-  $("caption").textContent = w.caption;
+  setText($("caption"), w.caption ?? "");
   document.body.classList.toggle("wait", w.pointer === 11);
   const bar = $("toolbar");
   bar.hidden = w.toolbarVisible === false;
+  const buttons = JSON.stringify([w.buttons, card.owner, Object.keys(card.imageUrls).length]);
+  if (bar.dataset.drawn !== buttons) {
+    bar.dataset.drawn = buttons;
+    drawToolbar(bar, w.buttons);
+  }
+  setText($("mode"), w.panels?.Mode ?? "");
+  setText($("folder"), w.panels?.Folder ?? "");
+  card.view.setView(w.view);
+}
+
+function drawToolbar(bar, list) {
   bar.replaceChildren();
-  for (const b of w.buttons) {
+  for (const b of list) {
     if (b.Visible === false) continue;
     if (b.Style === "Separator") {
       bar.append(Object.assign(document.createElement("span"), { className: "separator" }));
@@ -132,9 +150,6 @@ function drawWindow(w) {
     button.addEventListener("click", (e) => send({ type: "click", key: b.Key, shift: e.shiftKey }));
     bar.append(button);
   }
-  $("mode").textContent = w.panels?.Mode ?? "";
-  $("folder").textContent = w.panels?.Folder ?? "";
-  card.view.setView(w.view);
 }
 
 // The report in a window of its own, with the browser's print dialog over

@@ -54,16 +54,23 @@ export function wrapCaption(caption, width, max) {
   return lines;
 }
 
+// A caption of one line is the text element's own text; more lines are a
+// tspan each. Every element counts: the browser lays all of them out.
 function drawText(parent, lines, cx, cy, className) {
   const text = svgCreate("text");
   svgAttr(text, { x: cx, y: cy, "text-anchor": "middle", class: className });
-  const top = -((lines.length - 1) * LINE_HEIGHT) / 2;
-  lines.forEach((line, i) => {
-    const span = svgCreate("tspan");
-    svgAttr(span, { x: cx, dy: i === 0 ? top + FONT_SIZE * 0.35 : LINE_HEIGHT });
-    span.textContent = line;
-    svgAppend(text, span);
-  });
+  if (lines.length === 1) {
+    svgAttr(text, { dy: FONT_SIZE * 0.35 });
+    text.textContent = lines[0];
+  } else {
+    const top = -((lines.length - 1) * LINE_HEIGHT) / 2;
+    lines.forEach((line, i) => {
+      const span = svgCreate("tspan");
+      svgAttr(span, { x: cx, dy: i === 0 ? top + FONT_SIZE * 0.35 : LINE_HEIGHT });
+      span.textContent = line;
+      svgAppend(text, span);
+    });
+  }
   svgAppend(parent, text);
   return text;
 }
@@ -89,10 +96,12 @@ ProcessRenderer.prototype.drawShape = function (parent, shape) {
   svgAppend(parent, outline);
   const lines = wrapCaption(shape.caption, shape.type === "gate" ? w * 0.6 : w - 10, Math.max(1, Math.floor((h - 6) / LINE_HEIGHT)));
   drawText(parent, lines, w / 2, h / 2, "caption");
-  // The whole caption as the shape's tool tip: the drawing may cut it.
-  const title = svgCreate("title");
-  title.textContent = shape.caption;
-  svgAppend(parent, title);
+  // A caption the drawing cuts is whole in the shape's tool tip.
+  if (lines.join(" ") !== String(shape.caption).trim().split(/\s+/).join(" ")) {
+    const title = svgCreate("title");
+    title.textContent = shape.caption;
+    svgAppend(parent, title);
+  }
   return outline;
 };
 
@@ -154,6 +163,13 @@ export function createView(container) {
   const canvas = diagram.get("canvas");
   const factory = diagram.get("elementFactory");
   addArrowMarker(canvas._svg);
+  // A function or a gate is hit where it is drawn (its outline is filled);
+  // only links, thin as they are, get the wider invisible line that takes
+  // the pointer. A hit box per shape would be 10,000 more elements to lay
+  // out in a large process.
+  diagram.get("eventBus").on("interactionEvents.createHit", 1500, ({ element }) => {
+    if (element.type !== "link") return false;
+  });
   const state = { zoom: null, drawn: 0, extent: null };
   // The scale as the person left it (wheel, pinch, fit), for whoever reads it.
   diagram.get("eventBus").on("canvas.viewbox.changed", ({ viewbox }) => {
