@@ -4,6 +4,7 @@
 #include <functional>
 #include <fstream>
 
+#include "embedded/folders/folder_tree_object.h"
 #include "embedded/store/open.h"
 #include "platform/com/events.h"
 #include "platform/com/registry.h"
@@ -16,7 +17,7 @@
 namespace embedded::web {
 namespace {
 
-constexpr const char* kFolderType = "{DA86FABF-4DD7-4A86-B6FF-C58C24D12DE2}";
+const std::string kFolderType = folders::kFolderCardType.ToString();
 constexpr int32_t kActivateEdit = 1;
 
 com::Variant AsVariant(com::Unknown* o) { return com::Variant(com::Ref<com::Unknown>(o)); }

@@ -7,12 +7,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
 #include <sstream>
 #include <thread>
 
+#include "embedded/folders/folder_tree_object.h"
 #include "embedded/store/open.h"
 #include "embedded/web/card_worker.h"
 #include "embedded/web/web_files.h"
@@ -22,6 +24,10 @@
 #include "platform/com/text.h"
 #include "platform/ostrel/card_manager.h"
 #include "platform/ostrel/errors.h"
+#include "platform/ostrel/folder.h"
+#include "platform/ostrel/folder_tree.h"
+#include "platform/ostrel/session.h"
+#include "platform/ostrel/shortcuts.h"
 
 namespace embedded::web {
 namespace {
@@ -422,6 +428,19 @@ Json WebServer::State::Listing(const Account& account) {
       out[list[0] == 'T' ? "templates" : "instances"].push_back(std::move(item));
     }
   }
+  // The folder tree, parents before children, each with the cards filed in it.
+  auto session = com::Query<ostrel::Session>(com::GetProperty(library.get(), "Connection").ToObject());
+  auto tree = com::Query<ostrel::FolderTree>(
+      session->GetCardManager()->GetDictionaryObject(embedded::folders::kFolderCardType.ToString()));
+  out["folders"] = Json::array();
+  std::function<void(ostrel::Folder&, int)> add = [&](ostrel::Folder& folder, int depth) {
+    Json cards = Json::array();
+    com::Ref<ostrel::Shortcuts> filed = folder.GetShortcuts();
+    for (int32_t i = 0, n = filed->Count(); i < n; ++i) cards.push_back(filed->Item(i));
+    out["folders"].push_back({{"id", folder.GetID()}, {"name", folder.GetName()}, {"depth", depth}, {"cards", cards}});
+    for (int32_t i = 0, n = folder.GetChildCount(); i < n; ++i) add(*folder.GetChildFolder(i), depth + 1);
+  };
+  add(*tree->GetRootFolder(), 0);
   return out;
 }
 

@@ -140,6 +140,17 @@ test("Execute on a template, answered as a person answers", async () => {
   const shown = JSON.parse(run("--json", "show", instances[0].id));
   assert.equal(shown.variables.find((v) => v.name === "Order number").value, "PO-2026-0200");
   assert.deepEqual(shown.variables.find((v) => v.name === "Approver").value, ["ann", "bob", "carol"]);
+
+  // The start page's folder tree: the top folder holds the new instance
+  // (filed where the person chose), not the template (filed nowhere).
+  await page.locator("#close-card").click();
+  await page.waitForURL((u) => u.pathname === "/");
+  await page.locator("#folder-list button", { hasText: "Cards" }).click();
+  const visible = (table) => page.locator(`#${table} tbody tr:not([hidden])`);
+  assert.equal(await visible("instances").count(), 1);
+  assert.equal(await visible("templates").count(), 0);
+  await page.locator("#folder-list button", { hasText: "All processes" }).click();
+  assert.equal(await visible("templates").count(), 1);
   await page.close();
 });
 

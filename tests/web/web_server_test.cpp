@@ -184,6 +184,10 @@ TEST_F(WebServerTest, TheListingShowsTheStoresProcessesAndMakesTemplates) {
   ASSERT_EQ(list["templates"].size(), 1u);
   EXPECT_EQ(list["templates"][0]["id"], id);
   EXPECT_EQ(list["templates"][0]["name"], "Order approval");
+  ASSERT_EQ(list["folders"].size(), 1u);  // the top folder, nothing filed in it yet
+  EXPECT_EQ(list["folders"][0]["name"], "Cards");
+  EXPECT_EQ(list["folders"][0]["depth"], 0);
+  EXPECT_TRUE(list["folders"][0]["cards"].empty());
 
   Json made = Json::parse(Get("/api/templates?name=Leave%20request", Token("bob"), http::verb::post).body());
   auto p = LibraryOf(Session())->GetProcess(made["id"], true);

@@ -23,6 +23,7 @@ async function startPage() {
     body.replaceChildren();
     for (const p of list[kind]) {
       const row = body.insertRow();
+      row.dataset.id = p.id.toUpperCase();
       const link = document.createElement("a");
       link.href = "/card?id=" + encodeURIComponent(p.id);
       link.textContent = p.name || p.id;
@@ -31,11 +32,36 @@ async function startPage() {
       row.insertCell().textContent = state ? word(state) : p.state;
     }
   }
+  folderList(list.folders ?? []);
   $("new-template").addEventListener("submit", async (e) => {
     e.preventDefault();
     const made = await (await fetch("/api/templates?name=" + encodeURIComponent($("new-name").value), { method: "POST" })).json();
     location.href = "/card?id=" + encodeURIComponent(made.id);
   });
+}
+
+// The folder tree beside the lists: choosing a folder shows the processes
+// filed in it; "All processes" shows every one.
+function folderList(folders) {
+  const ul = $("folder-list");
+  ul.replaceChildren();
+  const choose = (item, cards) => {
+    for (const li of ul.children) li.classList.toggle("chosen", li === item);
+    const filed = cards && new Set(cards.map((c) => c.toUpperCase()));
+    for (const row of document.querySelectorAll("#templates tbody tr, #instances tbody tr")) row.hidden = !!filed && !filed.has(row.dataset.id);
+  };
+  const entry = (text, depth, cards) => {
+    const li = document.createElement("li");
+    const button = Object.assign(document.createElement("button"), { type: "button", textContent: text });
+    button.style.paddingLeft = `${0.5 + depth * 1.2}em`;
+    if (cards) button.title = `${cards.length}`;
+    button.addEventListener("click", () => choose(li, cards));
+    li.append(button);
+    ul.append(li);
+    return li;
+  };
+  choose(entry(word("allProcesses"), 0, null), null);
+  for (const f of folders) entry(f.name, f.depth, f.cards);
 }
 
 // ---- the card page -------------------------------------------------------------

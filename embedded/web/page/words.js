@@ -4,6 +4,8 @@
 "use strict";
 
 const WORDS = {
+  folders: ["Folders", "Папки", "Папки", "Mapes", "Қалталар"],
+  allProcesses: ["All processes", "Все процессы", "Усі процеси", "Visi procesi", "Барлық процестер"],
   templates: ["Templates", "Шаблоны", "Шаблони", "Veidnes", "Үлгілер"],
   instances: ["Instances", "Экземпляры", "Екземпляри", "Eksemplāri", "Даналар"],
   name: ["Name", "Имя", "Назва", "Nosaukums", "Атауы"],
