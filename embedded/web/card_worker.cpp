@@ -89,30 +89,33 @@ Json FormJson(com::Unknown* form) {
 
 // ---- files ---------------------------------------------------------------------
 
-std::pair<int64_t, std::string> FileShelf::NewDownload(const std::string& name) {
+std::pair<int64_t, std::string> FileShelf::NewDownload(const std::string& name, const std::string& account) {
   std::lock_guard lock(mutex_);
   const int64_t number = next_++;
   const std::string folder = folder_ + "/" + std::to_string(number);
   std::filesystem::create_directories(folder);
-  File file{folder + "/file", name};
+  File file{folder + "/file", name, account};
   files_[number] = file;
   return {number, file.path};
 }
 
-int64_t FileShelf::AddUpload(const std::string& name, const std::string& content) {
-  auto [number, path] = NewDownload(name);
-  // The card reads the file by its own name's extension.
-  const std::string named = std::filesystem::path(path).parent_path() / std::filesystem::path(name).filename();
+int64_t FileShelf::AddUpload(const std::string& name, const std::string& content, const std::string& account) {
+  // The card reads the file by its own name's extension; the name is the
+  // browser's, so only its last part is kept, and never "." or "..".
+  std::string last = std::filesystem::path(name).filename().string();
+  if (last.empty() || last == "." || last == "..") last = "upload.xml";
+  auto [number, path] = NewDownload(last, account);
+  const std::string named = (std::filesystem::path(path).parent_path() / last).string();
   std::ofstream(named, std::ios::binary) << content;
   std::lock_guard lock(mutex_);
   files_[number].path = named;
   return number;
 }
 
-std::optional<FileShelf::File> FileShelf::Find(int64_t number) const {
+std::optional<FileShelf::File> FileShelf::Find(int64_t number, const std::string& account) const {
   std::lock_guard lock(mutex_);
   auto it = files_.find(number);
-  if (it == files_.end()) return std::nullopt;
+  if (it == files_.end() || it->second.account != account) return std::nullopt;
   return it->second;
 }
 
@@ -292,12 +295,12 @@ class CardWorker::Host final : public com::Object<pellory::Pellory> {
     Json answer = worker_.Ask({{"kind", "file"}, {"save", save}, {"title", title}, {"name", default_name}});
     if (save) {
       if (answer != true) return "";
-      auto [number, path] = worker_.options_.files->NewDownload(default_name);
+      auto [number, path] = worker_.options_.files->NewDownload(default_name, worker_.options_.account);
       downloads_.push_back(number);
       return path;
     }
     if (!answer.is_number_integer()) return "";
-    auto file = worker_.options_.files->Find(answer.get<int64_t>());
+    auto file = worker_.options_.files->Find(answer.get<int64_t>(), worker_.options_.account);
     return file ? file->path : "";
   }
   // The person saves the picture as SVG, or as PNG that the page renders
@@ -305,12 +308,12 @@ class CardWorker::Host final : public com::Object<pellory::Pellory> {
   void SavePicture(const std::string& svg, const std::string& default_name) override {
     std::string name = default_name;
     if (name.size() > 4 && name.ends_with(".svg")) name.resize(name.size() - 4);
-    auto [number, path] = worker_.options_.files->NewDownload(name + ".svg");
+    auto [number, path] = worker_.options_.files->NewDownload(name + ".svg", worker_.options_.account);
     std::ofstream(path, std::ios::binary) << svg;
     worker_.Ask({{"kind", "picture"}, {"name", name}, {"url", "/files/" + std::to_string(number)}});
   }
   void PrintDocument(const std::string& title, const std::string& html) override {
-    auto [number, path] = worker_.options_.files->NewDownload(title + ".html");
+    auto [number, path] = worker_.options_.files->NewDownload(title + ".html", worker_.options_.account);
     std::ofstream(path, std::ios::binary) << html;
     // As a print dialog is, the question is modal: the page opens the
     // report in a print view when the person says so.
@@ -320,7 +323,7 @@ class CardWorker::Host final : public com::Object<pellory::Pellory> {
   // Files the last call of the card wrote for the person, now ready.
   void OfferDownloads() {
     for (int64_t number : downloads_) {
-      auto file = worker_.options_.files->Find(number);
+      auto file = worker_.options_.files->Find(number, worker_.options_.account);
       if (file && std::filesystem::exists(file->path)) {
         worker_.Notify({{"type", "download"}, {"url", "/files/" + std::to_string(number)}, {"name", file->name}});
       }

@@ -34,18 +34,24 @@ class Tab {
 // the card wrote (an export, a picture, a report) and uploads the person
 // chose (an import), each in a private folder, each named by a number that
 // only the server hands out.
+//
+// Each file belongs to the account it was made for or by: another account
+// does not find it, whatever number it asks for.
 class FileShelf {
  public:
   explicit FileShelf(std::string folder) : folder_(std::move(folder)) {}
   // A path for a file the card is about to write, to be downloaded as `name`.
-  std::pair<int64_t, std::string> NewDownload(const std::string& name);
-  // The upload `content` under `name`: its number.
-  int64_t AddUpload(const std::string& name, const std::string& content);
+  std::pair<int64_t, std::string> NewDownload(const std::string& name, const std::string& account);
+  // The upload `content` under `name` (only its last part; a name that
+  // leaves nothing becomes "upload.xml"): its number.
+  int64_t AddUpload(const std::string& name, const std::string& content, const std::string& account);
   struct File {
     std::string path;
     std::string name;
+    std::string account;
   };
-  std::optional<File> Find(int64_t number) const;
+  // The file of that number if it is the account's.
+  std::optional<File> Find(int64_t number, const std::string& account) const;
 
  private:
   std::string folder_;

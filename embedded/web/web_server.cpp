@@ -319,7 +319,7 @@ class HttpSession final : public std::enable_shared_from_this<HttpSession> {
             [state, who, req] { return Reply(req, http::status::ok, state->Listing(who).dump(), "application/json"); },
             [self = shared_from_this()](Response res) { self->Send(std::move(res)); });
       }
-      if (path.starts_with("/files/")) return SendFile(req, path.substr(7));
+      if (path.starts_with("/files/")) return SendFile(req, path.substr(7), account->name);
     }
     if (req.method() == http::verb::post) {
       if (path == "/api/templates") {
@@ -339,17 +339,17 @@ class HttpSession final : public std::enable_shared_from_this<HttpSession> {
             [self = shared_from_this()](Response res) { self->Send(std::move(res)); });
       }
       if (path == "/upload") {
-        const int64_t number = server_->files->AddUpload(QueryValue(req.target(), "name"), req.body());
+        const int64_t number = server_->files->AddUpload(QueryValue(req.target(), "name"), req.body(), account->name);
         return Send(Reply(req, http::status::ok, Json{{"upload", number}}.dump(), "application/json"));
       }
     }
     Send(Refuse(req, http::status::not_found, "Nothing here."));
   }
 
-  void SendFile(const Request& req, const std::string& number) {
+  void SendFile(const Request& req, const std::string& number, const std::string& account) {
     std::optional<FileShelf::File> file;
     try {
-      file = server_->files->Find(std::stoll(number));
+      file = server_->files->Find(std::stoll(number), account);
     } catch (const std::exception&) {
       file.reset();
     }

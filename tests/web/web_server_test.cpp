@@ -13,10 +13,12 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
 #include "embedded/store/open.h"
+#include "embedded/web/card_worker.h"
 #include "embedded/web/web_server.h"
 #include "platform/com/registry.h"
 #include "platform/ostrel/card_lock.h"
@@ -99,13 +101,14 @@ class WebServerTest : public ::testing::Test {
   std::string Host() { return "127.0.0.1:" + std::to_string(server_->port()); }
 
   http::response<http::string_body> Get(const std::string& target, const std::string& cookie = "",
-                                        http::verb verb = http::verb::get) {
+                                        http::verb verb = http::verb::get, const std::string& body = "") {
     net::io_context io;
     beast::tcp_stream stream(io);
     stream.connect(tcp::endpoint(net::ip::make_address("127.0.0.1"), server_->port()));
     http::request<http::string_body> req{verb, target, 11};
     req.set(http::field::host, Host());
     if (!cookie.empty()) req.set(http::field::cookie, "vorlane_token=" + cookie);
+    req.body() = body;
     req.prepare_payload();
     http::write(stream, req);
     beast::flat_buffer buffer;
@@ -175,6 +178,30 @@ TEST_F(WebServerTest, EveryRequestNeedsTheTokenWhichMovesIntoACookie) {
   EXPECT_EQ(Get("/nothing", Token("bob")).result(), http::status::not_found);
   EXPECT_NE(Token("alice"), Token("bob"));
   EXPECT_EQ(server_->Url("alice"), "http://" + Host() + "/?token=" + Token("alice"));
+}
+
+// Uploads and downloads are the account's own; a browser's file name
+// cannot place a file outside the server's folder.
+TEST_F(WebServerTest, FilesBelongToTheirAccountAndStayInTheServersFolder) {
+  auto sent = Get("/upload?name=..%2F..%2Forder.xml", Token("alice"), http::verb::post, "<Data/>");
+  ASSERT_EQ(sent.result(), http::status::ok);
+  const std::string number = std::to_string(Json::parse(sent.body())["upload"].get<int64_t>());
+  EXPECT_EQ(Get("/files/" + number, Token("alice")).body(), "<Data/>");
+  EXPECT_EQ(Get("/files/" + number, Token("bob")).result(), http::status::not_found);
+  EXPECT_EQ(Get("/files/x" + number, Token("alice")).result(), http::status::not_found);
+
+  const std::string folder = ::testing::TempDir() + "/shelf-test";
+  FileShelf shelf(folder);
+  for (const char* name : {"../../order.xml", "..", "", "/"}) {
+    const int64_t n = shelf.AddUpload(name, "text", "alice");
+    auto file = shelf.Find(n, "alice");
+    ASSERT_TRUE(file) << name;
+    const std::filesystem::path path(file->path);
+    EXPECT_EQ(path.parent_path(), std::filesystem::path(folder) / std::to_string(n)) << name;
+    EXPECT_TRUE(path.filename() == "order.xml" || path.filename() == "upload.xml") << name;
+    EXPECT_FALSE(shelf.Find(n, "bob"));
+  }
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(WebServerTest, TheListingShowsTheStoresProcessesAndMakesTemplates) {
