@@ -57,11 +57,41 @@ Json ValueJson(const com::Variant& v) {
   return v.ToText();
 }
 
+// A field of a tab's message when it is there with the type the message
+// needs; what a tab sends is untrusted, and a field of another type is as
+// good as none.
+std::optional<std::string> TextField(const Json& m, const char* key) {
+  auto it = m.find(key);
+  return it != m.end() && it->is_string() ? std::optional(it->get<std::string>()) : std::nullopt;
+}
+std::optional<int64_t> WholeField(const Json& m, const char* key) {
+  auto it = m.find(key);
+  return it != m.end() && it->is_number_integer() ? std::optional(it->get<int64_t>()) : std::nullopt;
+}
+bool FlagField(const Json& m, const char* key) {
+  auto it = m.find(key);
+  return it != m.end() && it->is_boolean() && it->get<bool>();
+}
+// A size in the card's units (twips), within what a screen can be.
+int32_t SizeField(const Json& m, const char* key, int32_t otherwise) {
+  const std::optional<int64_t> v = WholeField(m, key);
+  return v && *v > 0 && *v <= 1'000'000 ? static_cast<int32_t>(*v) : otherwise;
+}
+
 // A value the page sent.
 com::Variant VariantOf(const Json& j) {
   if (j.is_null()) return com::Variant::Null();
   if (j.is_boolean()) return com::Variant(j.get<bool>());
-  if (j.is_number_integer()) return com::Variant(static_cast<int32_t>(j.get<int64_t>()));
+  // A whole number beyond 32 bits stays a number rather than wrapping;
+  // the variable's type then takes it or refuses it.
+  if (j.is_number_unsigned()) {
+    const uint64_t v = j.get<uint64_t>();
+    return v <= INT32_MAX ? com::Variant(static_cast<int32_t>(v)) : com::Variant(static_cast<double>(v));
+  }
+  if (j.is_number_integer()) {
+    const int64_t v = j.get<int64_t>();
+    return v >= INT32_MIN && v <= INT32_MAX ? com::Variant(static_cast<int32_t>(v)) : com::Variant(static_cast<double>(v));
+  }
   if (j.is_number()) return com::Variant(j.get<double>());
   if (j.is_string()) return com::Variant(j.get<std::string>());
   return com::Variant();
@@ -234,7 +264,7 @@ class CardWorker::Host final : public com::Object<pellory::Pellory> {
         list.push_back(std::move(entry));
       }
       Json answer = worker_.Ask({{"kind", "instance"}, {"variables", list}, {"problem", problem}});
-      if (!answer.is_object() || !answer.value("accepted", false)) return 2;
+      if (!answer.is_object() || !FlagField(answer, "accepted")) return 2;
       problem.clear();
       if (answer.contains("values") && answer["values"].is_object()) {
         for (const auto& [id, value] : answer["values"].items()) {
@@ -448,32 +478,36 @@ bool CardWorker::IsOwner(const Tab* tab) {
 }
 
 void CardWorker::Receive(const Tab* tab, const std::string& message) {
-  Json m = Json::parse(message, nullptr, false);
-  if (!m.is_object() || !m.contains("type") || !m["type"].is_string()) return;
+  const Json m = Json::parse(message, nullptr, false);
+  if (!m.is_object()) return;
+  const std::optional<std::string> type = TextField(m, "type");
+  if (!type) return;
   if (!IsOwner(tab)) return;  // a tab that only looks at the card
-  const std::string type = m["type"];
-  if (type == "answer") {
+  if (*type == "answer") {
+    const std::optional<int64_t> id = WholeField(m, "id");
     std::lock_guard lock(mutex_);
-    if (question_ && m.value("id", int64_t{0}) == (*question_)["id"].get<int64_t>()) {
+    if (question_ && id && *id == (*question_)["id"].get<int64_t>()) {
       answer_ = m.contains("value") ? m["value"] : Json();
       wake_.notify_all();
     }
     return;
   }
-  if (type == "click" && m.contains("key") && m["key"].is_string()) {
-    const bool shift = m.value("shift", false);
-    Post([this, key = m["key"].get<std::string>(), shift] {
+  if (*type == "click") {
+    const std::optional<std::string> key = TextField(m, "key");
+    if (!key) return;
+    const bool shift = FlagField(m, "shift");
+    Post([this, key = *key, shift] {
       if (shift) CallCard("KeyDown", {com::Variant(16), com::Variant(1)});
       CallCard("ButtonClick", {com::Variant(key)});
       if (shift) CallCard("KeyUp", {com::Variant(16), com::Variant(0)});
       host_->OfferDownloads();
       window_dirty_ = true;
     });
-  } else if (type == "resize") {
-    Post([this, w = m.value("width", 9000), h = m.value("height", 7000)] {
-      CallCard("Resize", {com::Variant(int32_t{w}), com::Variant(int32_t{h})});
+  } else if (*type == "resize") {
+    Post([this, w = SizeField(m, "width", 9000), h = SizeField(m, "height", 7000)] {
+      CallCard("Resize", {com::Variant(w), com::Variant(h)});
     });
-  } else if (type == "close") {
+  } else if (*type == "close") {
     Post([this] { CloseCard(false); });
   }
 }

@@ -284,6 +284,35 @@ TEST_F(WebServerTest, ACardRunsInTheServerAndAsksItsTab) {
   EXPECT_EQ(filed->Item(0), instances->Item(com::Variant(1))->ID());
 }
 
+// What a tab sends is untrusted: messages of the wrong shape are dropped and
+// the card goes on answering its person.
+TEST_F(WebServerTest, MessagesOfTheWrongShapeAreDropped) {
+  const std::string id = NewTemplate();
+  auto tab = OpenTab(id);
+  tab->Next("window");
+  for (const char* bad : {R"({"type":"resize","width":"wide","height":[1]})", R"({"type":"answer","id":"one"})",
+                          R"({"type":"click","key":"Execute","shift":"yes"})", R"({"type":"click","key":7})",
+                          R"({"type":["click"]})", R"([1,2,3])", R"("text")", "not json at all", "{\"type\":\"cl",
+                          R"({"type":"resize","width":1e300,"height":-5})"}) {
+    tab->ws.write(net::buffer(std::string(bad)));
+  }
+  tab->Send({{"type", "click"}, {"key", "Execute"}});
+  Json folder = tab->Next("ask");
+  EXPECT_EQ(folder["kind"], "folder");
+  tab->Send({{"type", "answer"}, {"id", folder["id"]}, {"value", folder["folders"][0]["id"]}});
+  // The instance dialog answered in shapes the page never sends.
+  Json dialog = tab->Next("ask");
+  ASSERT_EQ(dialog["kind"], "instance");
+  tab->Send({{"type", "answer"}, {"id", dialog["id"]}, {"value", {{"accepted", "yes"}, {"values", 3}}}});
+  // Taken as cancelled: no instance, the card goes on.
+  tab->Send({{"type", "click"}, {"key", "Execute"}});
+  folder = tab->Next("ask");
+  EXPECT_EQ(folder["kind"], "folder");
+  tab->Send({{"type", "answer"}, {"id", folder["id"]}, {"value", {{"not", "a folder id"}}}});
+  EXPECT_EQ(LibraryOf(Session())->Instances()->Count(), 0);
+  EXPECT_EQ(server_->OpenCards(), 1u);  // still serving
+}
+
 // A second tab on the same card only looks; a tab that comes back after a
 // reload is asked the question that waits again.
 TEST_F(WebServerTest, ASecondTabLooksAndAReloadedTabIsAskedAgain) {
@@ -353,12 +382,16 @@ TEST_F(WebServerTest, TheInstanceFormAndThePropertiesSetWhatThePersonTyped) {
   EXPECT_EQ(dialog["variables"][0]["name"], "Amount");
   EXPECT_EQ(dialog["variables"][0]["type"], 1);
   const std::string variable = dialog["variables"][0]["id"];
-  tab->Send({{"type", "answer"}, {"id", dialog["id"]}, {"value", {{"accepted", true}, {"values", {{variable, 1500}}}}}});
+  // A whole number beyond 32 bits reaches the variable as the number it is,
+  // not cut to its low 32 bits (which would be 0 here); the variable's
+  // type decides.
+  tab->Send({{"type", "answer"}, {"id", dialog["id"]},
+             {"value", {{"accepted", true}, {"values", {{variable, int64_t{1} << 40}}}}}});
   tab->Next("ask");  // the success message
 
   EXPECT_EQ(LibraryOf(Session())->GetProcess(id, true)->Name(), "Order approval, v2");
   auto instance = LibraryOf(Session())->Instances()->Item(com::Variant(1));
-  EXPECT_EQ(instance->Variables()->Item(com::Variant(1))->Value(), com::Variant(int32_t{1500}));
+  EXPECT_EQ(instance->Variables()->Item(com::Variant(1))->Value().ToR8(), 1099511627776.0);
 }
 
 // A card whose tabs all went away while it waited for an answer closes
