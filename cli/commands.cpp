@@ -5,9 +5,13 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
+#include "cli/checks.h"
 #include "cli/interruption.h"
 #include "cli/output.h"
 #include "cli/progress.h"
@@ -25,9 +29,12 @@
 #include "platform/ostrel/card_update.h"
 #include "platform/ostrel/process_control.h"
 #include "platform/ostrel/process_manager.h"
+#include "platform/designer/designer.h"
 #include "vorlane/dictionary.h"
 #include "vorlane/instances.h"
 #include "vorlane/log_reader.h"
+#include "vorlane/pass_state.h"
+#include "vorlane/pass_states.h"
 #include "vorlane/exchange_progress.h"
 #include "vorlane/process_import_export.h"
 #include "vorlane/templates.h"
@@ -67,6 +74,27 @@ constexpr const char* kSingleCards[] = {
 void Print(const std::string& s) { std::fputs(s.c_str(), stdout); }
 void PrintJson(const JsonWriter& w) { Print(w.text() + "\n"); }
 
+// Writes `data` to a temporary file beside `path` and renames it over
+// `path`: a failure leaves no half-written file behind.
+void WriteFileWhole(const std::string& path, const std::string& data) {
+  const std::string temp = path + ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    out.close();
+    if (!out) {
+      std::remove(temp.c_str());
+      throw com::Error(com::hr::kFail, "vorlane", "cannot write " + path);
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, path, ec);
+  if (ec) {
+    std::remove(temp.c_str());
+    throw com::Error(com::hr::kFail, "vorlane", "cannot write " + path + ": " + ec.message());
+  }
+}
+
 const char* StateName(vorlane::ProcessStateEnum s) {
   switch (s) {
     case vorlane::ProcessStateEnum::NonActive: return "NonActive";
@@ -76,6 +104,13 @@ const char* StateName(vorlane::ProcessStateEnum s) {
     case vorlane::ProcessStateEnum::Finished: return "Finished";
   }
   return "?";
+}
+
+const char* FuncStateName(vorlane::FuncStateEnum s) {
+  static const char* kNames[] = {"NonActive", "Wait", "Active", "Done", "Finished", "Error",
+                                 "WaitForProcessChange", "WaitForLinkedCardChange", "WaitForWeaklyLinkedCardChange"};
+  const int i = static_cast<int>(s);
+  return i >= 0 && i < 9 ? kNames[i] : "?";
 }
 
 const char* TemplateStateName(vorlane::TemplateStateEnum s) {
@@ -209,6 +244,69 @@ void ReportState(Context& ctx, vorlane::Process& p, const char* done) {
   Print(std::string(done) + " " + p.Name() + " " + p.ID() + ": now " + StateName(p.State()) + "\n");
 }
 
+
+// A process that a command reads, named by its card's ID or by a process
+// file. A file is read into a new card inside an update bracket that is
+// cancelled when the command is done, so the store keeps nothing of it.
+class ProcessToRead {
+ public:
+  ProcessToRead(Context& ctx, const std::string& id_or_file) {
+    std::error_code ec;
+    if (id_or_file != "-" && !std::filesystem::is_regular_file(id_or_file, ec)) {
+      process_ = ctx.Process(id_or_file);
+      return;
+    }
+    card_ = ctx.session().GetCardManager()->CreateCardData(kProcessCardType, ostrel::create_flag::kTemplate);
+    update_ = com::Query<ostrel::CardUpdate>(card_);
+    update_->BeginUpdate();
+    update_->MarkCardForDeletion(card_->GetID());
+    try {
+      auto importer = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
+      importer->ImportProcessEx(Ref<ostrel::Session>(&ctx.session()), card_, id_or_file, "",
+                                Ref<com::Collection>(com::Make<com::KeyedList>().get()), false);
+      process_ = ctx.library().GetProcess(card_->GetID(), true);
+    } catch (...) {
+      Cancel();
+      throw;
+    }
+  }
+  ~ProcessToRead() { Cancel(); }
+  ProcessToRead(const ProcessToRead&) = delete;
+  ProcessToRead& operator=(const ProcessToRead&) = delete;
+
+  vorlane::Process& operator*() { return *process_; }
+  vorlane::Process* operator->() { return process_.get(); }
+  Ref<vorlane::Process> get() { return process_; }
+
+ private:
+  void Cancel() {
+    if (!update_) return;
+    Ref<ostrel::CardUpdate> update = std::move(update_);
+    try {
+      update->CancelUpdate();
+    } catch (const com::Error&) {
+      // Swallowed: the card was never written, and what the command
+      // reports (its result or its own failure) is what matters.
+    }
+  }
+
+  Ref<vorlane::Process> process_;
+  Ref<ostrel::CardData> card_;
+  Ref<ostrel::CardUpdate> update_;
+};
+
+// Refuses a start, or an instance, of a process with findings that keep it
+// from starting, as the card does; `force` lets the platform decide.
+void CheckStartable(Context& ctx, vorlane::Process& p, bool force, const std::string& what) {
+  if (force) return;
+  const std::vector<Finding> blocking = StartFindings(CheckProcess(p, *ctx.library().Dictionary()));
+  if (blocking.empty()) return;
+  std::string text = "cannot " + what + " '" + p.Name() + "': it cannot start.";
+  for (const Finding& f : blocking) text += "\n  " + f.text;
+  text += "\nMend the process (vorlane validate " + p.ID() + "), or run with --force to let the server decide.";
+  throw com::Error(kNotDone, "vorlane", text);
+}
+
 }  // namespace
 
 void Init(Context& ctx) {
@@ -232,13 +330,12 @@ void ShowProcess(Context& ctx, const std::string& id) {
   auto dictionary = ctx.library().Dictionary();
   auto func_types = dictionary->Functions();
   auto gate_types = dictionary->Gates();
-  // Node names for the links: functions and gates by ID.
-  std::vector<std::pair<std::string, std::string>> nodes;
+  // Node names for the links: functions and gates by ID, looked up once per
+  // end of a link, so the table costs what the process holds.
+  std::unordered_map<std::string, std::string> nodes;
   auto node_name = [&](const std::string& node_id) {
-    for (auto& [nid, name] : nodes) {
-      if (nid == node_id) return name;
-    }
-    return node_id;
+    auto found = nodes.find(node_id);
+    return found == nodes.end() ? node_id : found->second;
   };
 
   JsonWriter w;
@@ -275,22 +372,43 @@ void ShowProcess(Context& ctx, const std::string& id) {
     out += h.substr(h.find('\n') + 1);  // no header line for the key/value block
   }
 
-  Table functions({"CAPTION", "TYPE", "ID"});
+  // An instance says where it stands: each function's passes and their
+  // states, the last pass in the table.
+  const bool instance = !p->IsTemplate();
+  Table functions(instance ? std::vector<std::string>{"CAPTION", "TYPE", "STATE", "ID"}
+                           : std::vector<std::string>{"CAPTION", "TYPE", "ID"});
   if (json) w.Key("functions").BeginArray();
   ForEach(*p->Functions(), [&](Ref<vorlane::ProcFunction> f) {
-    nodes.emplace_back(f->ID(), f->Caption());
+    nodes.emplace(f->ID(), f->Caption());
     std::string type = TypeName(*func_types, f->TypeID());
-    if (json) {
-      w.BeginObject().Field("id", f->ID()).Field("caption", f->Caption()).Field("type", type).EndObject();
+    std::vector<std::pair<int32_t, const char*>> passes;
+    if (instance) {
+      ForEach(*f->States(), [&](Ref<vorlane::PassState> s) { passes.emplace_back(s->Pass(), FuncStateName(s->State())); });
     }
-    functions.Add({f->Caption(), type, f->ID()});
+    if (json) {
+      w.BeginObject().Field("id", f->ID()).Field("caption", f->Caption()).Field("type", type);
+      if (instance) {
+        w.Key("passes").BeginArray();
+        for (const auto& [pass, state] : passes) w.BeginObject().Field("pass", pass).Field("state", state).EndObject();
+        w.EndArray();
+      }
+      w.EndObject();
+    }
+    if (!instance) {
+      functions.Add({f->Caption(), type, f->ID()});
+    } else {
+      const std::string stands = passes.empty() ? std::string("not reached")
+                                                : std::string(passes.back().second) + " (pass " +
+                                                      std::to_string(passes.back().first) + ")";
+      functions.Add({f->Caption(), type, stands, f->ID()});
+    }
   });
   if (json) w.EndArray();
 
   Table gates({"CAPTION", "TYPE", "ID"});
   if (json) w.Key("gates").BeginArray();
   ForEach(*p->Gates(), [&](Ref<vorlane::Gate> g) {
-    nodes.emplace_back(g->ID(), g->Caption());
+    nodes.emplace(g->ID(), g->Caption());
     std::string type = TypeName(*gate_types, g->TypeID());
     if (json) w.BeginObject().Field("id", g->ID()).Field("caption", g->Caption()).Field("type", type).EndObject();
     gates.Add({g->Caption(), type, g->ID()});
@@ -337,6 +455,56 @@ void ShowProcess(Context& ctx, const std::string& id) {
   Print(out);
 }
 
+void Validate(Context& ctx, const std::string& id_or_file) {
+  ProcessToRead p(ctx, id_or_file);
+  const std::vector<Finding> findings = CheckProcess(*p, *ctx.library().Dictionary());
+  if (ctx.options().json) {
+    JsonWriter w;
+    w.BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("valid", findings.empty());
+    w.Key("findings").BeginArray();
+    for (const Finding& f : findings) {
+      w.BeginObject().Field("rule", f.rule).Field("kind", f.kind).Field("caption", f.caption).Field("id", f.id);
+      w.Field("blocksStart", f.blocks_start).Field("message", f.text).EndObject();
+    }
+    PrintJson(w.EndArray().EndObject());
+  } else if (findings.empty()) {
+    Print("Process '" + p->Name() + "' " + p->ID() + ": no findings.\n");
+  } else {
+    std::string out = "Process '" + p->Name() + "' " + p->ID() + ": " + std::to_string(findings.size()) +
+                      (findings.size() == 1 ? " finding" : " findings") + ":\n";
+    for (const Finding& f : findings) out += std::string(f.blocks_start ? "  [start] " : "  ") + f.text + "\n";
+    Print(out);
+  }
+  std::fflush(stdout);
+  if (!findings.empty()) ctx.MarkFailed();
+}
+
+void Render(Context& ctx, const std::string& id_or_file, PictureFormat format, const std::string& output) {
+  ProcessToRead p(ctx, id_or_file);
+  std::string picture;
+  if (format == PictureFormat::Dot) {
+    picture = DotPicture(*p);
+  } else {
+    // The designer's own picture, as its export draws it.
+    auto designer = com::Query<designer::Designer>(com::CreateObject("QXDesigner.Designer"));
+    designer->Initialize(Variant(Ref<com::Unknown>(static_cast<com::Unknown*>(&ctx.session()))), Variant(),
+                         Variant(Ref<com::Unknown>(static_cast<com::Unknown*>(&ctx.library()))),
+                         Variant(Ref<com::Unknown>(static_cast<com::Unknown*>(p.get().get()))), 0);
+    picture = designer->Picture();
+    designer->Shutdown();
+  }
+  if (output.empty() || output == "-") {
+    Print(picture);
+    return;
+  }
+  WriteFileWhole(output, picture);
+  if (ctx.options().json) {
+    PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("file", output).EndObject());
+    return;
+  }
+  Print("Rendered " + p->Name() + " " + p->ID() + " to " + output + "\n");
+}
+
 void NewTemplate(Context& ctx, const std::string& name) {
   Ref<vorlane::Process> p = ctx.library().Templates()->AddNew();
   p->SetName(name);
@@ -351,8 +519,9 @@ void NewTemplate(Context& ctx, const std::string& name) {
   Print("Created template " + name + " " + p->ID() + "\n");
 }
 
-void NewInstance(Context& ctx, const std::string& template_id, const std::string& name) {
+void NewInstance(Context& ctx, const std::string& template_id, const std::string& name, bool force) {
   Ref<vorlane::Process> tmpl = ctx.Process(template_id);
+  CheckStartable(ctx, *tmpl, force, "make an instance of");
   Ref<vorlane::Process> p = ctx.library().CreateProcess(tmpl->ID());
   // An instance is named after its template unless told otherwise.
   p->SetName(name.empty() ? "Process instance " + tmpl->Name() : name);
@@ -363,8 +532,11 @@ void NewInstance(Context& ctx, const std::string& template_id, const std::string
   Print("Created instance " + p->Name() + " " + p->ID() + " of template " + tmpl->Name() + "\n");
 }
 
-void Control(Context& ctx, const std::string& id, ControlAction action) {
+void Control(Context& ctx, const std::string& id, ControlAction action, bool force) {
   Ref<ostrel::CardData> card = ctx.Card(id);
+  if (action == ControlAction::Start && IsProcessCard(*card)) {
+    CheckStartable(ctx, *ctx.Process(card->GetID()), force, "start");
+  }
   Ref<ostrel::ProcessControl> control = ctx.session().GetProcessManager()->GetProcessControl(card->GetID());
   const char* done = "";
   switch (action) {

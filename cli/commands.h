@@ -14,11 +14,20 @@ void Init(Context& ctx);
 void ListTemplates(Context& ctx);
 void ListInstances(Context& ctx);
 void ShowProcess(Context& ctx, const std::string& id);
+// The findings of a process, by card ID or in a process file (read into a
+// card that is never written); fails (exit 1) when there are any.
+void Validate(Context& ctx, const std::string& id_or_file);
+enum class PictureFormat { Svg, Dot };
+// The process graph as a picture, on stdout or into `output` ("-": stdout).
+void Render(Context& ctx, const std::string& id_or_file, PictureFormat format, const std::string& output);
 void NewTemplate(Context& ctx, const std::string& name);
-void NewInstance(Context& ctx, const std::string& template_id, const std::string& name);
+// Refuses a template with findings that keep it from starting, unless `force`.
+void NewInstance(Context& ctx, const std::string& template_id, const std::string& name, bool force);
 
 enum class ControlAction { Start, Pause, Resume, Stop };
-void Control(Context& ctx, const std::string& id, ControlAction action);
+// A start is refused for a process with findings that keep it from
+// starting, unless `force`.
+void Control(Context& ctx, const std::string& id, ControlAction action, bool force = false);
 
 void ShowLog(Context& ctx, const std::string& id, int tail);
 void Export(Context& ctx, const std::string& id, const std::string& file, bool sub_processes);

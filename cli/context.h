@@ -47,6 +47,9 @@ class Context {
   // Reports a failure on stderr as "error: ..." and lets the command go on;
   // the tool then exits with 1 after the command printed the rest.
   void ReportFailure(const std::string& text);
+  // The command printed its result, and it is a failure all the same (a
+  // process with findings): the tool exits with 1.
+  void MarkFailed() { failed_ = true; }
   bool failed() const { return failed_; }
   // The text of a failure for people: with the card the command was
   // working on and its store, unless the text names the store already.

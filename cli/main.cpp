@@ -80,6 +80,28 @@ int main(int argc, char** argv) {
   show->add_option("ID", id, "The process card's ID")->required();
   show->callback([&] { action = [&](cli::Context& c) { cli::ShowProcess(c, id); }; });
 
+  auto validate = command("validate",
+                          "Check a process: what keeps it from starting, links to nowhere, steps no start leads "
+                          "to, values that do not fit their type, variables of one name. Exits 1 with findings",
+                          "vorlane validate order.xml");
+  validate->add_option("ID|FILE", id, "The process card's ID, or a process file")->required();
+  validate->callback([&] { action = [&](cli::Context& c) { cli::Validate(c, id); }; });
+
+  std::string format = "svg", output;
+  auto render = command("render", "Draw a process as the designer does (SVG), or in Graphviz's dot language",
+                        "vorlane render {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D} -o order.svg");
+  render->add_option("ID|FILE", id, "The process card's ID, or a process file")->required();
+  render->add_option("-o,--output", output, "The file to write (default, or -: standard output)");
+  render->add_option("--format", format, "svg or dot")
+      ->check(CLI::IsMember({"svg", "dot"}, CLI::ignore_case))
+      ->capture_default_str();
+  render->callback([&] {
+    action = [&](cli::Context& c) {
+      cli::Render(c, id, text::EqualNoCase(format, "dot") ? cli::PictureFormat::Dot : cli::PictureFormat::Svg, output);
+    };
+  });
+
+  bool force = false;
   auto new_template = command("new-template", "Make an empty template", "vorlane new-template \"Order approval\"");
   new_template->add_option("NAME", name, "The template's name")->required();
   new_template->callback([&] { action = [&](cli::Context& c) { cli::NewTemplate(c, name); }; });
@@ -88,7 +110,8 @@ int main(int argc, char** argv) {
                           "vorlane instance 0ef6bcca-7a09-4027-a3a2-d2eeeca1bf4d --name \"Order 17\"");
   instance->add_option("TEMPLATE-ID", id, "The template's ID")->required();
   instance->add_option("--name", name, "The instance's name (default: \"Process instance\" and the template's)");
-  instance->callback([&] { action = [&](cli::Context& c) { cli::NewInstance(c, id, name); }; });
+  instance->add_flag("--force", force, "Make it even when the template cannot start (see validate)");
+  instance->callback([&] { action = [&](cli::Context& c) { cli::NewInstance(c, id, name, force); }; });
 
   struct ControlCommand {
     const char* name;
@@ -103,7 +126,10 @@ int main(int argc, char** argv) {
     auto sub = command(cc.name, cc.help, example.c_str());
     sub->add_option("ID", id, "The instance's ID")->required();
     cli::ControlAction what = cc.what;
-    sub->callback([&, what] { action = [&, what](cli::Context& c) { cli::Control(c, id, what); }; });
+    if (what == cli::ControlAction::Start) {
+      sub->add_flag("--force", force, "Start it even when the check finds it cannot start (see validate)");
+    }
+    sub->callback([&, what] { action = [&, what](cli::Context& c) { cli::Control(c, id, what, force); }; });
   }
 
   auto log = command("log", "Print a process's log", "vorlane log {6C259BD5-F72A-4E8A-8AF1-80746C7D794F} --tail 20");

@@ -12,31 +12,6 @@ import pytest
 TOOL = os.environ["VORLANE_TOOL"]
 
 
-@pytest.fixture
-def tool(tmp_path):
-    store = str(tmp_path / "store.vorlane")
-
-    def run(*args, user="alice", groups=None, expect=0):
-        cmd = [TOOL, "--store", store, "--user", user]
-        if groups is not None:
-            cmd += ["--groups", groups]
-        cmd += list(args)
-        # No terminal to ask on: a question is never waited for.
-        done = subprocess.run(cmd, capture_output=True, text=True, cwd=tmp_path, timeout=60,
-                              stdin=subprocess.DEVNULL)
-        assert done.returncode == expect, (cmd, done.stdout, done.stderr)
-        return done
-
-    def run_json(*args, **kw):
-        return json.loads(run("--json", *args, **kw).stdout)
-
-    run.json = run_json
-    run.dir = tmp_path
-    run.store = store
-    run("init")
-    return run
-
-
 def test_init_makes_the_dictionaries(tool):
     out = tool("init").stdout
     assert "is ready" in out and "function types" in out
@@ -55,10 +30,10 @@ def test_a_template_is_listed_shown_and_found_by_any_form_of_its_id(tool):
     assert "Template Order approval" in tool("show", bare).stdout
 
 
-def test_an_instance_is_named_after_its_template_and_starts_not_active(tool):
-    tmpl = tool.json("new-template", "Leave request")
+def test_an_instance_is_named_after_its_template_and_starts_not_active(tool, startable):
+    tmpl = {"id": startable}
     inst = tool.json("instance", tmpl["id"])
-    assert inst["name"] == "Process instance Leave request"
+    assert inst["name"] == "Process instance Review"
     listed = tool.json("instances")
     assert listed[0]["state"] == "NonActive"
     assert listed[0]["template"] == tmpl["id"]
@@ -66,9 +41,8 @@ def test_an_instance_is_named_after_its_template_and_starts_not_active(tool):
     assert named["name"] == "Leave of Ann"
 
 
-def test_the_workflow_commands_move_the_state_and_write_the_log(tool):
-    tmpl = tool.json("new-template", "Review")
-    inst = tool.json("instance", tmpl["id"])["id"]
+def test_the_workflow_commands_move_the_state_and_write_the_log(tool, startable):
+    inst = tool.json("instance", startable)["id"]
     assert tool.json("start", inst)["state"] == "Active"
     assert tool.json("pause", inst)["state"] == "Paused"
     assert tool.json("resume", inst)["state"] == "Active"
@@ -79,9 +53,8 @@ def test_the_workflow_commands_move_the_state_and_write_the_log(tool):
     assert "DATE" in tool("log", inst).stdout
 
 
-def test_a_start_by_someone_without_rights_is_refused(tool):
-    tmpl = tool.json("new-template", "Review")
-    inst = tool.json("instance", tmpl["id"])["id"]
+def test_a_start_by_someone_without_rights_is_refused(tool, startable):
+    inst = tool.json("instance", startable)["id"]
     tool("start", inst)
     done = tool("stop", inst, user="mallory", groups="", expect=1)
     assert done.stderr.startswith("error: 0x80040751")
@@ -225,8 +198,8 @@ def test_a_listing_shows_what_reads_and_reports_each_card_that_does_not(tool):
 # ---- what destroys asks first -----------------------------------------------------
 
 
-def test_an_import_into_an_instance_is_refused(tool):
-    tmpl = tool.json("new-template", "Source")
+def test_an_import_into_an_instance_is_refused(tool, startable):
+    tmpl = {"id": startable}
     path = str(tool.dir / "source.xml")
     tool("export", tmpl["id"], path)
     inst = tool.json("instance", tmpl["id"])["id"]
@@ -311,8 +284,8 @@ def test_delete_removes_process_cards_only(tool):
     assert "function types" in tool("init").stdout
 
 
-def test_delete_of_what_is_in_use_needs_yes(tool):
-    tmpl = tool.json("new-template", "Used")
+def test_delete_of_what_is_in_use_needs_yes(tool, startable):
+    tmpl = {"id": startable}
     inst = tool.json("instance", tmpl["id"])["id"]
     tool("start", inst)
     done = tool("delete", inst, expect=1)
