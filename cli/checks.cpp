@@ -1,6 +1,9 @@
 #include "cli/checks.h"
 
 #include <deque>
+#include <fstream>
+#include <iterator>
+#include <pugixml.hpp>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
@@ -223,6 +226,60 @@ std::string DotPicture(vorlane::Process& process) {
            "];\n";
   }
   return out + "}\n";
+}
+
+}  // namespace cli
+
+namespace cli {
+namespace {
+
+// The importer's own code for data that holds no process.
+constexpr com::HResult kNoProcess = com::MakeHResult(0x80040001u);
+
+[[noreturn]] void NotAProcess(const std::string& path, const std::string& why) {
+  throw com::Error(kNoProcess, "vorlane", path + " " + why);
+}
+
+std::string LineAndColumn(const std::string& data, size_t offset) {
+  size_t line = 1, column = 1;
+  for (size_t i = 0; i < offset && i < data.size(); ++i) {
+    if (data[i] == '\n') {
+      ++line;
+      column = 1;
+    } else if ((static_cast<unsigned char>(data[i]) & 0xC0) != 0x80) {
+      ++column;  // a character, not a continuation byte
+    }
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
+}  // namespace
+
+void CheckProcessFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) NotAProcess(path, "cannot be read");
+  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (text::Trim(data).empty()) NotAProcess(path, "is empty: a process document starts with <Data>");
+  if (const size_t nul = data.find('\0'); nul != std::string::npos) {
+    NotAProcess(path, "is not text: it holds binary data (a zero byte at offset " + std::to_string(nul) + ")");
+  }
+  pugi::xml_document doc;
+  const pugi::xml_parse_result parsed = doc.load_buffer(data.data(), data.size());
+  if (!parsed) {
+    const size_t offset = static_cast<size_t>(parsed.offset);
+    // The parser stopped at the very end: the document was cut off.
+    const size_t end = data.find_last_not_of(" \t\r\n") + 1;
+    if (offset + 2 >= end || parsed.status == pugi::status_end_element_mismatch) {
+      NotAProcess(path, "ends before its XML does (" + LineAndColumn(data, offset) + "): it may have been cut off");
+    }
+    NotAProcess(path, "is not XML: " + std::string(parsed.description()) + " at " + LineAndColumn(data, offset));
+  }
+  const pugi::xml_node root = doc.document_element();
+  if (std::string(root.name()) != "Data") {
+    NotAProcess(path, "is XML of another kind: its root element is <" + std::string(root.name()) +
+                          ">, a process document's is <Data>");
+  }
+  if (!root.child("Process")) NotAProcess(path, "is a data document without a process: it has no <Process> element");
 }
 
 }  // namespace cli

@@ -38,3 +38,13 @@ std::vector<Finding> StartFindings(const std::vector<Finding>& findings);
 std::string DotPicture(vorlane::Process& process);
 
 }  // namespace cli
+
+namespace cli {
+
+// Checks that the file at `path` can be a process document before it is
+// read as one, and fails with 0x80040001 saying which way it cannot: not
+// there or unreadable, empty, not text, not XML (with the line and column),
+// cut off, XML of another kind, or a data document without a process.
+void CheckProcessFile(const std::string& path);
+
+}  // namespace cli

@@ -4,10 +4,14 @@
 #include <signal.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
+#include <optional>
+#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -245,6 +249,29 @@ void ReportState(Context& ctx, vorlane::Process& p, const char* done) {
 }
 
 
+// A temporary file that is removed with this object: what a command reads
+// from standard input, or writes for standard output.
+class TempFile {
+ public:
+  TempFile() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vorlane-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) throw com::Error(com::hr::kFail, "vorlane", "cannot make a temporary file in " + pattern);
+    ::close(fd);
+    path_ = name.data();
+  }
+  ~TempFile() { std::remove(path_.c_str()); }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 // A process that a command reads, named by its card's ID or by a process
 // file. A file is read into a new card inside an update bracket that is
 // cancelled when the command is done, so the store keeps nothing of it.
@@ -256,13 +283,21 @@ class ProcessToRead {
       process_ = ctx.Process(id_or_file);
       return;
     }
+    std::string file = id_or_file;
+    if (id_or_file == "-") {
+      input_.emplace();
+      std::ofstream out(input_->path(), std::ios::binary);
+      out << std::cin.rdbuf();
+      file = input_->path();
+    }
+    CheckProcessFile(file);
     card_ = ctx.session().GetCardManager()->CreateCardData(kProcessCardType, ostrel::create_flag::kTemplate);
     update_ = com::Query<ostrel::CardUpdate>(card_);
     update_->BeginUpdate();
     update_->MarkCardForDeletion(card_->GetID());
     try {
       auto importer = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
-      importer->ImportProcessEx(Ref<ostrel::Session>(&ctx.session()), card_, id_or_file, "",
+      importer->ImportProcessEx(Ref<ostrel::Session>(&ctx.session()), card_, file, "",
                                 Ref<com::Collection>(com::Make<com::KeyedList>().get()), false);
       process_ = ctx.library().GetProcess(card_->GetID(), true);
     } catch (...) {
@@ -290,6 +325,7 @@ class ProcessToRead {
     }
   }
 
+  std::optional<TempFile> input_;
   Ref<vorlane::Process> process_;
   Ref<ostrel::CardData> card_;
   Ref<ostrel::CardUpdate> update_;
@@ -372,21 +408,30 @@ void ShowProcess(Context& ctx, const std::string& id) {
     out += h.substr(h.find('\n') + 1);  // no header line for the key/value block
   }
 
+  // Type names by type ID: a process has many functions of a few types.
+  std::unordered_map<std::string, std::string> type_names;
+  auto function_type_name = [&](const std::string& type_id) -> const std::string& {
+    auto found = type_names.find(type_id);
+    if (found == type_names.end()) found = type_names.emplace(type_id, TypeName(*func_types, type_id)).first;
+    return found->second;
+  };
   // An instance says where it stands: each function's passes and their
   // states, the last pass in the table.
   const bool instance = !p->IsTemplate();
   Table functions(instance ? std::vector<std::string>{"CAPTION", "TYPE", "STATE", "ID"}
                            : std::vector<std::string>{"CAPTION", "TYPE", "ID"});
   if (json) w.Key("functions").BeginArray();
+  // Each property is one field read: read once, used where needed.
   ForEach(*p->Functions(), [&](Ref<vorlane::ProcFunction> f) {
-    nodes.emplace(f->ID(), f->Caption());
-    std::string type = TypeName(*func_types, f->TypeID());
+    const std::string fid = f->ID(), caption = f->Caption();
+    nodes.emplace(fid, caption);
+    std::string type = function_type_name(f->TypeID());
     std::vector<std::pair<int32_t, const char*>> passes;
     if (instance) {
       ForEach(*f->States(), [&](Ref<vorlane::PassState> s) { passes.emplace_back(s->Pass(), FuncStateName(s->State())); });
     }
     if (json) {
-      w.BeginObject().Field("id", f->ID()).Field("caption", f->Caption()).Field("type", type);
+      w.BeginObject().Field("id", fid).Field("caption", caption).Field("type", type);
       if (instance) {
         w.Key("passes").BeginArray();
         for (const auto& [pass, state] : passes) w.BeginObject().Field("pass", pass).Field("state", state).EndObject();
@@ -395,12 +440,12 @@ void ShowProcess(Context& ctx, const std::string& id) {
       w.EndObject();
     }
     if (!instance) {
-      functions.Add({f->Caption(), type, f->ID()});
+      functions.Add({caption, type, fid});
     } else {
       const std::string stands = passes.empty() ? std::string("not reached")
                                                 : std::string(passes.back().second) + " (pass " +
                                                       std::to_string(passes.back().first) + ")";
-      functions.Add({f->Caption(), type, stands, f->ID()});
+      functions.Add({caption, type, stands, fid});
     }
   });
   if (json) w.EndArray();
@@ -421,11 +466,12 @@ void ShowProcess(Context& ctx, const std::string& id) {
   ForEach(*p->Links(), [&](Ref<vorlane::Link> l) {
     int kind = static_cast<int>(l->LinkType());
     const char* kind_name = kind >= 0 && kind < 3 ? kLinkKinds[kind] : "?";
+    const std::string source = l->Source(), destination = l->Destination();
     if (json) {
-      w.BeginObject().Field("id", l->ID()).Field("source", l->Source()).Field("destination", l->Destination());
+      w.BeginObject().Field("id", l->ID()).Field("source", source).Field("destination", destination);
       w.Field("kind", kind_name).EndObject();
     }
-    links.Add({node_name(l->Source()), node_name(l->Destination()), kind_name});
+    links.Add({node_name(source), node_name(destination), kind_name});
   });
   if (json) w.EndArray();
 
@@ -539,6 +585,29 @@ void Control(Context& ctx, const std::string& id, ControlAction action, bool for
   }
   Ref<ostrel::ProcessControl> control = ctx.session().GetProcessManager()->GetProcessControl(card->GetID());
   const char* done = "";
+  const char* verb = "";
+  // The server's refusal, in the terms of the command: what the instance's
+  // state is, and what would help.
+  auto refused = [&](const com::Error& e) {
+    Ref<vorlane::Process> p = ctx.Process(card->GetID());
+    p->Refresh(true);
+    const vorlane::ProcessStateEnum state = p->State();
+    std::string why;
+    if (action == ControlAction::Pause && state != vorlane::ProcessStateEnum::Active) {
+      why = "it is not running (state " + std::string(StateName(state)) + "). Start it first.";
+    } else if (action == ControlAction::Resume && state != vorlane::ProcessStateEnum::Paused) {
+      why = "it is not paused (state " + std::string(StateName(state)) + ").";
+    } else if (action == ControlAction::Stop && state != vorlane::ProcessStateEnum::Active &&
+               state != vorlane::ProcessStateEnum::Paused) {
+      why = "it is not running (state " + std::string(StateName(state)) + ").";
+    } else {
+      why = "the workflow server refused: " + Context::PeopleText(e);
+    }
+    return com::Error(e.code(), e.source(), std::string("cannot ") + verb + " '" + p->Name() + "': " + why);
+  };
+  verb = action == ControlAction::Start ? "start" : action == ControlAction::Pause ? "pause"
+       : action == ControlAction::Resume ? "resume" : "stop";
+  try {
   switch (action) {
     case ControlAction::Start:
       com::Query<ostrel::ProcessControlEx>(control)->SetStartOption(false);
@@ -558,6 +627,11 @@ void Control(Context& ctx, const std::string& id, ControlAction action, bool for
       done = "Stopped";
       break;
   }
+  } catch (const com::Error& e) {
+    // Told again in the command's terms, with the server's code.
+    if (e.code() != ostrel::err::kRefused) throw;
+    throw refused(e);
+  }
   Ref<vorlane::Process> p = ctx.Process(card->GetID());
   p->Refresh(true);  // the server wrote the state in a session of its own
   ReportState(ctx, *p, done);
@@ -569,8 +643,9 @@ void ShowLog(Context& ctx, const std::string& id, int tail) {
   std::vector<Ref<vorlane::LogMessage>> messages;
   while (reader->Read()) {
     messages.push_back(reader->Current());
-    // Only the last `tail` messages are kept, so a long log costs no more memory.
-    if (tail > 0 && messages.size() > static_cast<size_t>(tail)) messages.erase(messages.begin());
+    // Only the last `tail` messages are kept, so a long log costs no more
+    // memory; a negative tail keeps them all.
+    if (tail >= 0 && messages.size() > static_cast<size_t>(tail)) messages.erase(messages.begin());
   }
   if (ctx.options().json) {
     JsonWriter w;
@@ -583,6 +658,7 @@ void ShowLog(Context& ctx, const std::string& id, int tail) {
     PrintJson(w.EndArray());
     return;
   }
+  if (tail == 0) return;
   if (messages.empty()) {
     Print("The log of " + p->Name() + " is empty.\n");
     return;
@@ -594,7 +670,15 @@ void ShowLog(Context& ctx, const std::string& id, int tail) {
   Print(t.Render());
 }
 
-void Export(Context& ctx, const std::string& id, const std::string& file, bool sub_processes) {
+void Export(Context& ctx, const std::string& id, const std::string& given_file, bool sub_processes) {
+  // "-" is standard output: the document is written to a file first, so
+  // that a failure prints nothing half-made.
+  std::optional<TempFile> output;
+  if (given_file == "-") {
+    if (ctx.options().json) throw com::Error(com::hr::kInvalidArg, "vorlane", "--json and the file - both want standard output");
+    output.emplace();
+  }
+  const std::string file = output ? output->path() : given_file;
   Ref<ostrel::CardData> card = ctx.Card(id);
   auto exporter = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
   Progress progress("Exporting");
@@ -602,6 +686,12 @@ void Export(Context& ctx, const std::string& id, const std::string& file, bool s
     hook->SetProgressCallback([&](int64_t done, int64_t total) { progress.Update(done, total); });
   }
   exporter->ExportProcessEx(Ref<ostrel::Session>(&ctx.session()), card, file, sub_processes);
+  if (output) {
+    std::ifstream in(file, std::ios::binary);
+    std::cout << in.rdbuf();
+    std::cout.flush();
+    return;
+  }
   if (ctx.options().json) {
     PrintJson(JsonWriter().BeginObject().Field("id", card->GetID()).Field("file", file).EndObject());
     return;
@@ -609,8 +699,18 @@ void Export(Context& ctx, const std::string& id, const std::string& file, bool s
   Print("Exported " + card->GetDescription() + " " + card->GetID() + " to " + file + "\n");
 }
 
-void Import(Context& ctx, const std::string& file, const std::string& into, bool sub_processes) {
+void Import(Context& ctx, const std::string& given_file, const std::string& into, bool sub_processes) {
+  // "-" is standard input, kept in a file for the importer to read.
+  std::optional<TempFile> input;
+  if (given_file == "-") {
+    input.emplace();
+    std::ofstream out(input->path(), std::ios::binary);
+    out << std::cin.rdbuf();
+  }
+  const std::string file = input ? input->path() : given_file;
   InterruptionGuard interruption;
+  ctx.session();  // a missing store is told before anything about the file
+  CheckProcessFile(file);
   const std::string nothing = "interrupted: nothing was imported";
   Ref<ostrel::CardData> card;
   const bool made = into.empty();

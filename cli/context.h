@@ -51,9 +51,14 @@ class Context {
   // process with findings): the tool exits with 1.
   void MarkFailed() { failed_ = true; }
   bool failed() const { return failed_; }
-  // The text of a failure for people: with the card the command was
-  // working on and its store, unless the text names the store already.
+  // The text of a failure for people, without its code: with the card the
+  // command was working on and its store, unless the text names the store
+  // already.
   std::string Describe(const com::Error& e) const;
+  // The error's description as a person reads it: the platform's transport
+  // prefix ("...SoapError: 1873, 1386, ") left out; the code's standard
+  // text when there is no description.
+  static std::string PeopleText(const com::Error& e);
 
  private:
   Options options_;
