@@ -1,8 +1,11 @@
 #include "cli/commands.h"
 
+#include <fnmatch.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstdio>
@@ -34,6 +37,10 @@
 #include "platform/ostrel/process_control.h"
 #include "platform/ostrel/process_manager.h"
 #include "platform/designer/designer.h"
+#include "vorlane/dict_function.h"
+#include "vorlane/dict_functions.h"
+#include "vorlane/dict_gate.h"
+#include "vorlane/dict_gates.h"
 #include "vorlane/dictionary.h"
 #include "vorlane/instances.h"
 #include "vorlane/log_reader.h"
@@ -163,7 +170,7 @@ std::string TypeName(Types& types, const std::string& id) {
 // Lists what can be read of the store's templates (or instances); each card
 // that cannot be read, or whose card type the store does not know, is
 // reported on its own and the rest is listed.
-void ListProcesses(Context& ctx, bool templates) {
+void ListProcesses(Context& ctx, bool templates, const ListFilter& filter) {
   vorlane::Library& lib = ctx.library();
   embedded::Store& store = ctx.store();
   struct Listed {
@@ -195,6 +202,15 @@ void ListProcesses(Context& ctx, bool templates) {
       unreadable.push_back(ctx.CardInStore(id) + " cannot be read: " + e.ToString());
     }
   }
+  // The filters: a name pattern as the shell's (without regard to case), a
+  // template, a state, and how many at most.
+  std::erase_if(found, [&](const Listed& l) {
+    if (filter.name && ::fnmatch(filter.name->c_str(), l.name.c_str(), FNM_CASEFOLD) != 0) return true;
+    if (filter.template_id && NormalizeID(l.template_id) != NormalizeID(*filter.template_id)) return true;
+    if (filter.state && !text::EqualNoCase(l.state, *filter.state)) return true;
+    return false;
+  });
+  if (filter.limit && found.size() > static_cast<size_t>(*filter.limit)) found.resize(static_cast<size_t>(*filter.limit));
   if (ctx.options().json) {
     JsonWriter w;
     w.BeginArray();
@@ -203,7 +219,7 @@ void ListProcesses(Context& ctx, bool templates) {
       if (templates) {
         w.Field("functions", l.functions);
       } else {
-        w.Field("template", l.template_id);
+        w.Field("templateId", l.template_id);
       }
       w.EndObject();
     }
@@ -271,6 +287,8 @@ class TempFile {
  private:
   std::string path_;
 };
+
+bool ParseBoolean(const std::string& key, const std::string& value);
 
 // A process that a command reads, named by its card's ID or by a process
 // file. A file is read into a new card inside an update bracket that is
@@ -358,8 +376,34 @@ void Init(Context& ctx) {
         " function types, " + std::to_string(dictionary->Gates()->Count()) + " gate types.\n");
 }
 
-void ListTemplates(Context& ctx) { ListProcesses(ctx, true); }
-void ListInstances(Context& ctx) { ListProcesses(ctx, false); }
+void ListTemplates(Context& ctx, const ListFilter& filter) { ListProcesses(ctx, true, filter); }
+void ListInstances(Context& ctx, const ListFilter& filter) { ListProcesses(ctx, false, filter); }
+
+void ListTypes(Context& ctx) {
+  Ref<vorlane::Dictionary> dictionary = ctx.library().Dictionary();
+  struct Type {
+    std::string kind, id, name, notes;
+  };
+  std::vector<Type> types;
+  ForEach(*dictionary->Functions(), [&](Ref<vorlane::DictFunction> f) {
+    std::string notes = f->IsStart() ? "start" : (f->IsStop() ? "stop" : "");
+    types.push_back({"function", f->ID(), f->Name(), notes});
+  });
+  ForEach(*dictionary->Gates(), [&](Ref<vorlane::DictGate> g) { types.push_back({"gate", g->ID(), g->Name(), ""}); });
+  if (ctx.options().json) {
+    JsonWriter w;
+    w.BeginArray();
+    for (const Type& t : types) {
+      w.BeginObject().Field("kind", t.kind).Field("id", t.id).Field("name", t.name);
+      w.Field("isStart", t.notes == "start").Field("isStop", t.notes == "stop").EndObject();
+    }
+    PrintJson(w.EndArray());
+    return;
+  }
+  Table t({"KIND", "NAME", "ID", ""});
+  for (const Type& type : types) t.Add({type.kind, type.name, type.id, type.notes});
+  Print(t.Render());
+}
 
 void ShowProcess(Context& ctx, const std::string& id) {
   Ref<vorlane::Process> p = ctx.Process(id);
@@ -378,14 +422,15 @@ void ShowProcess(Context& ctx, const std::string& id) {
   const bool json = ctx.options().json;
   std::string out;
   if (json) {
-    w.BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("template", p->IsTemplate());
+    w.BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("isTemplate", p->IsTemplate());
     if (p->IsTemplate()) {
       w.Field("state", TemplateStateName(p->TemplateState()));
     } else {
       w.Field("state", StateName(p->State()))
-          .Field("templateProcess", p->TemplateProcess())
+          .Field("templateId", p->TemplateProcess())
           .Field("startedBy", p->StartedBy())
-          .Field("dateBegin", ShowDate(p->DateBegin()));
+          .Key("dateBegin");
+      WriteJsonDate(w, p->DateBegin());
     }
     w.Field("description", p->Digest()).Field("version", p->Version()).Field("build", int32_t{p->BuildNumber()});
   } else {
@@ -565,14 +610,74 @@ void NewTemplate(Context& ctx, const std::string& name) {
   Print("Created template " + name + " " + p->ID() + "\n");
 }
 
-void NewInstance(Context& ctx, const std::string& template_id, const std::string& name, bool force) {
+namespace {
+
+// A value typed on the command line, as its variable's type takes it.
+Variant TypedValue(const std::string& variable, vorlane::VarTypeEnum type, const std::string& given) {
+  auto refuse = [&](const char* what) -> Variant {
+    throw com::Error(com::hr::kTypeMismatch, "vorlane",
+                     "variable " + variable + " holds " + what + ": \"" + given + "\" is not one");
+  };
+  try {
+    switch (type) {
+      case vorlane::VarTypeEnum::Integer: return Variant(Variant(given).ToI4());
+      case vorlane::VarTypeEnum::Float: return Variant(Variant(given).ToR8());
+      case vorlane::VarTypeEnum::Boolean: return Variant(ParseBoolean(variable, given));
+      case vorlane::VarTypeEnum::DateTime:
+        if (auto date = com::TextToDate(given)) return Variant(*date);
+        return refuse("a date");
+      default: return Variant(given);
+    }
+  } catch (const com::Error& e) {
+    // Told in the terms of the variable; the code stays the conversion's.
+    if (e.source() == "vorlane") throw;
+    return refuse(type == vorlane::VarTypeEnum::Integer ? "an integer" : "a number");
+  }
+}
+
+}  // namespace
+
+void NewInstance(Context& ctx, const std::string& template_id, const std::string& name, bool force,
+                 const std::vector<std::string>& assignments) {
   Ref<vorlane::Process> tmpl = ctx.Process(template_id);
   CheckStartable(ctx, *tmpl, force, "make an instance of");
+  // Every NAME=VALUE is checked against the template before anything is made.
+  std::vector<std::pair<std::string, Variant>> values;
+  for (const std::string& assignment : assignments) {
+    const size_t eq = assignment.find('=');
+    if (eq == std::string::npos || eq == 0) {
+      throw com::Error(com::hr::kInvalidArg, "vorlane", "--var takes NAME=VALUE, not \"" + assignment + "\"");
+    }
+    const std::string var_name = assignment.substr(0, eq);
+    Ref<vorlane::Variable> found;
+    std::string known;
+    ForEach(*tmpl->Variables(), [&](Ref<vorlane::Variable> v) {
+      known += (known.empty() ? "" : ", ") + v->Name();
+      if (!found && text::EqualNoCase(v->Name(), var_name)) found = v;
+    });
+    if (!found) {
+      throw com::Error(com::hr::kInvalidArg, "vorlane",
+                       "template '" + tmpl->Name() + "' has no variable " + var_name +
+                           (known.empty() ? std::string(": it has none") : "; its variables are " + known));
+    }
+    values.emplace_back(found->Name(), TypedValue(found->Name(), found->VarType(), assignment.substr(eq + 1)));
+  }
   Ref<vorlane::Process> p = ctx.library().CreateProcess(tmpl->ID());
-  // An instance is named after its template unless told otherwise.
-  p->SetName(name.empty() ? "Process instance " + tmpl->Name() : name);
+  try {
+    // An instance is named after its template unless told otherwise.
+    p->SetName(name.empty() ? "Process instance " + tmpl->Name() : name);
+    for (const auto& [var_name, value] : values) {
+      ForEach(*p->Variables(), [&](Ref<vorlane::Variable> v) {
+        if (v->Name() == var_name) v->SetValue(value);
+      });
+    }
+  } catch (...) {
+    // No half-made instance stays behind.
+    ctx.library().DeleteProcess(p->ID());
+    throw;
+  }
   if (ctx.options().json) {
-    PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("template", tmpl->ID()).EndObject());
+    PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("templateId", tmpl->ID()).EndObject());
     return;
   }
   Print("Created instance " + p->Name() + " " + p->ID() + " of template " + tmpl->Name() + "\n");
@@ -637,24 +742,71 @@ void Control(Context& ctx, const std::string& id, ControlAction action, bool for
   ReportState(ctx, *p, done);
 }
 
-void ShowLog(Context& ctx, const std::string& id, int tail) {
+namespace {
+
+void WriteMessageJson(JsonWriter& w, vorlane::LogMessage& m) {
+  w.BeginObject().Key("date");
+  WriteJsonDate(w, m.MessageDate());
+  w.Field("type", ActionTypeName(m.ActionType()));
+  w.Field("action", m.Action()).Field("change", m.ChangeState()).Field("function", m.FunctionName());
+  w.Field("message", m.Message()).EndObject();
+}
+
+// One message on a line of its own, as `log --follow` prints them.
+std::string MessageLine(vorlane::LogMessage& m) {
+  return ShowDate(m.MessageDate()) + "  " + ActionTypeName(m.ActionType()) + "  " + m.Action() + "  " +
+         m.ChangeState() + "  " + m.Message() + "\n";
+}
+
+}  // namespace
+
+void ShowLog(Context& ctx, const std::string& id, int tail, bool follow) {
   Ref<vorlane::Process> p = ctx.Process(id);
   Ref<vorlane::LogReader> reader = p->GetLogReader();
   std::vector<Ref<vorlane::LogMessage>> messages;
+  size_t read = 0;
   while (reader->Read()) {
     messages.push_back(reader->Current());
+    ++read;
     // Only the last `tail` messages are kept, so a long log costs no more
     // memory; a negative tail keeps them all.
     if (tail >= 0 && messages.size() > static_cast<size_t>(tail)) messages.erase(messages.begin());
   }
+  if (follow) {
+    // The log as it grows, until Ctrl-C or SIGTERM: one message a line (one
+    // JSON object a line with --json), the log read again every second.
+    InterruptionGuard interruption;
+    const bool json = ctx.options().json;
+    auto print = [&](vorlane::LogMessage& m) {
+      if (json) {
+        JsonWriter w;
+        WriteMessageJson(w, m);
+        PrintJson(w);
+      } else {
+        Print(MessageLine(m));
+      }
+    };
+    for (auto& m : messages) print(*m);
+    std::fflush(stdout);
+    const std::string card_id = p->ID();
+    while (!InterruptionGuard::Signal()) {
+      ::poll(nullptr, 0, 1000);  // a signal ends the wait at once
+      if (InterruptionGuard::Signal()) break;
+      p->Refresh(true);  // the server writes the log in a session of its own
+      Ref<vorlane::LogReader> again = p->GetLogReader();
+      size_t seen = 0;
+      while (again->Read()) {
+        if (++seen > read) print(*again->Current());
+      }
+      read = std::max(read, seen);
+      std::fflush(stdout);
+    }
+    return;
+  }
   if (ctx.options().json) {
     JsonWriter w;
     w.BeginArray();
-    for (auto& m : messages) {
-      w.BeginObject().Field("date", com::DateToIso(m->MessageDate())).Field("type", ActionTypeName(m->ActionType()));
-      w.Field("action", m->Action()).Field("change", m->ChangeState()).Field("function", m->FunctionName());
-      w.Field("message", m->Message()).EndObject();
-    }
+    for (auto& m : messages) WriteMessageJson(w, *m);
     PrintJson(w.EndArray());
     return;
   }
@@ -847,43 +999,74 @@ void Delete(Context& ctx, const std::string& id) {
   Print("Deleted " + std::string(kind) + " " + name + " " + card_id + (said.empty() ? "" : ": " + said) + "\n");
 }
 
-void Settings(Context& ctx, const std::string& key, const std::string& value) {
+namespace {
+
+struct Setting {
+  const char* name;
+  const char* json_key;
+  bool (vorlane::UserSettings::*get)();
+  void (vorlane::UserSettings::*set)(bool);
+};
+
+constexpr Setting kSettings[] = {
+    {"ShowExportDialog", "showExportDialog", &vorlane::UserSettings::ShowExportDialog,
+     &vorlane::UserSettings::SetShowExportDialog},
+    {"ShowImportDialog", "showImportDialog", &vorlane::UserSettings::ShowImportDialog,
+     &vorlane::UserSettings::SetShowImportDialog},
+    {"ExportWithSubprocesses", "exportWithSubprocesses", &vorlane::UserSettings::ExportWithSubprocesses,
+     &vorlane::UserSettings::SetExportWithSubprocesses},
+    {"ImportWithSubprocesses", "importWithSubprocesses", &vorlane::UserSettings::ImportWithSubprocesses,
+     &vorlane::UserSettings::SetImportWithSubprocesses},
+};
+
+const Setting& FindSetting(const std::string& key) {
+  for (const Setting& setting : kSettings) {
+    if (text::EqualNoCase(setting.name, key) || text::EqualNoCase(setting.json_key, key)) return setting;
+  }
+  throw com::Error(com::hr::kInvalidArg, "vorlane",
+                   "there is no setting " + key +
+                       "; the settings are ShowExportDialog, ShowImportDialog, ExportWithSubprocesses, "
+                       "ImportWithSubprocesses");
+}
+
+// A yes-or-no as people and scripts write it.
+bool ParseBoolean(const std::string& key, const std::string& value) {
+  const std::string v = text::Lower(text::Trim(value));
+  if (v == "true" || v == "yes" || v == "1" || v == "on") return true;
+  if (v == "false" || v == "no" || v == "0" || v == "off") return false;
+  throw com::Error(com::hr::kInvalidArg, "vorlane",
+                   key + " is true or false (or yes/no, 1/0), not \"" + value + "\"");
+}
+
+}  // namespace
+
+bool SubprocessesByDefault(Context& ctx, bool for_export) {
   Ref<vorlane::UserSettings> s = ctx.library().UserSettings();
-  struct Setting {
-    const char* name;
-    bool (vorlane::UserSettings::*get)();
-    void (vorlane::UserSettings::*set)(bool);
-  };
-  static const Setting kSettings[] = {
-      {"ShowExportDialog", &vorlane::UserSettings::ShowExportDialog, &vorlane::UserSettings::SetShowExportDialog},
-      {"ShowImportDialog", &vorlane::UserSettings::ShowImportDialog, &vorlane::UserSettings::SetShowImportDialog},
-      {"ExportWithSubprocesses", &vorlane::UserSettings::ExportWithSubprocesses,
-       &vorlane::UserSettings::SetExportWithSubprocesses},
-      {"ImportWithSubprocesses", &vorlane::UserSettings::ImportWithSubprocesses,
-       &vorlane::UserSettings::SetImportWithSubprocesses},
-  };
+  return for_export ? s->ExportWithSubprocesses() : s->ImportWithSubprocesses();
+}
+
+void Settings(Context& ctx, const std::string& key, const std::optional<std::string>& value) {
+  Ref<vorlane::UserSettings> s = ctx.library().UserSettings();
   if (!key.empty()) {
-    const Setting* found = nullptr;
-    for (const Setting& setting : kSettings) {
-      if (text::EqualNoCase(setting.name, key)) found = &setting;
+    const Setting& setting = FindSetting(key);
+    if (value) ((*s).*(setting.set))(ParseBoolean(setting.name, *value));
+    const bool now = ((*s).*(setting.get))();
+    if (ctx.options().json) {
+      PrintJson(JsonWriter().BeginObject().Field(setting.json_key, now).EndObject());
+    } else {
+      Print(std::string(now ? "true" : "false") + "\n");
     }
-    if (!found) {
-      throw com::Error(com::hr::kInvalidArg, "vorlane",
-                       "Unknown setting " + key +
-                           "; the settings are ShowExportDialog, ShowImportDialog, ExportWithSubprocesses, "
-                           "ImportWithSubprocesses");
-    }
-    ((*s).*(found->set))(Variant(value).ToBool());
+    return;
   }
   if (ctx.options().json) {
     JsonWriter w;
     w.BeginObject();
-    for (const Setting& setting : kSettings) w.Field(setting.name, ((*s).*(setting.get))());
+    for (const Setting& setting : kSettings) w.Field(setting.json_key, ((*s).*(setting.get))());
     PrintJson(w.EndObject());
     return;
   }
   Table t({"SETTING", "VALUE"});
-  for (const Setting& setting : kSettings) t.Add({setting.name, ((*s).*(setting.get))() ? "True" : "False"});
+  for (const Setting& setting : kSettings) t.Add({setting.name, ((*s).*(setting.get))() ? "true" : "false"});
   Print(t.Render());
 }
 

@@ -128,11 +128,21 @@ int main(int argc, char** argv) {
         options.create_store = true;
         action = cli::Init;
       });
-  command("templates", "List the process templates", "vorlane templates --json")->callback([&] {
-    action = cli::ListTemplates;
-  });
-  command("instances", "List the process instances", "vorlane instances")->callback([&] {
-    action = cli::ListInstances;
+  cli::ListFilter filter;
+  auto limit_check = CLI::Range(0, 1 << 30);
+  auto templates = command("templates", "List the process templates", "vorlane templates --name 'Order*' --json");
+  templates->add_option("--name", filter.name, "Only those whose name matches this pattern (*, ?, [...])");
+  templates->add_option("--limit", filter.limit, "At most N")->check(limit_check);
+  templates->callback([&] { action = [&](cli::Context& c) { cli::ListTemplates(c, filter); }; });
+  auto instances = command("instances", "List the process instances", "vorlane instances --state Active");
+  instances->add_option("--name", filter.name, "Only those whose name matches this pattern (*, ?, [...])");
+  instances->add_option("--template", filter.template_id, "Only the instances of this template");
+  instances->add_option("--state", filter.state, "Only those in this state")
+      ->check(CLI::IsMember({"NonActive", "Active", "Paused", "Failed", "Finished"}, CLI::ignore_case));
+  instances->add_option("--limit", filter.limit, "At most N")->check(limit_check);
+  instances->callback([&] { action = [&](cli::Context& c) { cli::ListInstances(c, filter); }; });
+  command("types", "List the function and gate types of the dictionaries", "vorlane types")->callback([&] {
+    action = cli::ListTypes;
   });
 
   std::string id, name, file, into, key, value;
@@ -182,7 +192,9 @@ int main(int argc, char** argv) {
   instance->add_option("--name", name, "The instance's name (default: \"Process instance\" and the template's)")
       ->check(name_check);
   instance->add_flag("--force", force, "Make it even when the template cannot start (see validate)");
-  instance->callback([&] { action = [&](cli::Context& c) { cli::NewInstance(c, id, name, force); }; });
+  std::vector<std::string> assignments;
+  instance->add_option("--var", assignments, "A value of a variable, NAME=VALUE (again for each)");
+  instance->callback([&] { action = [&](cli::Context& c) { cli::NewInstance(c, id, name, force, assignments); }; });
 
   struct ControlCommand {
     const char* name;
@@ -203,6 +215,7 @@ int main(int argc, char** argv) {
     sub->callback([&, what] { action = [&, what](cli::Context& c) { cli::Control(c, id, what, force); }; });
   }
 
+  bool follow_log = false;
   auto log = command("log", "Print a process's log", "vorlane log {6C259BD5-F72A-4E8A-8AF1-80746C7D794F} --tail 20");
   log->add_option("ID", id, "The process's ID")->required();
   log->add_option("--tail", tail, "Only the last N messages (0: none)")->check([](const std::string& value) {
@@ -215,14 +228,23 @@ int main(int argc, char** argv) {
     }
     return "--tail must be 0 or more, not " + value;
   });
-  log->callback([&] { action = [&](cli::Context& c) { cli::ShowLog(c, id, tail ? *tail : -1); }; });
+  log->add_flag("-f,--follow", follow_log, "Go on printing messages as they come, until Ctrl-C");
+  log->callback([&] { action = [&](cli::Context& c) { cli::ShowLog(c, id, tail ? *tail : -1, follow_log); }; });
 
   auto exp = command("export", "Export a template to an XML file, with the cards its functions link to",
                      "vorlane export {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D} order.xml");
   exp->add_option("ID", id, "The process's ID")->required();
   exp->add_option("FILE", file, "The XML file to write (-: standard output)")->required();
-  exp->add_flag("--no-subprocesses", no_sub, "Leave linked sub-processes out");
-  exp->callback([&] { action = [&](cli::Context& c) { cli::Export(c, id, file, !no_sub); }; });
+  bool with_sub = false;
+  exp->add_flag("--subprocesses", with_sub, "Export the linked sub-processes too");
+  exp->add_flag("--no-subprocesses", no_sub, "Leave linked sub-processes out")->excludes("--subprocesses");
+  exp->footer("Example:\n  vorlane export {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D} order.xml\n"
+              "Without either flag the setting ExportWithSubprocesses decides, as on the card.");
+  exp->callback([&] {
+    action = [&](cli::Context& c) {
+      cli::Export(c, id, file, with_sub || (!no_sub && cli::SubprocessesByDefault(c, true)));
+    };
+  });
 
   auto imp = command("import", "Import an XML file as a new template, or into a template (replacing its content)",
                      "vorlane import order.xml --into {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D}");
@@ -230,9 +252,16 @@ int main(int argc, char** argv) {
     return value == "-" ? std::string() : CLI::ExistingFile(value);
   });
   imp->add_option("--into", into, "The process card to import into (default: a new template)");
-  imp->add_flag("--no-subprocesses", no_sub, "Do not make the linked sub-processes");
+  imp->add_flag("--subprocesses", with_sub, "Make the linked sub-processes too");
+  imp->add_flag("--no-subprocesses", no_sub, "Do not make the linked sub-processes")->excludes("--subprocesses");
+  imp->footer("Example:\n  vorlane import order.xml --into {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D}\n"
+              "Without either flag the setting ImportWithSubprocesses decides, as on the card.");
   imp->add_flag("--yes", options.yes, "Replace the content of the --into template without asking");
-  imp->callback([&] { action = [&](cli::Context& c) { cli::Import(c, file, into, !no_sub); }; });
+  imp->callback([&] {
+    action = [&](cli::Context& c) {
+      cli::Import(c, file, into, with_sub || (!no_sub && cli::SubprocessesByDefault(c, false)));
+    };
+  });
 
   auto convert = command("convert",
                          "Bring a process written by an older version to this version, with the sub-processes it "
@@ -263,16 +292,10 @@ int main(int argc, char** argv) {
 
   auto settings = command("settings", "Show your export and import settings, or set one",
                           "vorlane settings ExportWithSubprocesses False");
-  settings->add_option("KEY", key, "The setting's name");
-  settings->add_option("VALUE", value, "True or False");
-  settings->callback([&] {
-    action = [&](cli::Context& c) {
-      if (!key.empty() && value.empty()) {
-        throw CLI::ValidationError("settings", "a setting needs a value: vorlane settings " + key + " True");
-      }
-      cli::Settings(c, key, value);
-    };
-  });
+  std::optional<std::string> setting_value;
+  settings->add_option("KEY", key, "The setting's name: print its value, or set it");
+  settings->add_option("VALUE", setting_value, "true or false (yes/no, 1/0)");
+  settings->callback([&] { action = [&](cli::Context& c) { cli::Settings(c, key, setting_value); }; });
 
   std::string help_topic;
   auto help = command("help", "Show the help of the tool, or of one command", "vorlane help export");

@@ -25,7 +25,7 @@ def test_a_template_is_listed_shown_and_found_by_any_form_of_its_id(tool):
     assert listed[0]["name"] == "Order approval"
     bare = made["id"].strip("{}").lower()
     shown = tool.json("show", bare)
-    assert shown["id"] == made["id"] and shown["template"] is True
+    assert shown["id"] == made["id"] and shown["isTemplate"] is True
     assert shown["functions"] == [] and shown["variables"] == []
     assert "Template Order approval" in tool("show", bare).stdout
 
@@ -36,7 +36,7 @@ def test_an_instance_is_named_after_its_template_and_starts_not_active(tool, sta
     assert inst["name"] == "Process instance Review"
     listed = tool.json("instances")
     assert listed[0]["state"] == "NonActive"
-    assert listed[0]["template"] == tmpl["id"]
+    assert listed[0]["templateId"] == tmpl["id"]
     named = tool.json("instance", tmpl["id"], "--name", "Leave of Ann")
     assert named["name"] == "Leave of Ann"
 
@@ -89,12 +89,18 @@ def test_a_bad_id_is_an_error_with_its_code(tool):
     assert "[0x8004054" in done.stderr
 
 
-def test_settings_are_shown_and_set(tool):
-    assert tool.json("settings")["ExportWithSubprocesses"] is False
-    assert tool.json("settings", "exportwithsubprocesses", "True")["ExportWithSubprocesses"] is True
-    assert tool.json("settings")["ExportWithSubprocesses"] is True
+def test_settings_are_shown_set_and_used_as_the_defaults(tool, startable):
+    assert tool.json("settings")["exportWithSubprocesses"] is False
+    assert tool.json("settings", "exportwithsubprocesses", "yes") == {"exportWithSubprocesses": True}
+    assert tool.json("settings")["exportWithSubprocesses"] is True
+    assert tool("settings", "ExportWithSubprocesses").stdout == "true\n"
+    for word, value in (("0", False), ("TRUE", True), ("no", False), ("1", True)):
+        assert tool.json("settings", "ShowImportDialog", word)["showImportDialog"] is value
+    assert "true or false" in tool("settings", "ShowImportDialog", "maybe", expect=1).stderr
     tool("settings", "NoSuchSetting", "True", expect=1)
-    tool("settings", "ShowExportDialog", expect=2)
+    helped = tool("export", "--help").stdout
+    assert "--subprocesses" in helped and "ExportWithSubprocesses decides" in helped
+    tool("export", startable, str(tool.dir / "x.xml"), "--subprocesses", "--no-subprocesses", expect=2)
 
 
 def test_delete_removes_the_card(tool):
@@ -221,7 +227,7 @@ def test_an_import_into_a_template_needs_agreement(tool):
     assert tool.json("show", target["id"])["name"] == "Target"
     assert tool.json("import", path, "--into", target["id"], "--yes")["id"] == target["id"]
     assert tool.json("show", target["id"])["name"] == "Source"
-    assert tool.json("show", target["id"])["template"] is True
+    assert tool.json("show", target["id"])["isTemplate"] is True
 
 
 def on_a_terminal(tool, args, answer):

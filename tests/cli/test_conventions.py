@@ -2,9 +2,10 @@
 streams, the default store, failures told for people and as JSON."""
 import json
 import os
+import signal
 import subprocess
 
-from conftest import TOOL
+from conftest import START_TYPE, TOOL, process_xml
 
 
 def bare(*args, cwd=None, env=None, input=None):
@@ -79,3 +80,54 @@ def test_standard_streams_and_the_default_store(tool, startable):
     assert len(tool.json("templates")) == 2
     done = bare("validate", "-", env=env, input=exported)
     assert done.returncode == 0 and "no findings" in done.stdout
+
+
+def test_lists_take_filters_and_types_are_listed(tool, startable):
+    other = tool.json("new-template", "Leave request")["id"]
+    assert [t["id"] for t in tool.json("templates", "--name", "rev*")] == [startable]
+    assert [t["id"] for t in tool.json("templates", "--name", "*e*", "--limit", "1")] == [startable]
+    assert tool.json("templates", "--name", "nothing*") == []
+    first = tool.json("instance", startable)["id"]
+    second = tool.json("instance", startable, "--name", "Second")["id"]
+    tool.json("instance", other, "--force")
+    tool("start", second)
+    assert [i["id"] for i in tool.json("instances", "--template", startable.strip("{}").lower())] == [first, second]
+    assert [i["id"] for i in tool.json("instances", "--state", "active")] == [second]
+    assert len(tool.json("instances", "--limit", "2")) == 2
+    tool("instances", "--state", "Sleeping", expect=2)
+
+    types = tool.json("types")
+    assert {"kind": "function", "id": START_TYPE, "name": "Start", "isStart": True, "isStop": False} in types
+    assert {t["kind"] for t in types} == {"function", "gate"}
+    assert "Start" in tool("types").stdout
+
+
+def test_an_instance_takes_values_of_its_variables(tool):
+    path = tool.dir / "vars.xml"
+    path.write_text(process_xml("Order", [(1, "Begin", START_TYPE)],
+                                variables=[(2, "Amount", 1, ""), (3, "Note", 3, ""), (4, "Urgent", 4, "")]),
+                    encoding="utf-8")
+    tmpl = tool.json("import", str(path))["id"]
+    inst = tool.json("instance", tmpl, "--var", "amount=12", "--var", "Note=a=b", "--var", "Urgent=yes")["id"]
+    values = {v["name"]: v["value"] for v in tool.json("show", inst)["variables"]}
+    assert values == {"Amount": 12, "Note": "a=b", "Urgent": True}
+    for bad, said in (("Amount=twelve", "holds an integer"), ("Missing=1", "has no variable Missing"),
+                      ("Amount", "NAME=VALUE")):
+        done = tool("instance", tmpl, "--var", bad, expect=1)
+        assert said in done.stderr, done.stderr
+    assert len(tool.json("instances")) == 1
+
+
+def test_log_follow_prints_what_comes_until_interrupted(tool, startable):
+    inst = tool.json("instance", startable)["id"]
+    follower = subprocess.Popen([TOOL, "--store", tool.store, "--user", "alice", "--json", "log", inst, "--follow"],
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                stdin=subprocess.DEVNULL)
+    tool("start", inst)
+    first = json.loads(follower.stdout.readline())
+    assert first["action"] and first["date"][19] in "+-"
+    follower.send_signal(signal.SIGINT)
+    rest, errors = follower.communicate()
+    assert follower.returncode == 0, errors
+    for line in rest.splitlines():
+        json.loads(line)
