@@ -131,3 +131,19 @@ def test_log_follow_prints_what_comes_until_interrupted(tool, startable):
     assert follower.returncode == 0, errors
     for line in rest.splitlines():
         json.loads(line)
+
+
+def test_bash_completes_commands_options_and_ids(tool, startable):
+    script = os.path.join(os.path.dirname(__file__), "..", "..", "cli", "completion", "vorlane.bash")
+
+    def complete(*words):
+        line = " ".join(["COMP_WORDS=(%s)" % " ".join(repr(w) for w in (TOOL, "--store", tool.store) + words),
+                         "COMP_CWORD=%d;" % (len(words) + 2), "_vorlane; echo \"${COMPREPLY[@]}\""])
+        done = subprocess.run(["bash", "-c", f"source {script!r}; {line}"], capture_output=True, text=True)
+        assert done.returncode == 0, done.stderr
+        return done.stdout.split()
+
+    assert complete("sta") == ["start"]
+    assert complete("log", "--f") == ["--follow"]
+    assert complete("instances", "--state", "Pa") == ["Paused"]
+    assert complete("show", "") == [startable]
