@@ -33,11 +33,14 @@ ostrel::Session& Context::session() {
     // The store refuses such a file too; the tool says what to do about it.
     struct stat st {};
     const bool none = ::stat(options_.store.c_str(), &st) != 0 || (S_ISREG(st.st_mode) && st.st_size == 0);
-    if (none && !options_.create_store) {
+    if (none && options_.memory_store_if_missing) {
+      store_ = embedded::Store::Open();  // in memory: nothing is written anywhere
+    } else if (none && !options_.create_store) {
       throw com::Error(ostrel::err::kStorageFailure, "vorlane",
                        "no store at " + options_.store + " (run 'vorlane init' to make one)");
+    } else {
+      store_ = embedded::Store::Open({.path = options_.store, .create = options_.create_store});
     }
-    store_ = embedded::Store::Open({.path = options_.store, .create = options_.create_store});
     session_ = embedded::Open({.store = store_,
                                .account = options_.user.empty() ? LoginName() : options_.user,
                                .locale = options_.locale,

@@ -24,6 +24,9 @@ struct Options {
   // Whether a missing or empty store file may be made into a store: only
   // `init` makes one, so a mistyped --store never becomes a new, empty store.
   bool create_store = false;
+  // Whether a missing store may be stood in for by one in memory: a command
+  // that only reads a process file needs no store file.
+  bool memory_store_if_missing = false;
   // The person agreed beforehand to what a destructive command does (--yes).
   bool yes = false;
 };

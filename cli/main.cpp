@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -159,7 +160,15 @@ int main(int argc, char** argv) {
                           "to, values that do not fit their type, variables of one name. Exits 1 with findings",
                           "vorlane validate order.xml");
   validate->add_option("ID|FILE", id, "The process card's ID, or a process file")->required();
-  validate->callback([&] { action = [&](cli::Context& c) { cli::Validate(c, id); }; });
+  // A process file is checked without a store file, when there is none.
+  auto reads_a_file = [&] {
+    std::error_code ec;
+    options.memory_store_if_missing = id == "-" || std::filesystem::is_regular_file(id, ec);
+  };
+  validate->callback([&] {
+    reads_a_file();
+    action = [&](cli::Context& c) { cli::Validate(c, id); };
+  });
 
   std::string format = "svg", output;
   auto render = command("render", "Draw a process as the designer does (SVG), or in Graphviz's dot language",
@@ -170,6 +179,7 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"svg", "dot"}, CLI::ignore_case))
       ->capture_default_str();
   render->callback([&] {
+    reads_a_file();
     action = [&](cli::Context& c) {
       cli::Render(c, id, text::EqualNoCase(format, "dot") ? cli::PictureFormat::Dot : cli::PictureFormat::Svg, output);
     };

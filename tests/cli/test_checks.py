@@ -1,7 +1,9 @@
 """validate, render, and the check that start and instance run first."""
+import json
+import subprocess
 import xml.dom.minidom
 
-from conftest import START_TYPE, TASK_TYPE, node_id, process_xml
+from conftest import START_TYPE, TASK_TYPE, TOOL, node_id, process_xml
 
 UNKNOWN_TYPE = "{0BAD0BAD-0000-4000-8000-000000000000}"
 
@@ -22,6 +24,11 @@ def test_a_sound_process_has_no_findings_by_id_and_by_file(tool, startable):
     assert tool.json("validate", path)["valid"] is True
     # A file is read into a card that is never written.
     assert tool.json("templates") == before
+    # Without a store file, a store in memory stands in; none is made.
+    missing = tool.dir / "none.vorlane"
+    done = subprocess.run([TOOL, "--store", str(missing), "--json", "validate", path], capture_output=True, text=True)
+    assert done.returncode == 0 and json.loads(done.stdout)["valid"] is True, done.stderr
+    assert not missing.exists()
 
 
 def test_every_kind_of_finding_names_its_element(tool):
@@ -34,7 +41,7 @@ def test_every_kind_of_finding_names_its_element(tool):
         variables=[(20, "amount", 1, "twelve"), (21, "Amount", 3, "x"), (22, "when", 5, "12.5")]))
     before = tool.json("templates")
     done = tool("--json", "validate", path, expect=1)
-    report = __import__("json").loads(done.stdout)
+    report = json.loads(done.stdout)
     assert report["valid"] is False
     found = {(f["rule"], f["id"]): f for f in report["findings"]}
     assert set(found) == {
@@ -57,7 +64,7 @@ def test_every_kind_of_finding_names_its_element(tool):
 def test_no_start_function_is_told_in_the_cards_words(tool):
     made = tool.json("new-template", "Empty")["id"]
     report = tool("--json", "validate", made, expect=1)
-    findings = __import__("json").loads(report.stdout)["findings"]
+    findings = json.loads(report.stdout)["findings"]
     assert [(f["rule"], f["message"]) for f in findings] == [
         ("noStartFunction", "Business-process does not have starting functions.")]
 
