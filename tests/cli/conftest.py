@@ -43,7 +43,7 @@ def node_id(n):
 
 
 def process_xml(name, functions, links=(), gates=(), variables=()):
-    """A process document: functions as (number, caption, type ID), gates
+    """A process document: functions as (number, caption, type ID[, linked card ID]), gates
     as (number, caption, type ID), links as (number, source, destination)
     by node numbers (None for an end that is not set), variables as
     (number, name, VarType, stored value)."""
@@ -57,8 +57,9 @@ def process_xml(name, functions, links=(), gates=(), variables=()):
            'CardTypeID="{AE82DD57-348C-4407-A50A-9F2C7D694DA8}" Template="1">',
            f'<MainInfo RowID="{rid()}" Name="{name}" State="0" TemplateState="0" Version="4.1" '
            'BuildNumber="1316" Template="1"><DocTypes /></MainInfo>', "<Functions>"]
-    for n, caption, type_id in functions:
-        out.append(f'<FunctionsRow RowID="{rid()}" ID="{node_id(n)}" Caption="{caption}" TypeID="{type_id}" '
+    for n, caption, type_id, *card in functions:
+        linked = f' CardID="{card[0]}"' if card else ""
+        out.append(f'<FunctionsRow RowID="{rid()}" ID="{node_id(n)}" Caption="{caption}" TypeID="{type_id}"{linked} '
                    'UseSparedData="0" ReuseStep="1"><PassStates /></FunctionsRow>')
     out.append("</Functions><Gates>")
     for n, caption, type_id in gates:

@@ -9,7 +9,10 @@ import subprocess
 
 import pytest
 
+from conftest import START_TYPE, process_xml
+
 TOOL = os.environ["VORLANE_TOOL"]
+SUB_PROCESS_TYPE = "{2BF8B01D-3EDF-40C2-8C94-C6F5F3BC82AC}"
 
 
 def test_init_makes_the_dictionaries(tool):
@@ -101,6 +104,21 @@ def test_settings_are_shown_set_and_used_as_the_defaults(tool, startable):
     helped = tool("export", "--help").stdout
     assert "--subprocesses" in helped and "ExportWithSubprocesses decides" in helped
     tool("export", startable, str(tool.dir / "x.xml"), "--subprocesses", "--no-subprocesses", expect=2)
+
+
+def test_export_follows_sub_processes_as_the_setting_says_unless_told(tool, startable):
+    path = tool.dir / "main.xml"
+    path.write_text(process_xml("Main", [(1, "Begin", START_TYPE), (2, "Run sub", SUB_PROCESS_TYPE, startable)],
+                                [(3, 1, 2)]), encoding="utf-8")
+    main = tool.json("import", str(path), "--no-subprocesses")["id"]
+
+    def exported(*flags):
+        return tool("export", main, "-", *flags).stdout.count("<Process ")
+
+    tool("settings", "ExportWithSubprocesses", "false")
+    assert (exported(), exported("--subprocesses")) == (1, 2)
+    tool("settings", "ExportWithSubprocesses", "true")
+    assert (exported(), exported("--no-subprocesses")) == (2, 1)
 
 
 def test_delete_removes_the_card(tool):
