@@ -118,7 +118,8 @@ std::vector<Finding> CheckProcess(vorlane::Process& process, vorlane::Dictionary
       if (known) continue;
       found.push_back({"danglingLink", "link", l->Caption(), l->ID(),
                        Named("link", l->Caption(), l->ID()) + ": its " + end + " " +
-                           (value == "{}" ? std::string("is not set") : value + " is no function or gate of the process"),
+                           (value == "{}" ? std::string("is not set")
+                                          : value + " is no function or gate of the process"),
                        false});
     }
     if (source_known && destination_known) next[source].push_back(destination);

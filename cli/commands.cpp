@@ -210,7 +210,9 @@ void ListProcesses(Context& ctx, bool templates, const ListFilter& filter) {
     if (filter.state && !text::EqualNoCase(l.state, *filter.state)) return true;
     return false;
   });
-  if (filter.limit && found.size() > static_cast<size_t>(*filter.limit)) found.resize(static_cast<size_t>(*filter.limit));
+  if (filter.limit && found.size() > static_cast<size_t>(*filter.limit)) {
+    found.resize(static_cast<size_t>(*filter.limit));
+  }
   if (ctx.options().json) {
     JsonWriter w;
     w.BeginArray();
@@ -473,7 +475,8 @@ void ShowProcess(Context& ctx, const std::string& id) {
     std::string type = function_type_name(f->TypeID());
     std::vector<std::pair<int32_t, const char*>> passes;
     if (instance) {
-      ForEach(*f->States(), [&](Ref<vorlane::PassState> s) { passes.emplace_back(s->Pass(), FuncStateName(s->State())); });
+      ForEach(*f->States(),
+              [&](Ref<vorlane::PassState> s) { passes.emplace_back(s->Pass(), FuncStateName(s->State())); });
     }
     if (json) {
       w.BeginObject().Field("id", fid).Field("caption", caption).Field("type", type);
@@ -677,7 +680,8 @@ void NewInstance(Context& ctx, const std::string& template_id, const std::string
     throw;
   }
   if (ctx.options().json) {
-    PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("templateId", tmpl->ID()).EndObject());
+    PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("templateId", tmpl->ID())
+                  .EndObject());
     return;
   }
   Print("Created instance " + p->Name() + " " + p->ID() + " of template " + tmpl->Name() + "\n");
@@ -827,7 +831,9 @@ void Export(Context& ctx, const std::string& id, const std::string& given_file, 
   // that a failure prints nothing half-made.
   std::optional<TempFile> output;
   if (given_file == "-") {
-    if (ctx.options().json) throw com::Error(com::hr::kInvalidArg, "vorlane", "--json and the file - both want standard output");
+    if (ctx.options().json) {
+      throw com::Error(com::hr::kInvalidArg, "vorlane", "--json and the file - both want standard output");
+    }
     output.emplace();
   }
   const std::string file = output ? output->path() : given_file;

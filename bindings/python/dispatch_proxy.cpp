@@ -8,6 +8,7 @@
 #include "bindings/python/module_parts.h"
 #include "bindings/python/values.h"
 #include "platform/com/enumerator.h"
+#include "platform/com/text.h"
 
 namespace py = pybind11;
 
@@ -112,7 +113,8 @@ std::string MemberDoc(const com::TypeInfo& info, const std::string& name) {
   if (!property || count > 0) text += "(" + params + ")";
   if (shown->result != com::Variant::Type::Empty) text += " -> " + std::string(com::TypeName(shown->result));
   if (property) {
-    text += get && let ? "  [property, read and write]" : (get ? "  [property, read only]" : "  [property, write only]");
+    text += get && let ? "  [property, read and write]"
+                       : (get ? "  [property, read only]" : "  [property, write only]");
   } else {
     text += "  [method]";
   }
@@ -156,7 +158,8 @@ com::DispId DispatchProxy::IdOfAttribute(const std::string& name) const {
 py::object DispatchProxy::GetAttribute(const std::string& name) const {
   if (IsSpecialName(name)) throw py::attribute_error(name);
   com::Dispatch& d = dispatch();
-  if (const com::TypeInfo* info = d.GetTypeInfo(); info && name == "Update" && HasUpdateBracket(*info)) {
+  const com::TypeInfo* described = d.GetTypeInfo();
+  if (described && text::EqualNoCase(name, "Update") && HasUpdateBracket(*described)) {
     py::object self = py::cast(*this);
     return py::cpp_function([self] { return UpdateBracket(self); }, py::name("Update"),
                             py::doc("Update() -> a context manager over BeginUpdate, and EndUpdate when the block "

@@ -132,7 +132,7 @@ def test_an_update_block_ends_the_bracket_or_cancels_it(tmp_path):
     assert not process.InUpdate
 
     with pytest.raises(RuntimeError):
-        with process.Update():
+        with process.update():  # names bind without regard to case, as members do
             process.Name = "Dropped"
             raise RuntimeError("the script failed")
     assert not process.InUpdate
