@@ -5,7 +5,7 @@ WERROR     ?= OFF
 JOBS       ?= 2
 CMAKE_ARGS ?=
 
-.PHONY: deps build test test-asan bench demo clean
+.PHONY: deps build test test-asan bench demo install package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -35,6 +35,16 @@ bench: deps
 
 demo: build
 	@demo/run-demo.sh $(BUILD)
+
+# The tool, the libraries, headers, CMake and pkg-config files, the Python
+# module, the man page and the completion script under PREFIX.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the same (CPack), in $(BUILD).
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) build-bench

@@ -1,13 +1,24 @@
 #include "cli/commands.h"
 
+#include <fnmatch.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iostream>
+#include <optional>
+#include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
+#include "cli/checks.h"
 #include "cli/interruption.h"
 #include "cli/output.h"
 #include "cli/progress.h"
@@ -25,9 +36,16 @@
 #include "platform/ostrel/card_update.h"
 #include "platform/ostrel/process_control.h"
 #include "platform/ostrel/process_manager.h"
+#include "platform/designer/designer.h"
+#include "vorlane/dict_function.h"
+#include "vorlane/dict_functions.h"
+#include "vorlane/dict_gate.h"
+#include "vorlane/dict_gates.h"
 #include "vorlane/dictionary.h"
 #include "vorlane/instances.h"
 #include "vorlane/log_reader.h"
+#include "vorlane/pass_state.h"
+#include "vorlane/pass_states.h"
 #include "vorlane/exchange_progress.h"
 #include "vorlane/process_import_export.h"
 #include "vorlane/templates.h"
@@ -67,6 +85,27 @@ constexpr const char* kSingleCards[] = {
 void Print(const std::string& s) { std::fputs(s.c_str(), stdout); }
 void PrintJson(const JsonWriter& w) { Print(w.text() + "\n"); }
 
+// Writes `data` to a temporary file beside `path` and renames it over
+// `path`: a failure leaves no half-written file behind.
+void WriteFileWhole(const std::string& path, const std::string& data) {
+  const std::string temp = path + ".tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    out.close();
+    if (!out) {
+      std::remove(temp.c_str());
+      throw com::Error(com::hr::kFail, "vorlane", "cannot write " + path);
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, path, ec);
+  if (ec) {
+    std::remove(temp.c_str());
+    throw com::Error(com::hr::kFail, "vorlane", "cannot write " + path + ": " + ec.message());
+  }
+}
+
 const char* StateName(vorlane::ProcessStateEnum s) {
   switch (s) {
     case vorlane::ProcessStateEnum::NonActive: return "NonActive";
@@ -76,6 +115,13 @@ const char* StateName(vorlane::ProcessStateEnum s) {
     case vorlane::ProcessStateEnum::Finished: return "Finished";
   }
   return "?";
+}
+
+const char* FuncStateName(vorlane::FuncStateEnum s) {
+  static const char* kNames[] = {"NonActive", "Wait", "Active", "Done", "Finished", "Error",
+                                 "WaitForProcessChange", "WaitForLinkedCardChange", "WaitForWeaklyLinkedCardChange"};
+  const int i = static_cast<int>(s);
+  return i >= 0 && i < 9 ? kNames[i] : "?";
 }
 
 const char* TemplateStateName(vorlane::TemplateStateEnum s) {
@@ -124,7 +170,7 @@ std::string TypeName(Types& types, const std::string& id) {
 // Lists what can be read of the store's templates (or instances); each card
 // that cannot be read, or whose card type the store does not know, is
 // reported on its own and the rest is listed.
-void ListProcesses(Context& ctx, bool templates) {
+void ListProcesses(Context& ctx, bool templates, const ListFilter& filter) {
   vorlane::Library& lib = ctx.library();
   embedded::Store& store = ctx.store();
   struct Listed {
@@ -156,6 +202,17 @@ void ListProcesses(Context& ctx, bool templates) {
       unreadable.push_back(ctx.CardInStore(id) + " cannot be read: " + e.ToString());
     }
   }
+  // The filters: a name pattern as the shell's (without regard to case), a
+  // template, a state, and how many at most.
+  std::erase_if(found, [&](const Listed& l) {
+    if (filter.name && ::fnmatch(filter.name->c_str(), l.name.c_str(), FNM_CASEFOLD) != 0) return true;
+    if (filter.template_id && NormalizeID(l.template_id) != NormalizeID(*filter.template_id)) return true;
+    if (filter.state && !text::EqualNoCase(l.state, *filter.state)) return true;
+    return false;
+  });
+  if (filter.limit && found.size() > static_cast<size_t>(*filter.limit)) {
+    found.resize(static_cast<size_t>(*filter.limit));
+  }
   if (ctx.options().json) {
     JsonWriter w;
     w.BeginArray();
@@ -164,7 +221,7 @@ void ListProcesses(Context& ctx, bool templates) {
       if (templates) {
         w.Field("functions", l.functions);
       } else {
-        w.Field("template", l.template_id);
+        w.Field("templateId", l.template_id);
       }
       w.EndObject();
     }
@@ -209,6 +266,103 @@ void ReportState(Context& ctx, vorlane::Process& p, const char* done) {
   Print(std::string(done) + " " + p.Name() + " " + p.ID() + ": now " + StateName(p.State()) + "\n");
 }
 
+
+// A temporary file that is removed with this object: what a command reads
+// from standard input, or writes for standard output.
+class TempFile {
+ public:
+  TempFile() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/vorlane-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) throw com::Error(com::hr::kFail, "vorlane", "cannot make a temporary file in " + pattern);
+    ::close(fd);
+    path_ = name.data();
+  }
+  ~TempFile() { std::remove(path_.c_str()); }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+bool ParseBoolean(const std::string& key, const std::string& value);
+
+// A process that a command reads, named by its card's ID or by a process
+// file. A file is read into a new card inside an update bracket that is
+// cancelled when the command is done, so the store keeps nothing of it.
+class ProcessToRead {
+ public:
+  ProcessToRead(Context& ctx, const std::string& id_or_file) {
+    std::error_code ec;
+    if (id_or_file != "-" && !std::filesystem::is_regular_file(id_or_file, ec)) {
+      process_ = ctx.Process(id_or_file);
+      return;
+    }
+    std::string file = id_or_file;
+    if (id_or_file == "-") {
+      input_.emplace();
+      std::ofstream out(input_->path(), std::ios::binary);
+      out << std::cin.rdbuf();
+      file = input_->path();
+    }
+    CheckProcessFile(file);
+    card_ = ctx.session().GetCardManager()->CreateCardData(kProcessCardType, ostrel::create_flag::kTemplate);
+    update_ = com::Query<ostrel::CardUpdate>(card_);
+    update_->BeginUpdate();
+    update_->MarkCardForDeletion(card_->GetID());
+    try {
+      auto importer = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
+      importer->ImportProcessEx(Ref<ostrel::Session>(&ctx.session()), card_, file, "",
+                                Ref<com::Collection>(com::Make<com::KeyedList>().get()), false);
+      process_ = ctx.library().GetProcess(card_->GetID(), true);
+    } catch (...) {
+      Cancel();
+      throw;
+    }
+  }
+  ~ProcessToRead() { Cancel(); }
+  ProcessToRead(const ProcessToRead&) = delete;
+  ProcessToRead& operator=(const ProcessToRead&) = delete;
+
+  vorlane::Process& operator*() { return *process_; }
+  vorlane::Process* operator->() { return process_.get(); }
+  Ref<vorlane::Process> get() { return process_; }
+
+ private:
+  void Cancel() {
+    if (!update_) return;
+    Ref<ostrel::CardUpdate> update = std::move(update_);
+    try {
+      update->CancelUpdate();
+    } catch (const com::Error&) {
+      // Swallowed: the card was never written, and what the command
+      // reports (its result or its own failure) is what matters.
+    }
+  }
+
+  std::optional<TempFile> input_;
+  Ref<vorlane::Process> process_;
+  Ref<ostrel::CardData> card_;
+  Ref<ostrel::CardUpdate> update_;
+};
+
+// Refuses a start, or an instance, of a process with findings that keep it
+// from starting, as the card does; `force` lets the platform decide.
+void CheckStartable(Context& ctx, vorlane::Process& p, bool force, const std::string& what) {
+  if (force) return;
+  const std::vector<Finding> blocking = StartFindings(CheckProcess(p, *ctx.library().Dictionary()));
+  if (blocking.empty()) return;
+  std::string text = "cannot " + what + " '" + p.Name() + "': it cannot start.";
+  for (const Finding& f : blocking) text += "\n  " + f.text;
+  text += "\nMend the process (vorlane validate " + p.ID() + "), or run with --force to let the server decide.";
+  throw com::Error(kNotDone, "vorlane", text);
+}
+
 }  // namespace
 
 void Init(Context& ctx) {
@@ -224,35 +378,61 @@ void Init(Context& ctx) {
         " function types, " + std::to_string(dictionary->Gates()->Count()) + " gate types.\n");
 }
 
-void ListTemplates(Context& ctx) { ListProcesses(ctx, true); }
-void ListInstances(Context& ctx) { ListProcesses(ctx, false); }
+void ListTemplates(Context& ctx, const ListFilter& filter) { ListProcesses(ctx, true, filter); }
+void ListInstances(Context& ctx, const ListFilter& filter) { ListProcesses(ctx, false, filter); }
+
+void ListTypes(Context& ctx) {
+  Ref<vorlane::Dictionary> dictionary = ctx.library().Dictionary();
+  struct Type {
+    std::string kind, id, name, notes;
+  };
+  std::vector<Type> types;
+  ForEach(*dictionary->Functions(), [&](Ref<vorlane::DictFunction> f) {
+    std::string notes = f->IsStart() ? "start" : (f->IsStop() ? "stop" : "");
+    types.push_back({"function", f->ID(), f->Name(), notes});
+  });
+  ForEach(*dictionary->Gates(), [&](Ref<vorlane::DictGate> g) { types.push_back({"gate", g->ID(), g->Name(), ""}); });
+  if (ctx.options().json) {
+    JsonWriter w;
+    w.BeginArray();
+    for (const Type& t : types) {
+      w.BeginObject().Field("kind", t.kind).Field("id", t.id).Field("name", t.name);
+      w.Field("isStart", t.notes == "start").Field("isStop", t.notes == "stop").EndObject();
+    }
+    PrintJson(w.EndArray());
+    return;
+  }
+  Table t({"KIND", "NAME", "ID", ""});
+  for (const Type& type : types) t.Add({type.kind, type.name, type.id, type.notes});
+  Print(t.Render());
+}
 
 void ShowProcess(Context& ctx, const std::string& id) {
   Ref<vorlane::Process> p = ctx.Process(id);
   auto dictionary = ctx.library().Dictionary();
   auto func_types = dictionary->Functions();
   auto gate_types = dictionary->Gates();
-  // Node names for the links: functions and gates by ID.
-  std::vector<std::pair<std::string, std::string>> nodes;
+  // Node names for the links: functions and gates by ID, looked up once per
+  // end of a link, so the table costs what the process holds.
+  std::unordered_map<std::string, std::string> nodes;
   auto node_name = [&](const std::string& node_id) {
-    for (auto& [nid, name] : nodes) {
-      if (nid == node_id) return name;
-    }
-    return node_id;
+    auto found = nodes.find(node_id);
+    return found == nodes.end() ? node_id : found->second;
   };
 
   JsonWriter w;
   const bool json = ctx.options().json;
   std::string out;
   if (json) {
-    w.BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("template", p->IsTemplate());
+    w.BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("isTemplate", p->IsTemplate());
     if (p->IsTemplate()) {
       w.Field("state", TemplateStateName(p->TemplateState()));
     } else {
       w.Field("state", StateName(p->State()))
-          .Field("templateProcess", p->TemplateProcess())
+          .Field("templateId", p->TemplateProcess())
           .Field("startedBy", p->StartedBy())
-          .Field("dateBegin", ShowDate(p->DateBegin()));
+          .Key("dateBegin");
+      WriteJsonDate(w, p->DateBegin());
     }
     w.Field("description", p->Digest()).Field("version", p->Version()).Field("build", int32_t{p->BuildNumber()});
   } else {
@@ -275,22 +455,53 @@ void ShowProcess(Context& ctx, const std::string& id) {
     out += h.substr(h.find('\n') + 1);  // no header line for the key/value block
   }
 
-  Table functions({"CAPTION", "TYPE", "ID"});
+  // Type names by type ID: a process has many functions of a few types.
+  std::unordered_map<std::string, std::string> type_names;
+  auto function_type_name = [&](const std::string& type_id) -> const std::string& {
+    auto found = type_names.find(type_id);
+    if (found == type_names.end()) found = type_names.emplace(type_id, TypeName(*func_types, type_id)).first;
+    return found->second;
+  };
+  // An instance says where it stands: each function's passes and their
+  // states, the last pass in the table.
+  const bool instance = !p->IsTemplate();
+  Table functions(instance ? std::vector<std::string>{"CAPTION", "TYPE", "STATE", "ID"}
+                           : std::vector<std::string>{"CAPTION", "TYPE", "ID"});
   if (json) w.Key("functions").BeginArray();
+  // Each property is one field read: read once, used where needed.
   ForEach(*p->Functions(), [&](Ref<vorlane::ProcFunction> f) {
-    nodes.emplace_back(f->ID(), f->Caption());
-    std::string type = TypeName(*func_types, f->TypeID());
-    if (json) {
-      w.BeginObject().Field("id", f->ID()).Field("caption", f->Caption()).Field("type", type).EndObject();
+    const std::string fid = f->ID(), caption = f->Caption();
+    nodes.emplace(fid, caption);
+    std::string type = function_type_name(f->TypeID());
+    std::vector<std::pair<int32_t, const char*>> passes;
+    if (instance) {
+      ForEach(*f->States(),
+              [&](Ref<vorlane::PassState> s) { passes.emplace_back(s->Pass(), FuncStateName(s->State())); });
     }
-    functions.Add({f->Caption(), type, f->ID()});
+    if (json) {
+      w.BeginObject().Field("id", fid).Field("caption", caption).Field("type", type);
+      if (instance) {
+        w.Key("passes").BeginArray();
+        for (const auto& [pass, state] : passes) w.BeginObject().Field("pass", pass).Field("state", state).EndObject();
+        w.EndArray();
+      }
+      w.EndObject();
+    }
+    if (!instance) {
+      functions.Add({caption, type, fid});
+    } else {
+      const std::string stands = passes.empty() ? std::string("not reached")
+                                                : std::string(passes.back().second) + " (pass " +
+                                                      std::to_string(passes.back().first) + ")";
+      functions.Add({caption, type, stands, fid});
+    }
   });
   if (json) w.EndArray();
 
   Table gates({"CAPTION", "TYPE", "ID"});
   if (json) w.Key("gates").BeginArray();
   ForEach(*p->Gates(), [&](Ref<vorlane::Gate> g) {
-    nodes.emplace_back(g->ID(), g->Caption());
+    nodes.emplace(g->ID(), g->Caption());
     std::string type = TypeName(*gate_types, g->TypeID());
     if (json) w.BeginObject().Field("id", g->ID()).Field("caption", g->Caption()).Field("type", type).EndObject();
     gates.Add({g->Caption(), type, g->ID()});
@@ -303,11 +514,12 @@ void ShowProcess(Context& ctx, const std::string& id) {
   ForEach(*p->Links(), [&](Ref<vorlane::Link> l) {
     int kind = static_cast<int>(l->LinkType());
     const char* kind_name = kind >= 0 && kind < 3 ? kLinkKinds[kind] : "?";
+    const std::string source = l->Source(), destination = l->Destination();
     if (json) {
-      w.BeginObject().Field("id", l->ID()).Field("source", l->Source()).Field("destination", l->Destination());
+      w.BeginObject().Field("id", l->ID()).Field("source", source).Field("destination", destination);
       w.Field("kind", kind_name).EndObject();
     }
-    links.Add({node_name(l->Source()), node_name(l->Destination()), kind_name});
+    links.Add({node_name(source), node_name(destination), kind_name});
   });
   if (json) w.EndArray();
 
@@ -337,6 +549,56 @@ void ShowProcess(Context& ctx, const std::string& id) {
   Print(out);
 }
 
+void Validate(Context& ctx, const std::string& id_or_file) {
+  ProcessToRead p(ctx, id_or_file);
+  const std::vector<Finding> findings = CheckProcess(*p, *ctx.library().Dictionary());
+  if (ctx.options().json) {
+    JsonWriter w;
+    w.BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("valid", findings.empty());
+    w.Key("findings").BeginArray();
+    for (const Finding& f : findings) {
+      w.BeginObject().Field("rule", f.rule).Field("kind", f.kind).Field("caption", f.caption).Field("id", f.id);
+      w.Field("blocksStart", f.blocks_start).Field("message", f.text).EndObject();
+    }
+    PrintJson(w.EndArray().EndObject());
+  } else if (findings.empty()) {
+    Print("Process '" + p->Name() + "' " + p->ID() + ": no findings.\n");
+  } else {
+    std::string out = "Process '" + p->Name() + "' " + p->ID() + ": " + std::to_string(findings.size()) +
+                      (findings.size() == 1 ? " finding" : " findings") + ":\n";
+    for (const Finding& f : findings) out += std::string(f.blocks_start ? "  [start] " : "  ") + f.text + "\n";
+    Print(out);
+  }
+  std::fflush(stdout);
+  if (!findings.empty()) ctx.MarkFailed();
+}
+
+void Render(Context& ctx, const std::string& id_or_file, PictureFormat format, const std::string& output) {
+  ProcessToRead p(ctx, id_or_file);
+  std::string picture;
+  if (format == PictureFormat::Dot) {
+    picture = DotPicture(*p);
+  } else {
+    // The designer's own picture, as its export draws it.
+    auto designer = com::Query<designer::Designer>(com::CreateObject("QXDesigner.Designer"));
+    designer->Initialize(Variant(Ref<com::Unknown>(static_cast<com::Unknown*>(&ctx.session()))), Variant(),
+                         Variant(Ref<com::Unknown>(static_cast<com::Unknown*>(&ctx.library()))),
+                         Variant(Ref<com::Unknown>(static_cast<com::Unknown*>(p.get().get()))), 0);
+    picture = designer->Picture();
+    designer->Shutdown();
+  }
+  if (output.empty() || output == "-") {
+    Print(picture);
+    return;
+  }
+  WriteFileWhole(output, picture);
+  if (ctx.options().json) {
+    PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("file", output).EndObject());
+    return;
+  }
+  Print("Rendered " + p->Name() + " " + p->ID() + " to " + output + "\n");
+}
+
 void NewTemplate(Context& ctx, const std::string& name) {
   Ref<vorlane::Process> p = ctx.library().Templates()->AddNew();
   p->SetName(name);
@@ -351,22 +613,110 @@ void NewTemplate(Context& ctx, const std::string& name) {
   Print("Created template " + name + " " + p->ID() + "\n");
 }
 
-void NewInstance(Context& ctx, const std::string& template_id, const std::string& name) {
+namespace {
+
+// A value typed on the command line, as its variable's type takes it.
+Variant TypedValue(const std::string& variable, vorlane::VarTypeEnum type, const std::string& given) {
+  auto refuse = [&](const char* what) -> Variant {
+    throw com::Error(com::hr::kTypeMismatch, "vorlane",
+                     "variable " + variable + " holds " + what + ": \"" + given + "\" is not one");
+  };
+  try {
+    switch (type) {
+      case vorlane::VarTypeEnum::Integer: return Variant(Variant(given).ToI4());
+      case vorlane::VarTypeEnum::Float: return Variant(Variant(given).ToR8());
+      case vorlane::VarTypeEnum::Boolean: return Variant(ParseBoolean(variable, given));
+      case vorlane::VarTypeEnum::DateTime:
+        if (auto date = com::TextToDate(given)) return Variant(*date);
+        return refuse("a date");
+      default: return Variant(given);
+    }
+  } catch (const com::Error& e) {
+    // Told in the terms of the variable; the code stays the conversion's.
+    if (e.source() == "vorlane") throw;
+    return refuse(type == vorlane::VarTypeEnum::Integer ? "an integer" : "a number");
+  }
+}
+
+}  // namespace
+
+void NewInstance(Context& ctx, const std::string& template_id, const std::string& name, bool force,
+                 const std::vector<std::string>& assignments) {
   Ref<vorlane::Process> tmpl = ctx.Process(template_id);
+  CheckStartable(ctx, *tmpl, force, "make an instance of");
+  // Every NAME=VALUE is checked against the template before anything is made.
+  std::vector<std::pair<std::string, Variant>> values;
+  for (const std::string& assignment : assignments) {
+    const size_t eq = assignment.find('=');
+    if (eq == std::string::npos || eq == 0) {
+      throw com::Error(com::hr::kInvalidArg, "vorlane", "--var takes NAME=VALUE, not \"" + assignment + "\"");
+    }
+    const std::string var_name = assignment.substr(0, eq);
+    Ref<vorlane::Variable> found;
+    std::string known;
+    ForEach(*tmpl->Variables(), [&](Ref<vorlane::Variable> v) {
+      known += (known.empty() ? "" : ", ") + v->Name();
+      if (!found && text::EqualNoCase(v->Name(), var_name)) found = v;
+    });
+    if (!found) {
+      throw com::Error(com::hr::kInvalidArg, "vorlane",
+                       "template '" + tmpl->Name() + "' has no variable " + var_name +
+                           (known.empty() ? std::string(": it has none") : "; its variables are " + known));
+    }
+    values.emplace_back(found->Name(), TypedValue(found->Name(), found->VarType(), assignment.substr(eq + 1)));
+  }
   Ref<vorlane::Process> p = ctx.library().CreateProcess(tmpl->ID());
-  // An instance is named after its template unless told otherwise.
-  p->SetName(name.empty() ? "Process instance " + tmpl->Name() : name);
+  try {
+    // An instance is named after its template unless told otherwise.
+    p->SetName(name.empty() ? "Process instance " + tmpl->Name() : name);
+    for (const auto& [var_name, value] : values) {
+      ForEach(*p->Variables(), [&](Ref<vorlane::Variable> v) {
+        if (v->Name() == var_name) v->SetValue(value);
+      });
+    }
+  } catch (...) {
+    // No half-made instance stays behind.
+    ctx.library().DeleteProcess(p->ID());
+    throw;
+  }
   if (ctx.options().json) {
-    PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("template", tmpl->ID()).EndObject());
+    PrintJson(JsonWriter().BeginObject().Field("id", p->ID()).Field("name", p->Name()).Field("templateId", tmpl->ID())
+                  .EndObject());
     return;
   }
   Print("Created instance " + p->Name() + " " + p->ID() + " of template " + tmpl->Name() + "\n");
 }
 
-void Control(Context& ctx, const std::string& id, ControlAction action) {
+void Control(Context& ctx, const std::string& id, ControlAction action, bool force) {
   Ref<ostrel::CardData> card = ctx.Card(id);
+  if (action == ControlAction::Start && IsProcessCard(*card)) {
+    CheckStartable(ctx, *ctx.Process(card->GetID()), force, "start");
+  }
   Ref<ostrel::ProcessControl> control = ctx.session().GetProcessManager()->GetProcessControl(card->GetID());
   const char* done = "";
+  const char* verb = "";
+  // The server's refusal, in the terms of the command: what the instance's
+  // state is, and what would help.
+  auto refused = [&](const com::Error& e) {
+    Ref<vorlane::Process> p = ctx.Process(card->GetID());
+    p->Refresh(true);
+    const vorlane::ProcessStateEnum state = p->State();
+    std::string why;
+    if (action == ControlAction::Pause && state != vorlane::ProcessStateEnum::Active) {
+      why = "it is not running (state " + std::string(StateName(state)) + "). Start it first.";
+    } else if (action == ControlAction::Resume && state != vorlane::ProcessStateEnum::Paused) {
+      why = "it is not paused (state " + std::string(StateName(state)) + ").";
+    } else if (action == ControlAction::Stop && state != vorlane::ProcessStateEnum::Active &&
+               state != vorlane::ProcessStateEnum::Paused) {
+      why = "it is not running (state " + std::string(StateName(state)) + ").";
+    } else {
+      why = "the workflow server refused: " + Context::PeopleText(e);
+    }
+    return com::Error(e.code(), e.source(), std::string("cannot ") + verb + " '" + p->Name() + "': " + why);
+  };
+  verb = action == ControlAction::Start ? "start" : action == ControlAction::Pause ? "pause"
+       : action == ControlAction::Resume ? "resume" : "stop";
+  try {
   switch (action) {
     case ControlAction::Start:
       com::Query<ostrel::ProcessControlEx>(control)->SetStartOption(false);
@@ -386,31 +736,85 @@ void Control(Context& ctx, const std::string& id, ControlAction action) {
       done = "Stopped";
       break;
   }
+  } catch (const com::Error& e) {
+    // Told again in the command's terms, with the server's code.
+    if (e.code() != ostrel::err::kRefused) throw;
+    throw refused(e);
+  }
   Ref<vorlane::Process> p = ctx.Process(card->GetID());
   p->Refresh(true);  // the server wrote the state in a session of its own
   ReportState(ctx, *p, done);
 }
 
-void ShowLog(Context& ctx, const std::string& id, int tail) {
+namespace {
+
+void WriteMessageJson(JsonWriter& w, vorlane::LogMessage& m) {
+  w.BeginObject().Key("date");
+  WriteJsonDate(w, m.MessageDate());
+  w.Field("type", ActionTypeName(m.ActionType()));
+  w.Field("action", m.Action()).Field("change", m.ChangeState()).Field("function", m.FunctionName());
+  w.Field("message", m.Message()).EndObject();
+}
+
+// One message on a line of its own, as `log --follow` prints them.
+std::string MessageLine(vorlane::LogMessage& m) {
+  return ShowDate(m.MessageDate()) + "  " + ActionTypeName(m.ActionType()) + "  " + m.Action() + "  " +
+         m.ChangeState() + "  " + m.Message() + "\n";
+}
+
+}  // namespace
+
+void ShowLog(Context& ctx, const std::string& id, int tail, bool follow) {
   Ref<vorlane::Process> p = ctx.Process(id);
   Ref<vorlane::LogReader> reader = p->GetLogReader();
   std::vector<Ref<vorlane::LogMessage>> messages;
+  size_t read = 0;
   while (reader->Read()) {
     messages.push_back(reader->Current());
-    // Only the last `tail` messages are kept, so a long log costs no more memory.
-    if (tail > 0 && messages.size() > static_cast<size_t>(tail)) messages.erase(messages.begin());
+    ++read;
+    // Only the last `tail` messages are kept, so a long log costs no more
+    // memory; a negative tail keeps them all.
+    if (tail >= 0 && messages.size() > static_cast<size_t>(tail)) messages.erase(messages.begin());
+  }
+  if (follow) {
+    // The log as it grows, until Ctrl-C or SIGTERM: one message a line (one
+    // JSON object a line with --json), the log read again every second.
+    InterruptionGuard interruption;
+    const bool json = ctx.options().json;
+    auto print = [&](vorlane::LogMessage& m) {
+      if (json) {
+        JsonWriter w;
+        WriteMessageJson(w, m);
+        PrintJson(w);
+      } else {
+        Print(MessageLine(m));
+      }
+    };
+    for (auto& m : messages) print(*m);
+    std::fflush(stdout);
+    const std::string card_id = p->ID();
+    while (!InterruptionGuard::Signal()) {
+      ::poll(nullptr, 0, 1000);  // a signal ends the wait at once
+      if (InterruptionGuard::Signal()) break;
+      p->Refresh(true);  // the server writes the log in a session of its own
+      Ref<vorlane::LogReader> again = p->GetLogReader();
+      size_t seen = 0;
+      while (again->Read()) {
+        if (++seen > read) print(*again->Current());
+      }
+      read = std::max(read, seen);
+      std::fflush(stdout);
+    }
+    return;
   }
   if (ctx.options().json) {
     JsonWriter w;
     w.BeginArray();
-    for (auto& m : messages) {
-      w.BeginObject().Field("date", com::DateToIso(m->MessageDate())).Field("type", ActionTypeName(m->ActionType()));
-      w.Field("action", m->Action()).Field("change", m->ChangeState()).Field("function", m->FunctionName());
-      w.Field("message", m->Message()).EndObject();
-    }
+    for (auto& m : messages) WriteMessageJson(w, *m);
     PrintJson(w.EndArray());
     return;
   }
+  if (tail == 0) return;
   if (messages.empty()) {
     Print("The log of " + p->Name() + " is empty.\n");
     return;
@@ -422,7 +826,17 @@ void ShowLog(Context& ctx, const std::string& id, int tail) {
   Print(t.Render());
 }
 
-void Export(Context& ctx, const std::string& id, const std::string& file, bool sub_processes) {
+void Export(Context& ctx, const std::string& id, const std::string& given_file, bool sub_processes) {
+  // "-" is standard output: the document is written to a file first, so
+  // that a failure prints nothing half-made.
+  std::optional<TempFile> output;
+  if (given_file == "-") {
+    if (ctx.options().json) {
+      throw com::Error(com::hr::kInvalidArg, "vorlane", "--json and the file - both want standard output");
+    }
+    output.emplace();
+  }
+  const std::string file = output ? output->path() : given_file;
   Ref<ostrel::CardData> card = ctx.Card(id);
   auto exporter = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
   Progress progress("Exporting");
@@ -430,6 +844,12 @@ void Export(Context& ctx, const std::string& id, const std::string& file, bool s
     hook->SetProgressCallback([&](int64_t done, int64_t total) { progress.Update(done, total); });
   }
   exporter->ExportProcessEx(Ref<ostrel::Session>(&ctx.session()), card, file, sub_processes);
+  if (output) {
+    std::ifstream in(file, std::ios::binary);
+    std::cout << in.rdbuf();
+    std::cout.flush();
+    return;
+  }
   if (ctx.options().json) {
     PrintJson(JsonWriter().BeginObject().Field("id", card->GetID()).Field("file", file).EndObject());
     return;
@@ -437,8 +857,18 @@ void Export(Context& ctx, const std::string& id, const std::string& file, bool s
   Print("Exported " + card->GetDescription() + " " + card->GetID() + " to " + file + "\n");
 }
 
-void Import(Context& ctx, const std::string& file, const std::string& into, bool sub_processes) {
+void Import(Context& ctx, const std::string& given_file, const std::string& into, bool sub_processes) {
+  // "-" is standard input, kept in a file for the importer to read.
+  std::optional<TempFile> input;
+  if (given_file == "-") {
+    input.emplace();
+    std::ofstream out(input->path(), std::ios::binary);
+    out << std::cin.rdbuf();
+  }
+  const std::string file = input ? input->path() : given_file;
   InterruptionGuard interruption;
+  ctx.session();  // a missing store is told before anything about the file
+  CheckProcessFile(file);
   const std::string nothing = "interrupted: nothing was imported";
   Ref<ostrel::CardData> card;
   const bool made = into.empty();
@@ -575,43 +1005,74 @@ void Delete(Context& ctx, const std::string& id) {
   Print("Deleted " + std::string(kind) + " " + name + " " + card_id + (said.empty() ? "" : ": " + said) + "\n");
 }
 
-void Settings(Context& ctx, const std::string& key, const std::string& value) {
+namespace {
+
+struct Setting {
+  const char* name;
+  const char* json_key;
+  bool (vorlane::UserSettings::*get)();
+  void (vorlane::UserSettings::*set)(bool);
+};
+
+constexpr Setting kSettings[] = {
+    {"ShowExportDialog", "showExportDialog", &vorlane::UserSettings::ShowExportDialog,
+     &vorlane::UserSettings::SetShowExportDialog},
+    {"ShowImportDialog", "showImportDialog", &vorlane::UserSettings::ShowImportDialog,
+     &vorlane::UserSettings::SetShowImportDialog},
+    {"ExportWithSubprocesses", "exportWithSubprocesses", &vorlane::UserSettings::ExportWithSubprocesses,
+     &vorlane::UserSettings::SetExportWithSubprocesses},
+    {"ImportWithSubprocesses", "importWithSubprocesses", &vorlane::UserSettings::ImportWithSubprocesses,
+     &vorlane::UserSettings::SetImportWithSubprocesses},
+};
+
+const Setting& FindSetting(const std::string& key) {
+  for (const Setting& setting : kSettings) {
+    if (text::EqualNoCase(setting.name, key) || text::EqualNoCase(setting.json_key, key)) return setting;
+  }
+  throw com::Error(com::hr::kInvalidArg, "vorlane",
+                   "there is no setting " + key +
+                       "; the settings are ShowExportDialog, ShowImportDialog, ExportWithSubprocesses, "
+                       "ImportWithSubprocesses");
+}
+
+// A yes-or-no as people and scripts write it.
+bool ParseBoolean(const std::string& key, const std::string& value) {
+  const std::string v = text::Lower(text::Trim(value));
+  if (v == "true" || v == "yes" || v == "1" || v == "on") return true;
+  if (v == "false" || v == "no" || v == "0" || v == "off") return false;
+  throw com::Error(com::hr::kInvalidArg, "vorlane",
+                   key + " is true or false (or yes/no, 1/0), not \"" + value + "\"");
+}
+
+}  // namespace
+
+bool SubprocessesByDefault(Context& ctx, bool for_export) {
   Ref<vorlane::UserSettings> s = ctx.library().UserSettings();
-  struct Setting {
-    const char* name;
-    bool (vorlane::UserSettings::*get)();
-    void (vorlane::UserSettings::*set)(bool);
-  };
-  static const Setting kSettings[] = {
-      {"ShowExportDialog", &vorlane::UserSettings::ShowExportDialog, &vorlane::UserSettings::SetShowExportDialog},
-      {"ShowImportDialog", &vorlane::UserSettings::ShowImportDialog, &vorlane::UserSettings::SetShowImportDialog},
-      {"ExportWithSubprocesses", &vorlane::UserSettings::ExportWithSubprocesses,
-       &vorlane::UserSettings::SetExportWithSubprocesses},
-      {"ImportWithSubprocesses", &vorlane::UserSettings::ImportWithSubprocesses,
-       &vorlane::UserSettings::SetImportWithSubprocesses},
-  };
+  return for_export ? s->ExportWithSubprocesses() : s->ImportWithSubprocesses();
+}
+
+void Settings(Context& ctx, const std::string& key, const std::optional<std::string>& value) {
+  Ref<vorlane::UserSettings> s = ctx.library().UserSettings();
   if (!key.empty()) {
-    const Setting* found = nullptr;
-    for (const Setting& setting : kSettings) {
-      if (text::EqualNoCase(setting.name, key)) found = &setting;
+    const Setting& setting = FindSetting(key);
+    if (value) ((*s).*(setting.set))(ParseBoolean(setting.name, *value));
+    const bool now = ((*s).*(setting.get))();
+    if (ctx.options().json) {
+      PrintJson(JsonWriter().BeginObject().Field(setting.json_key, now).EndObject());
+    } else {
+      Print(std::string(now ? "true" : "false") + "\n");
     }
-    if (!found) {
-      throw com::Error(com::hr::kInvalidArg, "vorlane",
-                       "Unknown setting " + key +
-                           "; the settings are ShowExportDialog, ShowImportDialog, ExportWithSubprocesses, "
-                           "ImportWithSubprocesses");
-    }
-    ((*s).*(found->set))(Variant(value).ToBool());
+    return;
   }
   if (ctx.options().json) {
     JsonWriter w;
     w.BeginObject();
-    for (const Setting& setting : kSettings) w.Field(setting.name, ((*s).*(setting.get))());
+    for (const Setting& setting : kSettings) w.Field(setting.json_key, ((*s).*(setting.get))());
     PrintJson(w.EndObject());
     return;
   }
   Table t({"SETTING", "VALUE"});
-  for (const Setting& setting : kSettings) t.Add({setting.name, ((*s).*(setting.get))() ? "True" : "False"});
+  for (const Setting& setting : kSettings) t.Add({setting.name, ((*s).*(setting.get))() ? "true" : "false"});
   Print(t.Render());
 }
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -32,11 +33,14 @@ ostrel::Session& Context::session() {
     // The store refuses such a file too; the tool says what to do about it.
     struct stat st {};
     const bool none = ::stat(options_.store.c_str(), &st) != 0 || (S_ISREG(st.st_mode) && st.st_size == 0);
-    if (none && !options_.create_store) {
+    if (none && options_.memory_store_if_missing) {
+      store_ = embedded::Store::Open();  // in memory: nothing is written anywhere
+    } else if (none && !options_.create_store) {
       throw com::Error(ostrel::err::kStorageFailure, "vorlane",
                        "no store at " + options_.store + " (run 'vorlane init' to make one)");
+    } else {
+      store_ = embedded::Store::Open({.path = options_.store, .create = options_.create_store});
     }
-    store_ = embedded::Store::Open({.path = options_.store, .create = options_.create_store});
     session_ = embedded::Open({.store = store_,
                                .account = options_.user.empty() ? LoginName() : options_.user,
                                .locale = options_.locale,
@@ -73,8 +77,26 @@ com::Ref<ostrel::CardData> Context::Card(const std::string& id) {
   return s.GetCardManager()->GetCardData(card_);
 }
 
+std::string Context::PeopleText(const com::Error& e) {
+  std::string text = e.description();
+  if (text.empty()) text = std::string(com::StandardDescription(e.code()));
+  // "Korvessa.Platform.StorageServer.SoapError: 1873, 1386, Pause does not
+  // apply ...": the server's own sentence is the part after the numbers.
+  if (const size_t soap = text.find("SoapError: "); soap != std::string::npos) {
+    size_t at = soap + 11;
+    while (at < text.size()) {
+      size_t next = at;
+      while (next < text.size() && std::isdigit(static_cast<unsigned char>(text[next]))) ++next;
+      if (next == at || next + 1 >= text.size() || text[next] != ',' || text[next + 1] != ' ') break;
+      at = next + 2;
+    }
+    text = text.substr(at);
+  }
+  return text;
+}
+
 std::string Context::Describe(const com::Error& e) const {
-  std::string text = e.ToString();
+  std::string text = PeopleText(e);
   // The same ID names another card, or none, in another store: a failure
   // that concerns a card says which store it was looked for in.
   if (!card_.empty() && text.find(options_.store) == std::string::npos) text += " (" + CardInStore(card_) + ")";

@@ -24,6 +24,9 @@ struct Options {
   // Whether a missing or empty store file may be made into a store: only
   // `init` makes one, so a mistyped --store never becomes a new, empty store.
   bool create_store = false;
+  // Whether a missing store may be stood in for by one in memory: a command
+  // that only reads a process file needs no store file.
+  bool memory_store_if_missing = false;
   // The person agreed beforehand to what a destructive command does (--yes).
   bool yes = false;
 };
@@ -47,10 +50,18 @@ class Context {
   // Reports a failure on stderr as "error: ..." and lets the command go on;
   // the tool then exits with 1 after the command printed the rest.
   void ReportFailure(const std::string& text);
+  // The command printed its result, and it is a failure all the same (a
+  // process with findings): the tool exits with 1.
+  void MarkFailed() { failed_ = true; }
   bool failed() const { return failed_; }
-  // The text of a failure for people: with the card the command was
-  // working on and its store, unless the text names the store already.
+  // The text of a failure for people, without its code: with the card the
+  // command was working on and its store, unless the text names the store
+  // already.
   std::string Describe(const com::Error& e) const;
+  // The error's description as a person reads it: the platform's transport
+  // prefix ("...SoapError: 1873, 1386, ") left out; the code's standard
+  // text when there is no description.
+  static std::string PeopleText(const com::Error& e);
 
  private:
   Options options_;

@@ -1,6 +1,11 @@
 #include "cli/output.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include <algorithm>
 
 #include "platform/com/text.h"
 
@@ -34,6 +39,29 @@ std::string ShowDate(com::Date d) {
   return iso;
 }
 
+void WriteJsonDate(JsonWriter& out, com::Date d) {
+  if (d.serial == 0) {
+    out.Null();
+    return;
+  }
+  const com::DateParts parts = com::SplitDate(d);
+  std::tm local{};
+  local.tm_year = parts.year - 1900;
+  local.tm_mon = parts.month - 1;
+  local.tm_mday = parts.day;
+  local.tm_hour = parts.hour;
+  local.tm_min = parts.minute;
+  local.tm_sec = parts.second;
+  local.tm_isdst = -1;  // the offset in force at that date, summer or winter
+  long offset = 0;
+  if (std::mktime(&local) != static_cast<std::time_t>(-1)) offset = local.tm_gmtoff;
+  // Offsets on this planet stay within a day.
+  const int minutes = static_cast<int>(std::min(std::labs(offset), 86399L) / 60);
+  char zone[16];
+  std::snprintf(zone, sizeof zone, "%c%02d:%02d", offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
+  out.String(com::DateToIso(d) + zone);
+}
+
 std::string Show(const com::Variant& v) {
   switch (v.type()) {
     case com::Variant::Type::Empty:
@@ -57,7 +85,7 @@ void WriteJson(JsonWriter& out, const com::Variant& v) {
     case T::R4:
     case T::R8: out.Number(v.ToR8()); return;
     case T::Bool: out.Bool(v.ToBool()); return;
-    case T::Date: out.String(com::DateToIso(v.ToDate())); return;
+    case T::Date: WriteJsonDate(out, v.ToDate()); return;
     case T::Array:
       out.BeginArray();
       for (const auto& item : *v.TryArray()) WriteJson(out, item);

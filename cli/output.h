@@ -28,5 +28,9 @@ std::string Show(const com::Variant& v);
 void WriteJson(JsonWriter& out, const com::Variant& v);
 // "2026-12-08 10:30:00", or "" for the date 0.
 std::string ShowDate(com::Date d);
+// A date for --json: ISO 8601 with this machine's offset from UTC at that
+// date ("2026-12-08T10:30:00+01:00"), or null for the date 0. The platform
+// keeps local wall-clock times.
+void WriteJsonDate(JsonWriter& out, com::Date d);
 
 }  // namespace cli

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "bindings/python/dispatch_proxy.h"
 #include "bindings/python/values.h"
 #include "platform/com/text.h"
 
@@ -47,6 +48,12 @@ py::object BoundMember::Call(py::args args, py::kwargs kwargs) const {
 std::string BoundMember::Repr() const {
   const com::TypeInfo* info = object_->GetTypeInfo();
   return "<vorlane method " + (info ? info->name() + "." : std::string()) + name_ + ">";
+}
+
+std::string BoundMember::Doc() const {
+  const com::TypeInfo* info = object_->GetTypeInfo();
+  std::string text = info ? MemberDoc(*info, name_) : std::string();
+  return text.empty() ? name_ + "(...): a member of an object that does not describe its parameters" : text;
 }
 
 }  // namespace vorlane::python

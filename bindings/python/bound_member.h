@@ -22,6 +22,8 @@ class BoundMember {
   pybind11::object Call(pybind11::args args, pybind11::kwargs kwargs) const;
   // "<vorlane method _Collection.Add>".
   std::string Repr() const;
+  // The member with its parameters, for help().
+  std::string Doc() const;
 
  private:
   com::Ref<com::Dispatch> object_;

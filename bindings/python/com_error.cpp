@@ -12,6 +12,10 @@ namespace {
 // Owned for the life of the process: the class outlives every module
 // object, and a static py::object would be released after the interpreter.
 PyObject* com_error_type = nullptr;
+// ComError's two subclasses for the codes that Python idioms catch by their
+// own exception: a bad position is an IndexError, a missing key a KeyError.
+PyObject* index_error_type = nullptr;
+PyObject* key_error_type = nullptr;
 
 // HRESULTs are shown and compared unsigned in Python (0x800A01C9), as they
 // are written; a negative int given by the caller means the same bits.
@@ -30,8 +34,14 @@ std::string SafeText(py::handle value) {
 
 py::handle ComErrorType() { return com_error_type; }
 
+py::handle ComErrorTypeOf(com::HResult code) {
+  if (code == com::hr::kSubscriptOutOfRange) return index_error_type;
+  if (code == com::hr::kInvalidProcedureCall) return key_error_type;
+  return com_error_type;
+}
+
 py::object MakeComError(com::HResult code, const std::string& source, const std::string& description) {
-  return py::reinterpret_borrow<py::object>(com_error_type)(Unsigned(code), source, description);
+  return py::reinterpret_borrow<py::object>(ComErrorTypeOf(code))(Unsigned(code), source, description);
 }
 
 com::HResult CodeOfComError(py::handle error) {
@@ -96,12 +106,29 @@ void DefineErrors(py::module_& m) {
       py::is_method(type));
   m.attr("ComError") = type;
 
+  auto subclass = [&](const char* name, const char* doc, PyObject* python_base) {
+    py::tuple bases = py::make_tuple(type, py::handle(python_base));
+    PyObject* made = PyErr_NewExceptionWithDoc(name, doc, bases.ptr(), nullptr);
+    if (!made) throw py::error_already_set();
+    return made;
+  };
+  index_error_type = subclass("vorlane.ComIndexError",
+                              "ComError 0x800A0009 (subscript out of range): also an IndexError, so that\n"
+                              "`except IndexError` catches a position past the end of a collection.",
+                              PyExc_IndexError);
+  key_error_type = subclass("vorlane.ComKeyError",
+                            "ComError 0x800A0005 (invalid procedure call, a key that is not there): also a\n"
+                            "KeyError, so that `except KeyError` catches a missing key.",
+                            PyExc_KeyError);
+  m.attr("ComIndexError") = py::handle(index_error_type);
+  m.attr("ComKeyError") = py::handle(key_error_type);
+
   py::register_exception_translator([](std::exception_ptr p) {
     try {
       if (p) std::rethrow_exception(p);
     } catch (const com::Error& e) {
       py::object error = MakeComError(e.code(), e.source(), e.description());
-      PyErr_SetObject(com_error_type, error.ptr());
+      PyErr_SetObject(ComErrorTypeOf(e.code()).ptr(), error.ptr());
     }
   });
 }

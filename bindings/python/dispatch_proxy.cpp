@@ -8,6 +8,7 @@
 #include "bindings/python/module_parts.h"
 #include "bindings/python/values.h"
 #include "platform/com/enumerator.h"
+#include "platform/com/text.h"
 
 namespace py = pybind11;
 
@@ -43,7 +44,82 @@ class ValueIterator {
   com::Ref<com::Enumerator> values_;
 };
 
+// The object's update bracket as a context manager: BeginUpdate on entry,
+// EndUpdate when the block ends normally, CancelUpdate when it raises.
+class UpdateBracket {
+ public:
+  explicit UpdateBracket(py::object owner) : owner_(std::move(owner)) {}
+
+  py::object Enter() {
+    owner_.attr("BeginUpdate")();
+    return owner_;
+  }
+  bool Exit(py::handle type, py::handle, py::handle) {
+    // The block's own exception goes on after the cancel (false: not
+    // swallowed); a failing cancel is raised in its place, with the
+    // block's exception as its context.
+    owner_.attr(type.is_none() ? "EndUpdate" : "CancelUpdate")();
+    return false;
+  }
+
+ private:
+  py::object owner_;
+};
+
+bool HasUpdateBracket(const com::TypeInfo& info) {
+  return !info.IdOfName("Update") && info.IdOfName("BeginUpdate") && info.IdOfName("EndUpdate") &&
+         info.IdOfName("CancelUpdate");
+}
+
+// A property that reads without arguments, as text; nullopt when the
+// interface has none of that name or it cannot be read now.
+std::optional<std::string> ReadText(com::Dispatch& d, const com::TypeInfo& info, const char* name) {
+  std::optional<com::DispId> id = info.IdOfName(name);
+  if (!id) return std::nullopt;
+  const com::MemberInfo* get = info.Find(*id, com::kInvokeGet);
+  if (!get || !TakesNoArguments(*get)) return std::nullopt;
+  try {
+    com::Variant v = d.Invoke(*id, com::kInvokeGet, {});
+    if (const std::string* text = v.TryText()) return *text;
+  } catch (const com::Error&) {
+    // Shown, not raised: repr() of an object whose card is gone still
+    // names its interface.
+  }
+  return std::nullopt;
+}
+
+std::string ParamText(const com::ParamInfo& p) {
+  if (!p.optional) return p.name;
+  if (!p.default_value) return p.name + "=None";
+  return p.name + "=" + py::repr(FromVariant(*p.default_value)).cast<std::string>();
+}
+
 }  // namespace
+
+std::string MemberDoc(const com::TypeInfo& info, const std::string& name) {
+  std::optional<com::DispId> id = info.IdOfName(name);
+  if (!id) return std::string();
+  const com::MemberInfo* get = info.Find(*id, com::kInvokeGet);
+  const com::MemberInfo* let = info.Find(*id, com::kInvokeLet | com::kInvokeSet);
+  const com::MemberInfo* method = info.Find(*id, com::kInvokeMethod);
+  const com::MemberInfo* shown = get ? get : (method ? method : let);
+  if (!shown) return std::string();
+  std::string params;
+  size_t count = shown->params.size();
+  if (shown == let && count > 0) --count;  // a let's last parameter is the value assigned
+  for (size_t i = 0; i < count; ++i) params += (i ? ", " : "") + ParamText(shown->params[i]);
+  std::string text = shown->name;
+  const bool property = shown != method;
+  if (!property || count > 0) text += "(" + params + ")";
+  if (shown->result != com::Variant::Type::Empty) text += " -> " + std::string(com::TypeName(shown->result));
+  if (property) {
+    text += get && let ? "  [property, read and write]"
+                       : (get ? "  [property, read only]" : "  [property, write only]");
+  } else {
+    text += "  [method]";
+  }
+  return text;
+}
 
 DispatchProxy::DispatchProxy(com::Ref<com::Unknown> object)
     // Identity is the object's Unknown, as QueryInterface gives it.
@@ -82,6 +158,13 @@ com::DispId DispatchProxy::IdOfAttribute(const std::string& name) const {
 py::object DispatchProxy::GetAttribute(const std::string& name) const {
   if (IsSpecialName(name)) throw py::attribute_error(name);
   com::Dispatch& d = dispatch();
+  const com::TypeInfo* described = d.GetTypeInfo();
+  if (described && text::EqualNoCase(name, "Update") && HasUpdateBracket(*described)) {
+    py::object self = py::cast(*this);
+    return py::cpp_function([self] { return UpdateBracket(self); }, py::name("Update"),
+                            py::doc("Update() -> a context manager over BeginUpdate, and EndUpdate when the block "
+                                    "ends normally or CancelUpdate when it raises."));
+  }
   com::DispId id = IdOfAttribute(name);
   constexpr uint16_t kCall = com::kInvokeMethod | com::kInvokeGet;
   if (const com::TypeInfo* info = d.GetTypeInfo()) {
@@ -168,7 +251,29 @@ size_t DispatchProxy::Length() const {
 
 std::string DispatchProxy::Repr() const {
   const com::TypeInfo* info = type_info();
-  return info ? "<vorlane object " + info->name() + ">" : "<vorlane object>";
+  if (!info) return "<vorlane object>";
+  std::string text = "<vorlane object " + info->name();
+  std::optional<std::string> name = ReadText(*dispatch_, *info, "Name");
+  if (!name) name = ReadText(*dispatch_, *info, "Caption");
+  if (name) text += " " + py::repr(py::str(*name)).cast<std::string>();
+  if (std::optional<std::string> id = ReadText(*dispatch_, *info, "ID")) text += " " + *id;
+  return text + ">";
+}
+
+std::string DispatchProxy::Doc() const {
+  const com::TypeInfo* info = type_info();
+  if (!info) {
+    return "An automation object that does not describe its members: they are found by name when used.";
+  }
+  std::string text = "Interface " + info->name() + " " + info->iid().ToString() +
+                     ". Members (names bind without regard to case):\n";
+  for (const std::string& name : MemberNames()) {
+    text += "\n  " + (name == "Update" && HasUpdateBracket(*info)
+                          ? std::string("Update()  [with process.Update(): BeginUpdate, then EndUpdate, or "
+                                        "CancelUpdate on an exception]")
+                          : MemberDoc(*info, name));
+  }
+  return text;
 }
 
 std::vector<std::string> DispatchProxy::MemberNames() const {
@@ -180,6 +285,7 @@ std::vector<std::string> DispatchProxy::MemberNames() const {
     for (const std::string& n : names) seen = seen || n == m.name;
     if (!seen) names.push_back(m.name);
   }
+  if (HasUpdateBracket(*info)) names.push_back("Update");
   return names;
 }
 
@@ -207,12 +313,22 @@ void DefineObjects(py::module_& m) {
            })
       .def("__hash__", &DispatchProxy::Hash)
       .def("__repr__", &DispatchProxy::Repr)
-      .def("__dir__", &DispatchProxy::MemberNames);
+      .def("__dir__", &DispatchProxy::MemberNames)
+      // help(obj) shows the object's own members: pydoc documents an
+      // instance by its own __doc__ when it differs from its class's.
+      .def_property_readonly("__doc__", &DispatchProxy::Doc);
+
+  py::class_<UpdateBracket>(m, "UpdateBracket", py::module_local(),
+                            "The context manager of process.Update(): BeginUpdate on entry, EndUpdate when the "
+                            "block ends normally, CancelUpdate when it raises.")
+      .def("__enter__", &UpdateBracket::Enter)
+      .def("__exit__", &UpdateBracket::Exit);
 
   py::class_<BoundMember>(m, "Method", py::module_local(),
                           "A method of an automation object, bound to it: call it with the method's arguments.")
       .def("__call__", &BoundMember::Call)
-      .def("__repr__", &BoundMember::Repr);
+      .def("__repr__", &BoundMember::Repr)
+      .def_property_readonly("__doc__", &BoundMember::Doc);
 
   py::class_<ValueIterator>(m, "Iterator", py::module_local(), "The values of an automation object's enumerator.")
       .def("__iter__", [](py::object self) { return self; })

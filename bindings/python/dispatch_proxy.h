@@ -41,9 +41,15 @@ class DispatchProxy {
   pybind11::object Iterate() const;
   // The object's Count; TypeError when it has none.
   size_t Length() const;
-  // "<vorlane object _Collection>".
+  // "<vorlane object _Collection>"; with the object's name (Name, else
+  // Caption) and ID where its interface has them:
+  // "<vorlane object _Process 'Order' {2F...}>".
   std::string Repr() const;
-  // Member names in slot order, each once.
+  // What help() shows of the object: its interface and every member with
+  // its parameters, from the dispatch description.
+  std::string Doc() const;
+  // Member names in slot order, each once (and Update, where the object
+  // has an update bracket).
   std::vector<std::string> MemberNames() const;
 
   bool SameObject(const DispatchProxy& other) const { return identity_ == other.identity_; }
@@ -58,6 +64,9 @@ class DispatchProxy {
   com::Ref<com::Unknown> identity_;
   com::Ref<com::Dispatch> dispatch_;
 };
+
+// The text of one member for help(): "AddNew(Key=None) -> Object  [method]".
+std::string MemberDoc(const com::TypeInfo& info, const std::string& name);
 
 // A proxy for `object`, or None for a null object (Nothing).
 pybind11::object WrapObject(com::Ref<com::Unknown> object);

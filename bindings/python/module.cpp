@@ -26,9 +26,16 @@ Values cross as follows:
   vorlane.ComError instance <-> an Error value (0x80020004 marks a missing argument)
 
 Every failure of the runtime raises vorlane.ComError, with the attributes
-hresult, source and description.)doc";
+hresult, source and description; 0x800A0009 (a position out of range) is
+also an IndexError, 0x800A0005 (a missing key) also a KeyError.
+
+The type library's enumerations are IntEnums (vorlane.ProcessStateEnum.Active),
+accepted wherever an integer is. help(obj) lists an object's members with
+their parameters; `with process.Update():` brackets edits.)doc";
+  m.attr("__version__") = VORLANE_VERSION;
   vorlane::python::DefineErrors(m);
   vorlane::python::DefineValues(m);
+  vorlane::python::DefineEnums(m);
   vorlane::python::DefineObjects(m);
   vorlane::python::DefineEvents(m);
   vorlane::python::DefineClasses(m);

@@ -13,6 +13,8 @@ namespace vorlane::python {
 void DefineErrors(pybind11::module_& m);
 // Null and the value conversions (values.cpp).
 void DefineValues(pybind11::module_& m);
+// The type library's enumerations as IntEnums (enums.cpp).
+void DefineEnums(pybind11::module_& m);
 // Object, Method and Iterator: the proxies of dispatch objects (dispatch_proxy.cpp).
 void DefineObjects(pybind11::module_& m);
 // advise and unadvise (events.cpp).

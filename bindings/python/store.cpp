@@ -25,12 +25,15 @@ struct StoreHandle {
   std::string path;  // "" for a store in memory
 };
 
-StoreHandle OpenStore(const std::optional<std::string>& path) {
-  if (!path) return StoreHandle{embedded::Store::Open(), ""};
-  if (path->empty()) throw py::value_error("vorlane.open_store: the store file's path is empty");
+StoreHandle OpenStore(py::handle path_object) {
+  if (path_object.is_none()) return StoreHandle{embedded::Store::Open(), ""};
+  // A str or any os.PathLike, as Python's own file functions take.
+  py::module_ os = py::module_::import("os");
+  const std::string path = py::str(os.attr("fsdecode")(os.attr("fspath")(path_object)));
+  if (path.empty()) throw py::value_error("vorlane.open_store: the store file's path is empty");
   embedded::StoreOptions options;
-  options.path = *path;
-  return StoreHandle{embedded::Store::Open(options), *path};
+  options.path = path;
+  return StoreHandle{embedded::Store::Open(options), path};
 }
 
 py::object OpenSession(const StoreHandle& handle, const std::string& account, int32_t locale, int32_t client_version,
@@ -70,7 +73,7 @@ void DefineStore(py::module_& m) {
         return h.path.empty() ? std::string("<vorlane store in memory>") : "<vorlane store " + h.path + ">";
       });
   m.def("open_store", &OpenStore, py::arg("path") = py::none(),
-        "A card store: in memory without a path (it lives as long as a session or the Store uses it), or\n"
+        "A card store: in memory without a path (a str or os.PathLike) (it lives as long as a session or the Store uses it), or\n"
         "the store file at `path`, made when there is none. Stores opened on one file, in this process or\n"
         "in others, see one set of cards and each other's locks.\n"
         "Raises ComError 0x80040500 for a file that cannot be a store (nothing is written to it).");

@@ -1,5 +1,7 @@
 #include "platform/com/events.h"
 
+#include <exception>
+
 namespace com {
 
 uint32_t EventSource::Advise(Ref<Dispatch> sink) {
@@ -23,7 +25,17 @@ void EventSource::Raise(DispId id, std::span<const Variant> args) {
   if (sinks_.empty()) return;
   // A copy, so that a sink may connect or disconnect while it is called.
   auto sinks = sinks_;
-  for (auto& [cookie, sink] : sinks) sink->Invoke(id, kInvokeMethod, args);
+  std::exception_ptr first_failure;
+  for (auto& [cookie, sink] : sinks) {
+    // Held back, not swallowed: the failure reaches the caller after every
+    // sink has heard the event.
+    try {
+      sink->Invoke(id, kInvokeMethod, args);
+    } catch (...) {
+      if (!first_failure) first_failure = std::current_exception();
+    }
+  }
+  if (first_failure) std::rethrow_exception(first_failure);
 }
 
 uint32_t Advise(Unknown* source, const Guid& iid, Ref<Dispatch> sink) {

@@ -46,8 +46,11 @@ class EventSource final : public Object<ConnectionPoint> {
   void Unadvise(uint32_t cookie) override;
 
   // Calls event `id` on every sink, synchronously, in the order they were
-  // connected. A sink that fails stops the raise with its error. A sink
-  // connected or removed during the raise takes effect on the next one.
+  // connected. Every sink hears the event: a sink that fails does not keep
+  // the later ones from it, and the first failure is raised to the caller
+  // once all have been called (what the event follows is done by then and
+  // stays done). A sink connected or removed during the raise takes effect
+  // on the next one.
   void Raise(DispId id, std::span<const Variant> args);
   size_t SinkCount() const { return sinks_.size(); }
 

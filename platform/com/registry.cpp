@@ -214,10 +214,18 @@ Ref<Unknown> CreateClass(const std::optional<Guid>& clsid, std::string_view prog
   if (auto info = FindClass(clsid, progid)) return MakeObject(*info, name);
   if (!clsid && progid.empty()) throw NotRegistered(name);
 
-  const std::vector<RegistryEntry> entries = ReadRegistryFile();
-  auto entry = std::find_if(entries.begin(), entries.end(), [&](const RegistryEntry& e) {
+  auto matches = [&](const RegistryEntry& e) {
     return clsid ? e.clsid == *clsid : text::EqualNoCase(e.progid, progid);
-  });
+  };
+  // The user's file first, then the one installed with the runtime.
+  std::vector<RegistryEntry> entries = ReadRegistryFile();
+  auto entry = std::find_if(entries.begin(), entries.end(), matches);
+  if (entry == entries.end()) {
+    if (const std::string installed = InstalledRegistryFilePath(); !installed.empty()) {
+      entries = ReadEntries(installed);
+      entry = std::find_if(entries.begin(), entries.end(), matches);
+    }
+  }
   if (entry == entries.end()) throw NotRegistered(name);
 
   // The library's static initialisers register its classes. It stays loaded
@@ -317,6 +325,12 @@ std::string RegistryFilePath() {
 }
 
 std::vector<RegistryEntry> ReadRegistryFile() { return ReadEntries(RegistryFilePath()); }
+
+std::string InstalledRegistryFilePath() {
+  const std::string runtime = LibraryPathOf(reinterpret_cast<const void*>(&InstalledRegistryFilePath));
+  if (runtime.empty()) return std::string();
+  return (fs::path(runtime).parent_path().parent_path() / "share" / "vorlane" / "registry").string();
+}
 
 void WriteRegistryEntries(const std::vector<RegistryEntry>& entries) {
   CheckFileCanHold(entries);

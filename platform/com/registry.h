@@ -80,6 +80,11 @@ class ClassRegistrar {
 // it is looked up on every call, so a change of the environment takes effect
 // at once.
 std::string RegistryFilePath();
+// The registry file of the installation the runtime library belongs to:
+// share/vorlane/registry beside the runtime's library folder (written by
+// `make install`, read only). CreateObject looks there for a class that the
+// user's file does not name. "" when the runtime's own path is unknown.
+std::string InstalledRegistryFilePath();
 struct RegistryEntry {
   Guid clsid;
   std::string progid;
@@ -100,7 +105,8 @@ void WriteRegistryEntries(const std::vector<RegistryEntry>& entries);
 void RemoveRegistryEntries(const std::vector<Guid>& clsids);
 
 // Creates a creatable class by ProgID or by class ID text. A class that is
-// not registered in the process is looked up in the registry file, its
+// not registered in the process is looked up in the registry file (then in
+// the installation's, InstalledRegistryFilePath), its
 // library loaded (dlopen; it stays loaded for the life of the process) and
 // the class looked up in the process again: a library registers its classes
 // by static initialisation (ClassRegistrar). Fails with 0x80040154 for a class

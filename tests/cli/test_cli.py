@@ -9,32 +9,10 @@ import subprocess
 
 import pytest
 
+from conftest import START_TYPE, process_xml
+
 TOOL = os.environ["VORLANE_TOOL"]
-
-
-@pytest.fixture
-def tool(tmp_path):
-    store = str(tmp_path / "store.vorlane")
-
-    def run(*args, user="alice", groups=None, expect=0):
-        cmd = [TOOL, "--store", store, "--user", user]
-        if groups is not None:
-            cmd += ["--groups", groups]
-        cmd += list(args)
-        # No terminal to ask on: a question is never waited for.
-        done = subprocess.run(cmd, capture_output=True, text=True, cwd=tmp_path, timeout=60,
-                              stdin=subprocess.DEVNULL)
-        assert done.returncode == expect, (cmd, done.stdout, done.stderr)
-        return done
-
-    def run_json(*args, **kw):
-        return json.loads(run("--json", *args, **kw).stdout)
-
-    run.json = run_json
-    run.dir = tmp_path
-    run.store = store
-    run("init")
-    return run
+SUB_PROCESS_TYPE = "{2BF8B01D-3EDF-40C2-8C94-C6F5F3BC82AC}"
 
 
 def test_init_makes_the_dictionaries(tool):
@@ -50,25 +28,24 @@ def test_a_template_is_listed_shown_and_found_by_any_form_of_its_id(tool):
     assert listed[0]["name"] == "Order approval"
     bare = made["id"].strip("{}").lower()
     shown = tool.json("show", bare)
-    assert shown["id"] == made["id"] and shown["template"] is True
+    assert shown["id"] == made["id"] and shown["isTemplate"] is True
     assert shown["functions"] == [] and shown["variables"] == []
     assert "Template Order approval" in tool("show", bare).stdout
 
 
-def test_an_instance_is_named_after_its_template_and_starts_not_active(tool):
-    tmpl = tool.json("new-template", "Leave request")
+def test_an_instance_is_named_after_its_template_and_starts_not_active(tool, startable):
+    tmpl = {"id": startable}
     inst = tool.json("instance", tmpl["id"])
-    assert inst["name"] == "Process instance Leave request"
+    assert inst["name"] == "Process instance Review"
     listed = tool.json("instances")
     assert listed[0]["state"] == "NonActive"
-    assert listed[0]["template"] == tmpl["id"]
+    assert listed[0]["templateId"] == tmpl["id"]
     named = tool.json("instance", tmpl["id"], "--name", "Leave of Ann")
     assert named["name"] == "Leave of Ann"
 
 
-def test_the_workflow_commands_move_the_state_and_write_the_log(tool):
-    tmpl = tool.json("new-template", "Review")
-    inst = tool.json("instance", tmpl["id"])["id"]
+def test_the_workflow_commands_move_the_state_and_write_the_log(tool, startable):
+    inst = tool.json("instance", startable)["id"]
     assert tool.json("start", inst)["state"] == "Active"
     assert tool.json("pause", inst)["state"] == "Paused"
     assert tool.json("resume", inst)["state"] == "Active"
@@ -79,12 +56,12 @@ def test_the_workflow_commands_move_the_state_and_write_the_log(tool):
     assert "DATE" in tool("log", inst).stdout
 
 
-def test_a_start_by_someone_without_rights_is_refused(tool):
-    tmpl = tool.json("new-template", "Review")
-    inst = tool.json("instance", tmpl["id"])["id"]
+def test_a_start_by_someone_without_rights_is_refused(tool, startable):
+    inst = tool.json("instance", startable)["id"]
     tool("start", inst)
     done = tool("stop", inst, user="mallory", groups="", expect=1)
-    assert done.stderr.startswith("error: 0x80040751")
+    assert done.stderr.startswith("error: cannot stop 'Process instance Review': the workflow server refused: ")
+    assert done.stderr.endswith("[0x80040751]\n") and "SoapError" not in done.stderr
     assert tool.json("show", inst)["state"] == "Active"
 
 
@@ -102,7 +79,7 @@ def test_a_file_that_holds_no_process_is_refused_and_leaves_no_card(tool):
     bad = tool.dir / "bad.xml"
     bad.write_text("<Data><Nothing/></Data>", encoding="utf-8")
     done = tool("import", str(bad), expect=1)
-    assert done.stderr == "error: 0x80040001: Specified data does not contain business-process.\n"
+    assert done.stderr == f"error: {bad} is a data document without a process: it has no <Process> element [0x80040001]\n"
     assert tool.json("templates") == []
     # A file that is not there is a usage error.
     tool("import", str(tool.dir / "missing.xml"), expect=2)
@@ -110,17 +87,38 @@ def test_a_file_that_holds_no_process_is_refused_and_leaves_no_card(tool):
 
 def test_a_bad_id_is_an_error_with_its_code(tool):
     done = tool("show", "not-an-id", expect=1)
-    assert done.stderr.startswith("error: 0x80040540")
+    assert done.stderr.startswith('error: "{NOT-AN-ID}" is not a card ID') and done.stderr.endswith("[0x80040540]\n")
     done = tool("show", "{6C259BD5-F72A-4E8A-8AF1-80746C7D794F}", expect=1)
-    assert done.stderr.startswith("error: 0x8004054")
+    assert "[0x8004054" in done.stderr
 
 
-def test_settings_are_shown_and_set(tool):
-    assert tool.json("settings")["ExportWithSubprocesses"] is False
-    assert tool.json("settings", "exportwithsubprocesses", "True")["ExportWithSubprocesses"] is True
-    assert tool.json("settings")["ExportWithSubprocesses"] is True
+def test_settings_are_shown_set_and_used_as_the_defaults(tool, startable):
+    assert tool.json("settings")["exportWithSubprocesses"] is False
+    assert tool.json("settings", "exportwithsubprocesses", "yes") == {"exportWithSubprocesses": True}
+    assert tool.json("settings")["exportWithSubprocesses"] is True
+    assert tool("settings", "ExportWithSubprocesses").stdout == "true\n"
+    for word, value in (("0", False), ("TRUE", True), ("no", False), ("1", True)):
+        assert tool.json("settings", "ShowImportDialog", word)["showImportDialog"] is value
+    assert "true or false" in tool("settings", "ShowImportDialog", "maybe", expect=1).stderr
     tool("settings", "NoSuchSetting", "True", expect=1)
-    tool("settings", "ShowExportDialog", expect=2)
+    helped = tool("export", "--help").stdout
+    assert "--subprocesses" in helped and "ExportWithSubprocesses decides" in helped
+    tool("export", startable, str(tool.dir / "x.xml"), "--subprocesses", "--no-subprocesses", expect=2)
+
+
+def test_export_follows_sub_processes_as_the_setting_says_unless_told(tool, startable):
+    path = tool.dir / "main.xml"
+    path.write_text(process_xml("Main", [(1, "Begin", START_TYPE), (2, "Run sub", SUB_PROCESS_TYPE, startable)],
+                                [(3, 1, 2)]), encoding="utf-8")
+    main = tool.json("import", str(path), "--no-subprocesses")["id"]
+
+    def exported(*flags):
+        return tool("export", main, "-", *flags).stdout.count("<Process ")
+
+    tool("settings", "ExportWithSubprocesses", "false")
+    assert (exported(), exported("--subprocesses")) == (1, 2)
+    tool("settings", "ExportWithSubprocesses", "true")
+    assert (exported(), exported("--no-subprocesses")) == (2, 1)
 
 
 def test_delete_removes_the_card(tool):
@@ -145,7 +143,7 @@ def test_only_init_makes_a_store(tool):
     done = subprocess.run([TOOL, "--store", missing, "templates"], capture_output=True, text=True,
                           stdin=subprocess.DEVNULL, timeout=60)
     assert done.returncode == 1
-    assert done.stderr == "error: 0x80040500: no store at %s (run 'vorlane init' to make one)\n" % missing
+    assert done.stderr == "error: no store at %s (run 'vorlane init' to make one) [0x80040500]\n" % missing
     assert not os.path.exists(missing)
     empty = tool.dir / "empty.vorlane"
     empty.write_bytes(b"")
@@ -186,7 +184,7 @@ def test_a_file_with_bad_function_ids_is_refused_and_the_store_still_lists(tool,
     bad = tool.dir / "bad.xml"
     bad.write_text(process_document(functions), encoding="utf-8")
     done = tool("import", str(bad), expect=1)
-    assert done.stderr.startswith("error: " + code) and '"FunctionsRow"' in done.stderr, done.stderr
+    assert done.stderr.endswith("[" + code + "]\n") and '"FunctionsRow"' in done.stderr, done.stderr
     for name in names:
         assert name in done.stderr, done.stderr
     assert [t["id"] for t in tool.json("templates")] == [kept["id"]]
@@ -225,8 +223,8 @@ def test_a_listing_shows_what_reads_and_reports_each_card_that_does_not(tool):
 # ---- what destroys asks first -----------------------------------------------------
 
 
-def test_an_import_into_an_instance_is_refused(tool):
-    tmpl = tool.json("new-template", "Source")
+def test_an_import_into_an_instance_is_refused(tool, startable):
+    tmpl = {"id": startable}
     path = str(tool.dir / "source.xml")
     tool("export", tmpl["id"], path)
     inst = tool.json("instance", tmpl["id"])["id"]
@@ -247,7 +245,7 @@ def test_an_import_into_a_template_needs_agreement(tool):
     assert tool.json("show", target["id"])["name"] == "Target"
     assert tool.json("import", path, "--into", target["id"], "--yes")["id"] == target["id"]
     assert tool.json("show", target["id"])["name"] == "Source"
-    assert tool.json("show", target["id"])["template"] is True
+    assert tool.json("show", target["id"])["isTemplate"] is True
 
 
 def on_a_terminal(tool, args, answer):
@@ -311,8 +309,8 @@ def test_delete_removes_process_cards_only(tool):
     assert "function types" in tool("init").stdout
 
 
-def test_delete_of_what_is_in_use_needs_yes(tool):
-    tmpl = tool.json("new-template", "Used")
+def test_delete_of_what_is_in_use_needs_yes(tool, startable):
+    tmpl = {"id": startable}
     inst = tool.json("instance", tmpl["id"])["id"]
     tool("start", inst)
     done = tool("delete", inst, expect=1)

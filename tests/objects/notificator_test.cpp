@@ -123,6 +123,42 @@ TEST_F(NotificatorTest, AnotherProcessOverTheSameCardIsNotHeard) {
   EXPECT_TRUE(heard->removed.empty());
 }
 
+// A client whose handler fails with its own code.
+class FailingSink final : public com::Object<VariableNotificatorEvents> {
+ public:
+  explicit FailingSink(com::HResult code) : code_(code) {}
+  void ValueChanged(const std::string&) override { throw com::Error(code_, "sink", "the client failed"); }
+  void VariableRemoved(const std::string&) override { throw com::Error(code_, "sink", "the client failed"); }
+
+ private:
+  com::HResult code_;
+};
+
+TEST_F(NotificatorTest, EverySinkHearsTheEventAndTheFirstFailureComesAfterTheWrite) {
+  // heard (connected first) | fails 0x80040111 | later | fails 0x80040222
+  com::Advise(process->Notificator().get(), VariableNotificatorEvents::kIID, com::Make<FailingSink>(0x80040111));
+  com::Ref<NotificationRecorder> later = NotificationRecorder::On(process->Notificator());
+  com::Advise(process->Notificator().get(), VariableNotificatorEvents::kIID, com::Make<FailingSink>(0x80040222));
+
+  com::Ref<Variable> v = process->Variables()->AddNew();
+  const std::string id = v->ID();
+  EXPECT_EQ(CodeOf([&] { v->SetValue(Variant(7)); }), static_cast<com::HResult>(0x80040111));
+  EXPECT_EQ(heard->changed, std::vector<std::string>{id});
+  EXPECT_EQ(later->changed, std::vector<std::string>{id});
+  EXPECT_EQ(v->Value().ToI4(), 7);  // the write stays
+
+  // The same through a list's removal: the row is gone, every sink was told.
+  EXPECT_EQ(CodeOf([&] { v->Values()->AddNew(Variant(1)); }), static_cast<com::HResult>(0x80040111));
+  ASSERT_EQ(v->Values()->Count(), 1);
+  EXPECT_EQ(CodeOf([&] { v->Values()->Remove(Variant(1)); }), static_cast<com::HResult>(0x80040111));
+  EXPECT_EQ(v->Values()->Count(), 0);
+  EXPECT_EQ(later->changed.size(), 3u);
+  EXPECT_EQ(CodeOf([&] { process->Variables()->Remove(Variant(id)); }), static_cast<com::HResult>(0x80040111));
+  EXPECT_EQ(process->Variables()->Count(), 0);
+  EXPECT_EQ(heard->removed, std::vector<std::string>{id});
+  EXPECT_EQ(later->removed, std::vector<std::string>{id});
+}
+
 class RemovalTest : public NotificatorTest {
  protected:
   com::Ref<ProcFunction> NewFunction(const std::string& type, const std::string& data) {
