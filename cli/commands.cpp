@@ -584,6 +584,7 @@ void Render(Context& ctx, const std::string& id_or_file, PictureFormat format, c
     designer->Initialize(Variant(Ref<com::Unknown>(static_cast<com::Unknown*>(&ctx.session()))), Variant(),
                          Variant(Ref<com::Unknown>(static_cast<com::Unknown*>(&ctx.library()))),
                          Variant(Ref<com::Unknown>(static_cast<com::Unknown*>(p.get().get()))), 0);
+    designer->ShowLinkText(true);  // a rendering shows what the links say
     picture = designer->Picture();
     designer->Shutdown();
   }
