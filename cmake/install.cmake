@@ -26,6 +26,13 @@ if(TARGET vorlane_python)
   set_target_properties(vorlane_python PROPERTIES INSTALL_RPATH "$ORIGIN/${python_to_lib}")
   install(TARGETS vorlane_python LIBRARY DESTINATION ${VORLANE_PYTHON_INSTALL_DIR})
   install(FILES ${CMAKE_BINARY_DIR}/python/vorlane.pyi DESTINATION ${VORLANE_PYTHON_INSTALL_DIR} OPTIONAL)
+  # Installed under /usr (as the Debian package is), the module is also
+  # named in the system interpreter's own folder by a .pth file: Debian's
+  # python3 looks in /usr/lib/python3/dist-packages, not in site-packages.
+  install(CODE "
+    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+      file(WRITE \"\$ENV{DESTDIR}/usr/lib/python3/dist-packages/vorlane.pth\" \"/usr/${VORLANE_PYTHON_INSTALL_DIR}\\n\")
+    endif()")
 endif()
 
 # The public headers: the object model's interfaces and the runtime and

@@ -509,7 +509,47 @@ void CardWorker::Receive(const Tab* tab, const std::string& message) {
     });
   } else if (*type == "close") {
     Post([this] { CloseCard(false); });
+  } else if (*type == "edit") {
+    Edit(m);
   }
+}
+
+// An edit of the graph from the page goes to the designer, which is the one
+// that decides: it refuses any edit while it is read-only, whatever the
+// page let the person do. A refused edit is told to the tab, and the graph
+// is sent again so that the page shows what stands.
+void CardWorker::Edit(const Json& m) {
+  const std::optional<std::string> op = TextField(m, "op");
+  const std::optional<std::string> id = TextField(m, "id");
+  if (!op || !id) return;
+  std::function<void(com::Unknown*)> call;
+  if (*op == "move") {
+    auto number = [&](const char* key) -> std::optional<double> {
+      auto it = m.find(key);
+      return it != m.end() && it->is_number() ? std::optional(it->get<double>()) : std::nullopt;
+    };
+    const std::optional<double> x = number("x"), y = number("y");
+    if (!x || !y) return;
+    call = [id = *id, x = *x, y = *y](com::Unknown* designer) {
+      com::CallMethod(designer, "MoveNode", std::vector{com::Variant(id), com::Variant(x), com::Variant(y)});
+    };
+  } else if (*op == "remove") {
+    call = [id = *id](com::Unknown* designer) { com::CallMethod(designer, "RemoveItem", std::vector{com::Variant(id)}); };
+  } else {
+    return;
+  }
+  Post([this, call = std::move(call)] {
+    com::Ref<com::Unknown> place = com::CallMethod(card_.get(), "Controls", std::vector{com::Variant("Designer")}).ToObject();
+    com::Variant designer = com::GetProperty(place.get(), "Object");
+    if (!designer.IsObject()) return;
+    try {
+      call(designer.ToObject().get());
+    } catch (const com::Error& e) {
+      graph_revision_ = -1;  // the page shows the edit; the graph that stands goes again
+      Notify({{"type", "error"}, {"text", e.description()}});
+    }
+    window_dirty_ = true;
+  });
 }
 
 void CardWorker::Post(std::function<void()> job) {

@@ -453,3 +453,46 @@ test("two people on one card: the second sees whose lock it is, then may edit on
     await ended;
   }
 });
+
+test("a node dragged and a link deleted go through the designer, and Save keeps them", async () => {
+  const template = JSON.parse(run("--json", "templates"))[0].id;
+  const context = await browser.newContext();
+  const page = await openCard(context, template);
+  const drawn = async () => Number(await page.locator("#designer").getAttribute("data-drawn"));
+  const redrawn = (n) => page.waitForFunction((was) => Number(document.querySelector("#designer").dataset.drawn) > was, n);
+  try {
+    // Drag "Approve" (stored at 580, 40) by 60 right and 40 down.
+    const box = await page.locator(".djs-shape", { hasText: "Approve" }).boundingBox();
+    let before = await drawn();
+    await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+    await page.mouse.down();
+    await page.mouse.move(box.x + box.width / 2 + 60, box.y + box.height / 2 + 40, { steps: 8 });
+    await page.mouse.up();
+    await redrawn(before);  // the designer's graph, not only the page's drawing
+    assert.match(await page.locator(".djs-shape", { hasText: "Approve" }).getAttribute("transform"),
+                 /matrix\(1[ ,]0[ ,]0[ ,]1[ ,]640[ ,]80\)/);
+    await page.waitForFunction(() => !document.querySelector("#toolbar button[data-key='Save']").disabled);
+
+    // Select the failure link by clicking on it, then Delete. (The canvas
+    // takes the first 400 ms after a drag as the drag's own click.)
+    await page.waitForTimeout(450);
+    const link = await page.locator(".link-line.link-type-1").boundingBox();
+    before = await drawn();
+    await page.mouse.click(link.x + link.width / 2, link.y + link.height / 2);
+    await page.keyboard.press("Delete");
+    await redrawn(before);
+    assert.equal(await page.locator(".link-line.link-type-1").count(), 0);
+
+    await page.locator("#toolbar button[data-key='Save']").click();
+    await page.waitForFunction(() => document.querySelector("#toolbar button[data-key='Save']").disabled);
+    const saved = path.join(folder, "edited.xml");
+    run("export", template, saved);
+    const xml = readFileSync(saved, "utf8");
+    assert.match(xml, /Caption="Approve"[^>]*XPos="640"[^>]*YPos="80"/);
+    assert.equal((xml.match(/<LinksRow /g) ?? []).length, 5);
+    assert.doesNotMatch(xml, /LinkType="1"/);
+  } finally {
+    await closeCard(page);
+    await context.close();
+  }
+});

@@ -353,6 +353,44 @@ TEST_F(WebServerTest, StoppingClosesOpenCardsWithoutSavingAndReleasesTheirLocks)
   EXPECT_TRUE(said);
 }
 
+// Edits of the graph go through the designer, which refuses them while the
+// card is read-only, whatever a page sends over its WebSocket; the refused
+// edit changes nothing and the graph that stands is sent again.
+TEST_F(WebServerTest, TheDesignerMakesTheEditsAndAReadOnlyCardRefusesThem) {
+  const std::string id = NewTemplate();
+  const std::string review = LibraryOf(Session())->GetProcess(id, true)->Functions()->Item(com::Variant(2))->ID();
+  {
+    auto tab = OpenTab(id);
+    tab->Next("graph");
+    tab->Send({{"type", "edit"}, {"op", "move"}, {"id", review}, {"x", 300}, {"y", 140}});
+    Json graph = tab->Next("graph")["graph"];
+    EXPECT_EQ(graph["nodes"][1]["x"], 300.0);
+    tab->Send({{"type", "edit"}, {"op", "remove"}, {"id", graph["links"][0]["id"]}});
+    EXPECT_TRUE(tab->Next("graph")["graph"]["links"].empty());
+    tab->Send({{"type", "edit"}, {"op", "move"}, {"id", review}, {"x", "far"}, {"y", 1}});  // dropped
+    tab->Send({{"type", "click"}, {"key", "Save"}});
+    tab->Send({{"type", "close"}});
+    tab->Next("closed");
+  }
+  auto stored = [&] { return LibraryOf(Session())->GetProcess(id, true); };
+  EXPECT_EQ(stored()->Functions()->Item(com::Variant(2))->XPos(), 300);
+  EXPECT_EQ(stored()->Links()->Count(), 0);
+
+  // Locked by carol: the card opens read-only and says why.
+  auto lock = com::Query<ostrel::CardLock>(Session("carol")->GetCardManager()->GetCardData(id));
+  lock->Lock(false);
+  auto tab = OpenTab(id);
+  Json why = tab->Next("ask");
+  EXPECT_NE(why["text"].get<std::string>().find("carol"), std::string::npos);
+  tab->Send({{"type", "answer"}, {"id", why["id"]}, {"value", 1}});
+  tab->Next("graph");
+  tab->Send({{"type", "edit"}, {"op", "move"}, {"id", review}, {"x", 900}, {"y", 900}});
+  EXPECT_FALSE(tab->Next("error")["text"].get<std::string>().empty());
+  EXPECT_EQ(tab->Next("graph")["graph"]["nodes"][1]["x"], 300.0);  // what stands
+  EXPECT_EQ(stored()->Functions()->Item(com::Variant(2))->XPos(), 300);
+  lock->Unlock();
+}
+
 // The instance dialog is a form of the new instance's variables, whose
 // values reach the instance; the properties edit the process's own fields.
 TEST_F(WebServerTest, TheInstanceFormAndThePropertiesSetWhatThePersonTyped) {

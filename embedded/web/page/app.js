@@ -76,7 +76,7 @@ function cardPage(id) {
   $("card").hidden = false;
   $("close-card").hidden = false;
   $("close-card").addEventListener("click", () => send({ type: "close" }));
-  card.view = DesignerView.createView($("designer"));
+  card.view = DesignerView.createView($("designer"), (edit) => send({ type: "edit", ...edit }));
   $("fit").addEventListener("click", () => card.view.fit());
   const socket = new WebSocket(`ws://${location.host}/ws?card=${encodeURIComponent(id)}`);
   card.socket = socket;

@@ -6,6 +6,8 @@
 import Diagram from "diagram-js";
 import BaseRenderer from "diagram-js/lib/draw/BaseRenderer.js";
 import InteractionEventsModule from "diagram-js/lib/features/interaction-events/index.js";
+import ModelingModule from "diagram-js/lib/features/modeling/index.js";
+import MoveModule from "diagram-js/lib/features/move/index.js";
 import MoveCanvasModule from "diagram-js/lib/navigation/movecanvas/index.js";
 import ZoomScrollModule from "diagram-js/lib/navigation/zoomscroll/index.js";
 import { append as svgAppend, attr as svgAttr, create as svgCreate, classes as svgClasses } from "tiny-svg";
@@ -154,11 +156,13 @@ function addArrowMarker(svg) {
 // A view in `container`. show(graph) draws a graph (the designer's Graph
 // document); setView({zoom, linkText, readOnly}) follows the designer's
 // drawing state; fit() shows the whole graph. `drawn` counts the graphs
-// drawn, for whoever waits for a drawing.
-export function createView(container) {
+// drawn, for whoever waits for a drawing. The person's edits go to
+// `onEdit` ({op: "move", id, x, y} or {op: "remove", id}); the designer
+// decides, and the graph it sends back is what the view then shows.
+export function createView(container, onEdit = () => {}) {
   const diagram = new Diagram({
     canvas: { container, deferUpdate: false },
-    modules: [RendererModule, InteractionEventsModule, MoveCanvasModule, ZoomScrollModule],
+    modules: [RendererModule, InteractionEventsModule, ModelingModule, MoveModule, MoveCanvasModule, ZoomScrollModule],
   });
   const canvas = diagram.get("canvas");
   const factory = diagram.get("elementFactory");
@@ -171,6 +175,30 @@ export function createView(container) {
     if (element.type !== "link") return false;
   });
   const state = { zoom: null, drawn: 0, extent: null };
+  // Editing: a read-only view lets nothing be picked up; moved nodes and
+  // deleted items are told to the designer.
+  const events = diagram.get("eventBus");
+  events.on("element.mousedown", 1600, ({ element }) => {
+    if (container.classList.contains("read-only") && element !== canvas.getRootElement()) return false;
+  });
+  events.on("shape.move.end", 500, ({ context }) => {
+    for (const shape of context.shapes ?? []) {
+      if (shape.type === "function" || shape.type === "gate") onEdit({ op: "move", id: shape.id, x: shape.x, y: shape.y });
+    }
+  });
+  container.addEventListener("keydown", (e) => {
+    if ((e.key !== "Delete" && e.key !== "Backspace") || container.classList.contains("read-only")) return;
+    const selected = diagram.get("selection").get();
+    if (selected.length === 0) return;
+    e.preventDefault();
+    // A node's links go with it: only what is left after the nodes is asked for.
+    const nodes = new Set(selected.filter((el) => el.type !== "link").map((el) => el.id));
+    for (const el of selected) {
+      if (el.type === "link" && (nodes.has(el.source?.id) || nodes.has(el.target?.id))) continue;
+      onEdit({ op: "remove", id: el.id });
+    }
+  });
+
   // The scale as the person left it (wheel, pinch, fit), for whoever reads it.
   diagram.get("eventBus").on("canvas.viewbox.changed", ({ viewbox }) => {
     container.dataset.zoom = String(viewbox.scale);
@@ -265,5 +293,5 @@ export function createView(container) {
       canvas.viewbox({ x: before.x, y: before.y, width: outer.width / before.scale, height: outer.height / before.scale });
     }
   }).observe(container);
-  return { show, setView, fit, canvas, get drawn() { return state.drawn; } };
+  return { show, setView, fit, canvas, diagram, get drawn() { return state.drawn; } };
 }
