@@ -6,6 +6,7 @@
 #include "embedded/store/store_card_manager.h"
 #include "platform/com/error.h"
 #include "platform/com/text.h"
+#include "platform/com/xml_text.h"
 #include "platform/ostrel/card_data.h"
 #include "platform/ostrel/card_manager.h"
 #include "platform/ostrel/errors.h"
@@ -34,23 +35,6 @@ void AddPieces(std::string_view list, std::vector<std::string>& out) {
     std::string one = id ? id->ToString() : std::string(piece);
     if (std::find(out.begin(), out.end(), one) == out.end()) out.push_back(std::move(one));
   }
-}
-
-// Text as an XML attribute value (between double quotes).
-std::string EscapeAttribute(std::string_view value) {
-  std::string out;
-  out.reserve(value.size());
-  for (char c : value) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\t': out += "&#9;"; break;
-      default: out += c;
-    }
-  }
-  return out;
 }
 
 com::ClassInfo UIClass(const char* clsid, const char* progid) {
@@ -117,8 +101,8 @@ std::optional<std::string> ConvertedSettings(std::string_view data) {
     if (text::Trim(line).empty()) continue;
     const size_t eq = line.find('=');
     if (eq == line.npos) return std::nullopt;  // not a setting: not the old form
-    out += "<Param Name=\"" + EscapeAttribute(text::Trim(line.substr(0, eq))) + "\" Value=\"" +
-           EscapeAttribute(line.substr(eq + 1)) + "\"/>\n";
+    out += "<Param Name=\"" + text::XmlEscape(text::Trim(line.substr(0, eq))) + "\" Value=\"" +
+           text::XmlEscape(line.substr(eq + 1)) + "\"/>\n";
   }
   return out;
 }

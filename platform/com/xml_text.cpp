@@ -12,8 +12,11 @@ std::string XmlEscape(std::string_view text) {
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
       case '\'': out += "&apos;"; break;
+      case '\t': out += "&#9;"; break;
+      case '\n': out += "&#10;"; break;
+      case '\r': out += "&#13;"; break;
       default:
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') break;
+        if (static_cast<unsigned char>(c) < 0x20) break;
         out += c;
     }
   }
