@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
+#include "embedded/designer/edit_history.h"
 #include "embedded/designer/graph_layout.h"
 #include "platform/com/events.h"
 #include "platform/com/registry.h"
@@ -56,6 +58,13 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   void RemoveItem(const std::string& id) override;
   void SetItemCaption(const std::string& id, const std::string& caption) override;
   void SetItemDescription(const std::string& id, const std::string& description) override;
+  std::string ApplyEdits(const std::string& edits) override;
+  void Undo() override;
+  void Redo() override;
+  bool CanUndo() override { return history_.CanUndo(); }
+  bool CanRedo() override { return history_.CanRedo(); }
+  std::string Palette() override;
+  std::string Findings() override;
 
   // The one outgoing interface, DesignerEvents; 0x80040200 for any other.
   com::Ref<com::ConnectionPoint> FindConnectionPoint(const com::Guid& iid) override;
@@ -66,7 +75,8 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   // or with no process.
   vorlane::Process& Editable();
   vorlane::Library& RequireLibrary();
-  // The item of that ID in the shown process, null when there is none.
+  // The item of that ID in the shown process, null when there is none. An
+  // item that undo or redo made again is found by its first ID too.
   com::Ref<vorlane::ProcFunction> FindFunction(const std::string& id);
   com::Ref<vorlane::Gate> FindGate(const std::string& id);
   com::Ref<vorlane::Link> FindLink(const std::string& id);
@@ -75,6 +85,25 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   Box NodeBox(const std::string& id);
   com::Error UnknownItem(const std::string& id, const char* what);
   void RaiseChanged();
+
+  // Runs `edit` as one step of the history: what it records goes together,
+  // and a failure puts back what it did before it passes on. Changed is
+  // raised once when it succeeds.
+  void AsOneStep(const std::function<void(vorlane::Process&)>& edit);
+  // The edits, each recording what it changes in the step being made.
+  std::string DoAddFunction(const std::string& type_id, double x, double y);
+  std::string DoAddGate(const std::string& type_id, double x, double y);
+  void DoMoveNode(const std::string& id, double x, double y);
+  void DoResizeNode(const std::string& id, double width, double height);
+  std::string DoConnect(const std::string& from_id, const std::string& to_id, int32_t link_type);
+  void DoRemoveItem(const std::string& id);
+  // A field a person sets on the item of that ID ("" for the process).
+  void DoSetField(const std::string& id, const std::string& field, const com::Variant& value);
+  // Recording: fields set on an item, an item made, an item about to go.
+  void SetFields(ItemKind kind, com::Unknown* item, const Fields& values);
+  void Made(ItemKind kind, com::Unknown* item);
+  void Removing(ItemKind kind, com::Unknown* item);
+  void PlaceGate(const std::string& id, const Box& box);
   // Calls `member` of the host with the shown process and answers what it
   // answers; nothing when there is no host or no process to call it with.
   std::optional<com::Variant> CallHostWithProcess(const char* member);
@@ -93,6 +122,8 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   size_t zoom_ = kDefaultZoom;
   GatePlaces gate_places_;
   int32_t revision_ = 0;
+  EditHistory history_;
+  EditStep* recording_ = nullptr;  // the step being made, while one is
 };
 
 }  // namespace designer

@@ -520,21 +520,16 @@ void CardWorker::Receive(const Tab* tab, const std::string& message) {
 // is sent again so that the page shows what stands.
 void CardWorker::Edit(const Json& m) {
   const std::optional<std::string> op = TextField(m, "op");
-  const std::optional<std::string> id = TextField(m, "id");
-  if (!op || !id) return;
+  if (!op) return;
   std::function<void(com::Unknown*)> call;
-  if (*op == "move") {
-    auto number = [&](const char* key) -> std::optional<double> {
-      auto it = m.find(key);
-      return it != m.end() && it->is_number() ? std::optional(it->get<double>()) : std::nullopt;
+  if (*op == "undo" || *op == "redo") {
+    call = [method = *op == "undo" ? "Undo" : "Redo"](com::Unknown* designer) { com::CallMethod(designer, method); };
+  } else if (*op == "apply") {
+    auto edits = m.find("edits");
+    if (edits == m.end() || !edits->is_array()) return;
+    call = [text = edits->dump()](com::Unknown* designer) {
+      com::CallMethod(designer, "ApplyEdits", std::vector{com::Variant(text)});
     };
-    const std::optional<double> x = number("x"), y = number("y");
-    if (!x || !y) return;
-    call = [id = *id, x = *x, y = *y](com::Unknown* designer) {
-      com::CallMethod(designer, "MoveNode", std::vector{com::Variant(id), com::Variant(x), com::Variant(y)});
-    };
-  } else if (*op == "remove") {
-    call = [id = *id](com::Unknown* designer) { com::CallMethod(designer, "RemoveItem", std::vector{com::Variant(id)}); };
   } else {
     return;
   }
@@ -674,7 +669,9 @@ void CardWorker::SendWindow() {
     com::Unknown* shown = designer.ToObject().get();
     w["view"] = {{"zoom", com::GetProperty(shown, "Zoom").ToR8()},
                  {"linkText", com::GetProperty(shown, "LinkTextShown").ToBool()},
-                 {"readOnly", com::GetProperty(shown, "ReadOnly").ToBool()}};
+                 {"readOnly", com::GetProperty(shown, "ReadOnly").ToBool()},
+                 {"canUndo", com::GetProperty(shown, "CanUndo").ToBool()},
+                 {"canRedo", com::GetProperty(shown, "CanRedo").ToBool()}};
     // The graph goes to the page when the designer says it may have
     // changed (a process shown again, an edit), not with every window: a
     // large process costs its reading once per change. It follows the
@@ -682,7 +679,11 @@ void CardWorker::SendWindow() {
     const int32_t revision = com::GetProperty(shown, "Revision").ToI4();
     if (revision != graph_revision_) {
       graph_revision_ = revision;
-      graph = R"({"type":"graph","graph":)" + TextOf(com::GetProperty(shown, "Graph")) + "}";
+      // What the person adds from, and what stands in the way of a start,
+      // go with the graph they belong to.
+      graph = R"({"type":"graph","graph":)" + TextOf(com::GetProperty(shown, "Graph")) +
+              R"(,"palette":)" + TextOf(com::GetProperty(shown, "Palette")) +
+              R"(,"findings":)" + TextOf(com::GetProperty(shown, "Findings")) + "}";
     }
   }
   const std::string text = w.dump();

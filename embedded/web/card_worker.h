@@ -119,7 +119,8 @@ class CardWorker {
   // What a question gets while the card closes without its person.
   Json Closing(const Json& question);
   // On the card's thread.
-  // A change of the graph the page asks for ("edit": "move", "remove").
+  // A change of the graph the page asks for: "op" "apply" with "edits"
+  // (the designer's ApplyEdits list, one step), "undo" or "redo".
   void Edit(const Json& message);
   // What a tab is told of its part: owner or viewer, the locale, the account.
   std::string RoleMessage(bool owner) const;
