@@ -650,8 +650,11 @@ std::string DesignerObject::Findings() {
         if (reached.insert(to).second) todo.push_back(to);
       }
     }
-    for (const NodeShape& n : PlaceNodes(*process_, gate_places_)) {
-      if (!reached.count(n.id)) add(n.id, "No start function leads here");
+    // Gates hold the process's data rather than steps of its flow: only
+    // functions need a way in.
+    for (int32_t i = 1, n = functions->Count(); i <= n; ++i) {
+      const std::string id = NormalizeId(functions->Item(com::Variant(i))->ID());
+      if (!reached.count(id)) add(id, "No start function leads here");
     }
   }
   return out.dump(-1, ' ', false, Json::error_handler_t::replace);

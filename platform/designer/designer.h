@@ -102,7 +102,7 @@ class Designer : public virtual com::Dispatch {
   // faults of the graph, as a JSON array of {"id", "message"} (id "" for
   // the process as a whole): no start function, functions and gates of
   // types the dictionary does not know, links whose ends are missing,
-  // nodes no start function reaches.
+  // functions no start function reaches.
   virtual std::string Findings() = 0;
 };
 
