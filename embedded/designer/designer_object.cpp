@@ -215,8 +215,10 @@ void DesignerObject::AsOneStep(const std::function<void(vorlane::Process&)>& edi
   vorlane::Process& process = Editable();
   EditStep step;
   recording_ = &step;
+  moved_.clear();
   try {
     edit(process);
+    ForgetRoutesOfMoved();
   } catch (...) {
     recording_ = nullptr;
     history_.Revert(step, process, gate_places_);
@@ -231,6 +233,19 @@ void DesignerObject::AsOneStep(const std::function<void(vorlane::Process&)>& edi
   }
   history_.Push(std::move(step));
   RaiseChanged();
+}
+
+void DesignerObject::ForgetRoutesOfMoved() {
+  if (moved_.empty()) return;
+  auto links = process_->Links();
+  for (int32_t i = 1, n = links->Count(); i <= n; ++i) {
+    auto l = links->Item(com::Variant(i));
+    if (l->Points().empty()) continue;
+    if (moved_.count(NormalizeId(l->Source())) || moved_.count(NormalizeId(l->Destination()))) {
+      SetFields(ItemKind::Link, l.get(), {{"Points", com::Variant(std::string())}});
+    }
+  }
+  moved_.clear();
 }
 
 void DesignerObject::SetFields(ItemKind kind, com::Unknown* item, const Fields& values) {
@@ -353,12 +368,14 @@ void DesignerObject::DoMoveNode(const std::string& id, double x, double y) {
   Finite(x, "X position");
   Finite(y, "Y position");
   if (auto f = FindFunction(id)) {
+    moved_.insert(NormalizeId(f->ID()));
     SetFields(ItemKind::Function, f.get(),
               {{"XPos", com::Variant(static_cast<float>(x))}, {"YPos", com::Variant(static_cast<float>(y))}});
   } else {
     Box box = NodeBox(id);
     box.x = x;
     box.y = y;
+    moved_.insert(NormalizeId(history_.Current(id)));
     PlaceGate(id, box);
   }
 }

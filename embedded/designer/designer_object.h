@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "embedded/designer/edit_history.h"
@@ -104,6 +105,9 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   void Made(ItemKind kind, com::Unknown* item);
   void Removing(ItemKind kind, com::Unknown* item);
   void PlaceGate(const std::string& id, const Box& box);
+  // A link's stored route no longer meets a node that moved: the links of
+  // the nodes the step moved go straight again (as part of the step).
+  void ForgetRoutesOfMoved();
   // Calls `member` of the host with the shown process and answers what it
   // answers; nothing when there is no host or no process to call it with.
   std::optional<com::Variant> CallHostWithProcess(const char* member);
@@ -124,6 +128,7 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   int32_t revision_ = 0;
   EditHistory history_;
   EditStep* recording_ = nullptr;  // the step being made, while one is
+  std::set<std::string> moved_;    // the nodes the step moved (normalised IDs)
 };
 
 }  // namespace designer

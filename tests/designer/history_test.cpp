@@ -136,6 +136,24 @@ TEST_F(History, AListOfEditsIsOneStepAndAFailureInItChangesNothing) {
   EXPECT_EQ(process->Functions()->Count() + process->Gates()->Count() + process->Links()->Count(), 0);
 }
 
+// A link's bend points were placed for where its nodes were: moving a node
+// straightens its links, and undo brings the bends back with the node.
+TEST_F(History, AMovedNodesLinksGoStraightUntilTheMoveIsUndone) {
+  const std::string a = designer->AddFunction(FunctionType(), 0, 0);
+  const std::string b = designer->AddFunction(FunctionType(), 300, 0);
+  const std::string c = designer->AddFunction(FunctionType(), 300, 300);
+  const std::string bent = designer->Connect(a, b, 0);
+  const std::string other = designer->Connect(b, c, 0);
+  designer->ApplyEdits(R"([{"op":"set","id":")" + bent + R"(","field":"Points","value":"120,30;200,-50;300,30"},
+                          {"op":"set","id":")" + other + R"(","field":"Points","value":"360,60;360,300"}])");
+  designer->MoveNode(a, 0, 100);
+  EXPECT_EQ(process->Links()->Item(Variant(bent))->Points(), "");
+  EXPECT_EQ(process->Links()->Item(Variant(other))->Points(), "360,60;360,300");
+  designer->Undo();
+  EXPECT_EQ(process->Links()->Item(Variant(bent))->Points(), "120,30;200,-50;300,30");
+  EXPECT_EQ(Function(a)->YPos(), 0.f);
+}
+
 TEST_F(History, AReadOnlyDesignerNeitherEditsNorUndoes) {
   const std::string f = designer->AddFunction(FunctionType(), 0, 0);
   designer->SetReadOnly(true);
