@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <sstream>
 
 #include "embedded/folders/folder_tree_object.h"
 #include "embedded/store/open.h"
@@ -113,6 +114,16 @@ Json FormJson(com::Unknown* form) {
   return {{"name", TextOf(com::GetProperty(form, "Name"))},
           {"caption", TextOf(com::GetProperty(form, "Caption"))},
           {"controls", std::move(controls)}};
+}
+
+// A session of the card's account.
+SessionOptions SessionFor(const CardWorker::Options& options) {
+  SessionOptions so;
+  so.store = options.store;
+  so.account = options.account;
+  so.groups = options.groups;
+  so.locale = options.locale;
+  return so;
 }
 
 }  // namespace
@@ -511,7 +522,52 @@ void CardWorker::Receive(const Tab* tab, const std::string& message) {
     Post([this] { CloseCard(false); });
   } else if (*type == "edit") {
     Edit(m);
+  } else if (*type == "compare") {
+    // With another card of the store, or with a file the person uploaded.
+    const std::optional<std::string> with = TextField(m, "with");
+    const std::optional<int64_t> upload = WholeField(m, "upload");
+    std::optional<FileShelf::File> file;
+    if (upload) {
+      file = options_.files->Find(*upload, options_.account);
+      if (!file) return;
+    } else if (!with) {
+      return;
+    }
+    Post([this, with, file] { Compare(with, file); });
   }
+}
+
+// The process as the card holds it now (edits not yet saved included) is
+// the newer side; the other process, or the uploaded file, the older. A
+// failure reaches the tab as any job's does.
+void CardWorker::Compare(const std::optional<std::string>& with, const std::optional<FileShelf::File>& file) {
+  com::Ref<com::Unknown> exchange = com::CreateObject("QXVorlane.ProcessImportExport");
+  auto serialize = [&](com::Unknown* card) {
+    return TextOf(com::CallMethod(exchange.get(), "SerializeProcess",
+                                  std::vector{AsVariant(session_.get()), AsVariant(card)}));
+  };
+  std::string before, name;
+  if (file) {
+    std::ifstream in(file->path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    before = text.str();
+    name = file->name;
+  } else {
+    // The other card as it is stored: read in a session of its own, since
+    // this session sees this card with its edits (and the other one too,
+    // when it is the same card).
+    com::Ref<ostrel::Session> reader = Open(SessionFor(options_));
+    com::Ref<ostrel::CardData> other = reader->GetCardManager()->GetCardData(*with);
+    before = TextOf(com::CallMethod(exchange.get(), "SerializeProcess",
+                                    std::vector{AsVariant(reader.get()), AsVariant(other.get())}));
+    name = other->GetDescription();
+  }
+  const std::string after = serialize(card_data_.get());
+  com::Ref<com::Unknown> compare = com::CreateObject("QXVorlane.ProcessCompare");
+  const std::string result =
+      TextOf(com::CallMethod(compare.get(), "Compare", std::vector{com::Variant(before), com::Variant(after)}));
+  Notify({{"type", "comparison"}, {"name", name}, {"result", Json::parse(result)}});
 }
 
 // An edit of the graph from the page goes to the designer, which is the one
@@ -706,23 +762,20 @@ void CardWorker::CloseCard(bool for_good) {
 }
 
 void CardWorker::Run() {
-  SessionOptions so;
-  so.store = options_.store;
-  so.account = options_.account;
-  so.groups = options_.groups;
-  so.locale = options_.locale;
   com::Ref<ostrel::Session> session;
   try {
-    session = Open(so);
+    session = Open(SessionFor(options_));
     com::Ref<ostrel::CardManager> cards = session->GetCardManager();
     host_ = com::Make<Host>(*this, cards->GetDictionaryData(kFolderType)->GetID());
     host_->set_session(session);
+    session_ = session;
+    card_data_ = cards->GetCardData(options_.card_id);
     card_ = com::CreateObject("QXProcess.Card");
     events_cookie_ = com::Advise(card_.get(), pellory::CardWindowEvents::kIID,
                                  com::Ref<com::Dispatch>(com::Make<WindowSink>(*this).get()));
     const com::Variant frame = AsVariant(static_cast<pellory::Frame*>(com::Make<FrameObject>(host_).get()));
     const com::Variant services = AsVariant(static_cast<pellory::Pellory*>(host_.get()));
-    CallCard("Init", {AsVariant(session.get()), AsVariant(cards->GetCardData(options_.card_id).get())});
+    CallCard("Init", {AsVariant(session.get()), AsVariant(card_data_.get())});
     CallCard("Load", {frame});
     if (com::CallMethod(card_.get(), "QueryActivate",
                         std::vector{services, com::Variant(kActivateEdit), com::Variant(""), com::Variant(""),
@@ -783,6 +836,8 @@ void CardWorker::Run() {
   Notify({{"type", "closed"}});
   card_ = nullptr;
   host_ = nullptr;
+  card_data_ = nullptr;
+  session_ = nullptr;
   session = nullptr;
   std::lock_guard lock(mutex_);
   finished_ = true;

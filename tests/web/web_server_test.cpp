@@ -402,6 +402,33 @@ TEST_F(WebServerTest, TheDesignerMakesTheEditsAndAReadOnlyCardRefusesThem) {
   lock->Unlock();
 }
 
+// The card's process as it stands (an edit not yet saved) compared with the
+// stored one, and with a file the person uploaded.
+TEST_F(WebServerTest, TheCardComparesItsProcessWithAnotherAndWithAFile) {
+  const std::string id = NewTemplate();
+  const std::string review = LibraryOf(Session())->GetProcess(id, true)->Functions()->Item(com::Variant(2))->ID();
+  auto tab = OpenTab(id);
+  tab->Next("graph");
+  tab->Send({{"type", "edit"}, {"op", "apply"}, {"edits", {{{"op", "move"}, {"id", review}, {"x", 500}, {"y", 10}},
+                                                            {{"op", "set"}, {"field", "Name"}, {"value", "v2"}}}}});
+  tab->Next("graph");
+  tab->Send({{"type", "compare"}, {"with", id}});
+  Json result = tab->Next("comparison")["result"];
+  ASSERT_EQ(result["differences"].size(), 2u) << result.dump(2);
+  EXPECT_EQ(result["differences"][0]["kind"], "process");
+  EXPECT_EQ(result["differences"][1]["change"], "moved");
+  EXPECT_EQ(result["differences"][1]["id"], review);
+
+  const int64_t upload = Json::parse(Get("/upload?name=other.xml", Token("alice"), http::verb::post, "<Data/>").body())["upload"];
+  tab->Send({{"type", "compare"}, {"upload", upload}});
+  EXPECT_NE(tab->Next("error")["text"].get<std::string>().find("first"), std::string::npos);
+  tab->Send({{"type", "compare"}, {"upload", upload + 100}});  // not a file of the shelf: ignored
+  tab->Send({{"type", "close"}});
+  Json ask = tab->Next("ask");  // the unsaved edit
+  tab->Send({{"type", "answer"}, {"id", ask["id"]}, {"value", 7}});
+  tab->Next("closed");
+}
+
 // The instance dialog is a form of the new instance's variables, whose
 // values reach the instance; the properties edit the process's own fields.
 TEST_F(WebServerTest, TheInstanceFormAndThePropertiesSetWhatThePersonTyped) {
