@@ -11,6 +11,8 @@
 #include "embedded/designer/graph_json.h"
 #include "embedded/designer/svg_picture.h"
 #include "platform/com/text.h"
+#include "vorlane/variable.h"
+#include "vorlane/variables.h"
 
 namespace designer {
 namespace {
@@ -228,7 +230,11 @@ void DesignerObject::AsOneStep(const std::function<void(vorlane::Process&)>& edi
   // An item made in the step is made again, on redo, as the step left it.
   for (ItemChange& change : step) {
     if (!change.before && change.after) {
-      if (auto item = FindItem(process, change.kind, change.id)) change.after->fields = ReadAllFields(item.get());
+      if (auto item = FindItem(process, change.kind, change.id)) {
+        const std::optional<Box> place = change.after->place;
+        *change.after = ReadWholeItem(change.kind, item.get());
+        change.after->place = place;
+      }
     }
   }
   history_.Push(std::move(step));
@@ -265,7 +271,7 @@ void DesignerObject::Made(ItemKind kind, com::Unknown* item) {
 
 void DesignerObject::Removing(ItemKind kind, com::Unknown* item) {
   const std::string id = com::GetProperty(item, "ID").ToText();
-  ItemState state{ReadAllFields(item), std::nullopt};
+  ItemState state = ReadWholeItem(kind, item);
   if (kind == ItemKind::Gate) {
     auto place = gate_places_.find(NormalizeId(id));
     if (place != gate_places_.end()) state.place = place->second;
@@ -276,7 +282,8 @@ void DesignerObject::Removing(ItemKind kind, com::Unknown* item) {
 void DesignerObject::PlaceGate(const std::string& id, const Box& box) {
   const std::string now = history_.Current(id);
   const std::string key = NormalizeId(now);
-  ItemChange change{ItemKind::Gate, now, ItemState{}, ItemState{{}, box}};
+  ItemChange change{ItemKind::Gate, now, ItemState{}, ItemState{}};
+  change.after->place = box;
   auto place = gate_places_.find(key);
   change.before->place = place != gate_places_.end() ? place->second : NodeBox(id);
   recording_->push_back(std::move(change));
@@ -364,6 +371,17 @@ std::string DesignerObject::DoAddGate(const std::string& type_id, double x, doub
   return id;
 }
 
+std::string DesignerObject::DoAddVariable(const std::string& name, double var_type) {
+  if (var_type != std::floor(var_type) || var_type < 0 || var_type > static_cast<double>(vorlane::VarTypeEnum::Enum)) {
+    throw BadArgument("There is no variable type " + std::to_string(var_type));
+  }
+  auto v = process_->Variables()->AddNew();
+  Made(ItemKind::Variable, v.get());
+  v->SetName(name);
+  v->SetVarType(static_cast<vorlane::VarTypeEnum>(static_cast<int32_t>(var_type)));
+  return v->ID();
+}
+
 void DesignerObject::DoMoveNode(const std::string& id, double x, double y) {
   Finite(x, "X position");
   Finite(y, "Y position");
@@ -423,9 +441,14 @@ void DesignerObject::DoRemoveItem(const std::string& id) {
     process.Links()->Remove(com::Variant(l->ID()));
     return;
   }
+  if (auto v = FindItem(process, ItemKind::Variable, history_.Current(id))) {
+    Removing(ItemKind::Variable, v.get());
+    process.Variables()->Remove(com::Variant(com::GetProperty(v.get(), "ID")));
+    return;
+  }
   com::Ref<vorlane::ProcFunction> f = FindFunction(id);
   com::Ref<vorlane::Gate> g = f ? nullptr : FindGate(id);
-  if (!f && !g) throw UnknownItem(id, "function, gate or link");
+  if (!f && !g) throw UnknownItem(id, "function, gate, link or variable");
   const std::string node = f ? f->ID() : g->ID();
   // A link without one of its nodes means nothing: it goes with the node,
   // before it, so that undo finds the node again when it puts the link back.
@@ -462,11 +485,38 @@ bool Settable(ItemKind kind, const std::string& field) {
       {ItemKind::Function, {"Caption", "Description", "TypeID", "Data", "PoolingInterval", "ReuseStep"}},
       {ItemKind::Gate, {"Caption", "Description", "TypeID", "Data"}},
       {ItemKind::Link, {"Caption", "Description", "LinkType", "Disabled", "Points"}},
+      {ItemKind::Variable,
+       {"Name", "Description", "VarType", "Value", "DefaultValue", "IsRequered", "IsMultipleValued",
+        "HiddenInParentProcess", "CreateCopy"}},
   };
   for (const std::string& f : fields.at(kind)) {
     if (text::NoCaseEqual()(f, field)) return true;
   }
   return false;
+}
+
+// A value a person typed for a variable, as its type holds it: a whole
+// number, a number, true or false, a date; text for the other types. Text
+// that is none of these is refused naming the variable, the value and the
+// type, before anything is written.
+com::Variant TypedValue(vorlane::Variable& variable, const com::Variant& given) {
+  if (!given.IsText() || given.ToText().empty()) return given;
+  using T = vorlane::VarTypeEnum;
+  const T type = variable.VarType();
+  static const std::map<T, const char*> kinds = {
+      {T::Integer, "a whole number"}, {T::Float, "a number"}, {T::Boolean, "true or false"}, {T::DateTime, "a date"}};
+  try {
+    switch (type) {
+      case T::Integer: return com::Variant(given.ToI4());
+      case T::Float: return com::Variant(given.ToR8());
+      case T::Boolean: return com::Variant(given.ToBool());
+      case T::DateTime: return com::Variant(given.ToDate());
+      default: return given;
+    }
+  } catch (const com::Error&) {
+    throw BadArgument("The variable " + variable.Name() + " takes " + kinds.at(type) + ": \"" + given.ToText() +
+                      "\" is not one");
+  }
 }
 
 }  // namespace
@@ -485,8 +535,11 @@ void DesignerObject::DoSetField(const std::string& id, const std::string& field,
   } else if (auto l = FindLink(id)) {
     kind = ItemKind::Link;
     item = l;
+  } else if (auto v = FindItem(*process_, ItemKind::Variable, history_.Current(id))) {
+    kind = ItemKind::Variable;
+    item = v;
   } else {
-    throw UnknownItem(id, "function, gate or link");
+    throw UnknownItem(id, "function, gate, link or variable");
   }
   if (!Settable(kind, field)) throw BadArgument("The designer does not set the field \"" + field + "\" here");
   if (text::NoCaseEqual()(field, "TypeID")) {
@@ -505,6 +558,10 @@ void DesignerObject::DoSetField(const std::string& id, const std::string& field,
   if (kind == ItemKind::Link && text::NoCaseEqual()(field, "LinkType")) {
     const int32_t type = value.ToI4();
     if (type < 0 || type > 2) throw BadArgument("There is no link type " + std::to_string(type));
+  }
+  if (kind == ItemKind::Variable && (text::NoCaseEqual()(field, "Value") || text::NoCaseEqual()(field, "DefaultValue"))) {
+    SetFields(kind, item.get(), {{field, TypedValue(*com::Query<vorlane::Variable>(item), value)}});
+    return;
   }
   SetFields(kind, item.get(), {{field, value}});
 }
@@ -542,6 +599,7 @@ std::string DesignerObject::ApplyEdits(const std::string& edits) {
         const std::string kind = text("kind");
         if (kind == "function") result = DoAddFunction(text("type"), number("x"), number("y"));
         else if (kind == "gate") result = DoAddGate(text("type"), number("x"), number("y"));
+        else if (kind == "variable") result = DoAddVariable(text("name"), e.contains("varType") ? number("varType") : 0);
         else throw BadArgument(where + "there is no kind of node \"" + kind + "\"");
       } else if (op == "move") {
         DoMoveNode(text("id"), number("x"), number("y"));

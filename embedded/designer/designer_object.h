@@ -94,6 +94,7 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   // The edits, each recording what it changes in the step being made.
   std::string DoAddFunction(const std::string& type_id, double x, double y);
   std::string DoAddGate(const std::string& type_id, double x, double y);
+  std::string DoAddVariable(const std::string& name, double var_type);
   void DoMoveNode(const std::string& id, double x, double y);
   void DoResizeNode(const std::string& id, double width, double height);
   std::string DoConnect(const std::string& from_id, const std::string& to_id, int32_t link_type);

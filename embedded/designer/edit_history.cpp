@@ -3,6 +3,12 @@
 #include "platform/com/dispatch.h"
 #include "platform/com/hresult.h"
 #include "platform/com/text.h"
+#include "vorlane/enum_value.h"
+#include "vorlane/enum_values.h"
+#include "vorlane/value.h"
+#include "vorlane/values.h"
+#include "vorlane/variable.h"
+#include "vorlane/variables.h"
 
 namespace designer {
 namespace {
@@ -12,6 +18,7 @@ com::Ref<com::Unknown> AddItem(vorlane::Process& process, ItemKind kind) {
     case ItemKind::Function: return process.Functions()->AddNew();
     case ItemKind::Gate: return process.Gates()->AddNew();
     case ItemKind::Link: return process.Links()->AddNew();
+    case ItemKind::Variable: return process.Variables()->AddNew();
     case ItemKind::Process: break;
   }
   throw com::Error(com::hr::kUnexpected, "Designer", "The process cannot be made again");
@@ -22,6 +29,7 @@ void RemoveItem(vorlane::Process& process, ItemKind kind, const std::string& id)
     case ItemKind::Function: process.Functions()->Remove(com::Variant(id)); return;
     case ItemKind::Gate: process.Gates()->Remove(com::Variant(id)); return;
     case ItemKind::Link: process.Links()->Remove(com::Variant(id)); return;
+    case ItemKind::Variable: process.Variables()->Remove(com::Variant(id)); return;
     case ItemKind::Process: break;
   }
   throw com::Error(com::hr::kUnexpected, "Designer", "The process cannot be removed");
@@ -45,6 +53,7 @@ com::Ref<com::Unknown> FindItem(vorlane::Process& process, ItemKind kind, const 
     case ItemKind::Function: return FindIn(process.Functions(), id);
     case ItemKind::Gate: return FindIn(process.Gates(), id);
     case ItemKind::Link: return FindIn(process.Links(), id);
+    case ItemKind::Variable: return FindIn(process.Variables(), id);
   }
   return nullptr;
 }
@@ -60,10 +69,43 @@ Fields ReadAllFields(com::Unknown* item) {
   const com::TypeInfo* info = com::Query<com::Dispatch>(item)->GetTypeInfo();
   for (const com::MemberInfo& m : info->members()) {
     if (m.kind != com::MemberKind::Let || m.params.size() != 1 || text::NoCaseEqual()(m.name, "ID")) continue;
+    // A variable's value as text is its value again: written once, as the value.
+    if (text::NoCaseEqual()(m.name, "DisplayValue")) continue;
     fields.emplace_back(m.name, com::GetProperty(item, m.name));
   }
   return fields;
 }
+
+ItemState ReadWholeItem(ItemKind kind, com::Unknown* item) {
+  ItemState state{ReadAllFields(item), std::nullopt, {}, {}};
+  if (kind != ItemKind::Variable) return state;
+  auto variable = com::Query<vorlane::Variable>(item);
+  auto values = variable->Values();
+  for (int32_t i = 1, n = values->Count(); i <= n; ++i) state.values.push_back(values->Item(com::Variant(i))->GetValue());
+  auto enums = variable->EnumValues();
+  for (int32_t i = 1, n = enums->Count(); i <= n; ++i) {
+    auto e = enums->Item(com::Variant(i));
+    state.enum_values.push_back({e->ID(), e->Value(), e->NumericValue()});
+  }
+  return state;
+}
+
+namespace {
+
+// A variable made again gets its enumeration values under new IDs: its
+// fields and values that named the old ones name the new ones.
+com::Variant Renamed(const com::Variant& value, const std::map<std::string, std::string>& ids) {
+  if (ids.empty() || !value.IsText()) return value;
+  std::string text = value.ToText();
+  for (const auto& [from, to] : ids) {
+    for (size_t at = text::Upper(text).find(from); at != std::string::npos; at = text::Upper(text).find(from, at + to.size())) {
+      text.replace(at, from.size(), to);
+    }
+  }
+  return com::Variant(text);
+}
+
+}  // namespace
 
 void EditHistory::Clear() {
   done_.clear();
@@ -125,7 +167,7 @@ void EditHistory::Put(vorlane::Process& process, GatePlaces& places, const ItemC
   if (!state) {
     // The item goes.
     if (!item) return;
-    done.before = ItemState{ReadAllFields(item.get()), std::nullopt};
+    done.before = ReadWholeItem(change.kind, item.get());
     if (change.kind == ItemKind::Gate) {
       auto place = places.find(NormalizeId(id));
       if (place != places.end()) done.before->place = place->second;
@@ -147,17 +189,32 @@ void EditHistory::Put(vorlane::Process& process, GatePlaces& places, const ItemC
   } else {
     Fields was;
     for (const auto& [name, value] : state->fields) was.emplace_back(name, com::GetProperty(item.get(), name));
-    done.before = ItemState{std::move(was), std::nullopt};
+    done.before = ItemState{};
+    done.before->fields = std::move(was);
     if (change.kind == ItemKind::Gate && state->place) {
       auto place = places.find(NormalizeId(id));
       if (place != places.end()) done.before->place = place->second;
+    }
+  }
+  std::map<std::string, std::string> enum_ids;
+  if (made && change.kind == ItemKind::Variable) {
+    auto variable = com::Query<vorlane::Variable>(item);
+    for (const EnumEntry& e : state->enum_values) {
+      auto remade = variable->EnumValues()->AddNew(e.text);
+      remade->SetNumericValue(e.number);
+      enum_ids[text::Upper(e.id)] = remade->ID();
     }
   }
   for (const auto& [name, value] : state->fields) {
     // A link names its nodes by the IDs they have now.
     const bool node_ref = change.kind == ItemKind::Link &&
                           (text::NoCaseEqual()(name, "Source") || text::NoCaseEqual()(name, "Destination"));
-    com::SetProperty(item.get(), name, node_ref ? com::Variant(Current(value.ToText())) : value);
+    com::SetProperty(item.get(), name, node_ref ? com::Variant(Current(value.ToText())) : Renamed(value, enum_ids));
+  }
+  if (made && change.kind == ItemKind::Variable) {
+    auto values = com::Query<vorlane::Variable>(item)->Values();
+    values->Clear();
+    for (const com::Variant& v : state->values) values->AddNew(Renamed(v, enum_ids));
   }
   if (change.kind == ItemKind::Gate && state->place) places[NormalizeId(done.id)] = *state->place;
   done.after = state;

@@ -15,16 +15,26 @@
 
 namespace designer {
 
-enum class ItemKind { Process, Function, Gate, Link };
+enum class ItemKind { Process, Function, Gate, Link, Variable };
 
 // Field values by property name, in the order they are written back.
 using Fields = std::vector<std::pair<std::string, com::Variant>>;
 
+// A variable's enumeration value, by the ID its variable's values name it.
+struct EnumEntry {
+  std::string id;
+  std::string text;
+  int32_t number = 0;
+};
+
 // One item's state on one side of a change. An item that does not exist
-// on that side has no state; a gate's state holds its place too.
+// on that side has no state; a gate's state holds its place too, and a
+// removed variable its values and enumeration values.
 struct ItemState {
   Fields fields;
   std::optional<Box> place;
+  std::vector<com::Variant> values;
+  std::vector<EnumEntry> enum_values;
 };
 
 struct ItemChange {
@@ -45,6 +55,8 @@ Fields ReadFields(com::Unknown* item, std::initializer_list<const char*> names);
 // Every field a person or a program can set on the item (its ID excepted):
 // what it takes to make it again.
 Fields ReadAllFields(com::Unknown* item);
+// All of that, with a variable's values and enumeration values.
+ItemState ReadWholeItem(ItemKind kind, com::Unknown* item);
 
 class EditHistory {
  public:

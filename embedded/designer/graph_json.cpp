@@ -47,7 +47,13 @@ std::string GraphJson(vorlane::Process& process, const GatePlaces& gate_places) 
   auto variables = process.Variables();
   for (int32_t i = 1, n = variables->Count(); i <= n; ++i) {
     auto v = variables->Item(com::Variant(i));
-    out["variables"].push_back({{"id", v->ID()}, {"name", v->Name()}, {"type", static_cast<int32_t>(v->VarType())}});
+    const com::Variant value = v->Value();
+    out["variables"].push_back({{"id", v->ID()},
+                                {"name", v->Name()},
+                                {"type", static_cast<int32_t>(v->VarType())},
+                                {"description", v->Description()},
+                                {"value", value.IsEmpty() || value.IsNull() ? std::string() : value.ToText()},
+                                {"required", v->IsRequered()}});
   }
   return out.dump(-1, ' ', false, Json::error_handler_t::replace);
 }

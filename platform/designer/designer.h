@@ -79,9 +79,10 @@ class Designer : public virtual com::Dispatch {
   virtual void SetItemDescription(const std::string& id, const std::string& description) = 0;
   // Edits as a JSON array, made as one step: either all of them or, when
   // one fails, none. Each is an object with "op":
-  //   "add" (kind "function" or "gate", type, x, y), "move" (id, x, y),
-  //   "resize" (id, width, height), "connect" (from, to, linkType),
-  //   "remove" (id), "set" (id, field, value; no id for the process).
+  //   "add" (kind "function" or "gate", type, x, y; or kind "variable",
+  //   name, varType), "move" (id, x, y), "resize" (id, width, height),
+  //   "connect" (from, to, linkType), "remove" (id; a function, gate,
+  //   link or variable), "set" (id, field, value; no id for the process).
   // An ID may be "$n", the item the n-th edit (from 0) made. Answers the
   // IDs the edits made, as a JSON array, in order.
   virtual std::string ApplyEdits(const std::string& edits) = 0;

@@ -154,6 +154,53 @@ TEST_F(History, AMovedNodesLinksGoStraightUntilTheMoveIsUndone) {
   EXPECT_EQ(Function(a)->YPos(), 0.f);
 }
 
+// Variables are edited as the rest: a value that does not fit its type is
+// refused with the object model's message, and a removed variable comes
+// back with its values and enumeration values.
+TEST_F(History, VariablesAreAddedSetRemovedAndBroughtBack) {
+  const Json made = Json::parse(designer->ApplyEdits(R"([{"op":"add","kind":"variable","name":"Amount","varType":1},
+                                                         {"op":"set","id":"$0","field":"Value","value":"250"}])"));
+  const std::string amount = made[0];
+  EXPECT_EQ(process->Variables()->Item(Variant(amount))->Value().ToI4(), 250);
+  std::string text;
+  EXPECT_NE(CodeOf([&] { designer->ApplyEdits(R"([{"op":"set","id":")" + amount + R"(","field":"Value","value":"lots"}])"); },
+                   &text),
+            com::hr::kOk);
+  EXPECT_FALSE(text.empty());
+  EXPECT_EQ(process->Variables()->Item(Variant(amount))->Value().ToI4(), 250);
+
+  auto level = process->Variables()->AddNew();  // made by a program, with enumeration values
+  level->SetName("Level");
+  level->SetVarType(vorlane::VarTypeEnum::Enum);
+  level->EnumValues()->AddNew("Low")->SetNumericValue(1);
+  auto high = level->EnumValues()->AddNew("High");
+  high->SetNumericValue(5);
+  level->SetValue(Variant(high->ID()));
+  const std::string level_id = level->ID();
+
+  designer->RemoveItem(level_id);
+  designer->RemoveItem(amount);
+  EXPECT_EQ(process->Variables()->Count(), 0);
+  designer->Undo();
+  designer->Undo();
+  ASSERT_EQ(process->Variables()->Count(), 2);
+  auto named = [&](const std::string& name) {
+    for (int32_t i = 1; i <= process->Variables()->Count(); ++i) {
+      if (process->Variables()->Item(Variant(i))->Name() == name) return process->Variables()->Item(Variant(i));
+    }
+    throw std::runtime_error("no variable " + name);
+  };
+  auto back = named("Level");
+  ASSERT_EQ(back->EnumValues()->Count(), 2);
+  EXPECT_EQ(back->EnumValues()->Item(Variant(2))->Value(), "High");
+  EXPECT_EQ(back->EnumValues()->Item(Variant(2))->NumericValue(), 5);
+  EXPECT_EQ(back->Value().ToText(), back->EnumValues()->Item(Variant(2))->ID());
+  EXPECT_EQ(named("Amount")->Value().ToI4(), 250);
+  // The first ID still reaches the variable made again.
+  designer->ApplyEdits(R"([{"op":"set","id":")" + level_id + R"(","field":"Name","value":"Urgency"}])");
+  EXPECT_EQ(back->Name(), "Urgency");
+}
+
 TEST_F(History, AReadOnlyDesignerNeitherEditsNorUndoes) {
   const std::string f = designer->AddFunction(FunctionType(), 0, 0);
   designer->SetReadOnly(true);

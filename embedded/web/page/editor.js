@@ -58,6 +58,16 @@ function setupEditor() {
     }
   });
   $("properties").addEventListener("submit", (e) => e.preventDefault());
+  $("compare").addEventListener("click", openCompare);
+  $("add-variable").addEventListener("click", () => {
+    const names = new Set((card.view.graph.variables ?? []).map((v) => v.name));
+    let n = 1;
+    while (names.has(`Variable${n}`)) n += 1;
+    edit([{ op: "add", kind: "variable", name: `Variable${n}`, varType: 3 }]);
+  });
+  $("difference-previous").addEventListener("click", () => stepDifference(-1));
+  $("difference-next").addEventListener("click", () => stepDifference(1));
+  $("differences-close").addEventListener("click", () => { editor.comparison = null; drawComparison(); });
   setupMinimap();
 }
 
@@ -103,6 +113,7 @@ function setEditorState(view) {
   if (editor.readOnly !== !!view.readOnly) {
     editor.readOnly = !!view.readOnly;
     drawProperties();
+    drawVariables();
   }
 }
 
@@ -113,7 +124,9 @@ function graphShown(m) {
   card.view.setFindings(editor.findings);
   drawFindings();
   drawProperties();
+  drawVariables();
   if ($("search").value) search($("search").value, true);
+  markDifferences();
   editor.viewbox = card.view.canvas.viewbox();  // just placed by the drawing: no layout to ask it
   drawMinimap();
 }
@@ -189,6 +202,41 @@ function drawProperties() {
     box.append(row);
   }
   if (focused) box.querySelector(`[name="${focused}"]`)?.focus();
+}
+
+// The process's variables: name, type and value, each change an edit; a
+// value that does not fit the type is refused by the designer with a
+// message of its own.
+function drawVariables() {
+  const body = $("variables").tBodies[0];
+  const variables = card.view.graph.variables ?? [];
+  const key = JSON.stringify([variables, editor.readOnly]);
+  if (body.dataset.key === key) return;
+  const focused = body.contains(document.activeElement) ? [document.activeElement.closest("tr")?.dataset.id, document.activeElement.name] : null;
+  body.dataset.key = key;
+  body.replaceChildren();
+  const types = word("varTypes").split("|");
+  for (const v of variables) {
+    const row = body.insertRow();
+    row.dataset.id = v.id;
+    const cell = (input, field, read) => {
+      input.name = field;
+      input.disabled = !!editor.readOnly;
+      input.addEventListener("change", () => edit([{ op: "set", id: v.id, field, value: read(input) }]));
+      row.insertCell().append(input);
+    };
+    cell(Object.assign(document.createElement("input"), { value: v.name, title: word("name") }), "Name", (i) => i.value);
+    const type = document.createElement("select");
+    types.forEach((t, i) => type.append(new Option(t, String(i), false, i === v.type)));
+    cell(type, "VarType", (i) => Number(i.value));
+    cell(Object.assign(document.createElement("input"), { value: v.value, title: word("value") }), "Value", (i) => i.value);
+    const remove = Object.assign(document.createElement("button"), { type: "button", textContent: "✕", title: word("remove") });
+    remove.disabled = !!editor.readOnly;
+    remove.addEventListener("click", () => edit([{ op: "remove", id: v.id }]));
+    row.insertCell().append(remove);
+  }
+  $("add-variable").disabled = !!editor.readOnly;
+  if (focused) body.querySelector(`tr[data-id="${focused[0]}"] [name="${focused[1]}"]`)?.focus();
 }
 
 // ---- findings and search ---------------------------------------------------------
@@ -280,4 +328,96 @@ function drawMinimap() {
   ctx.strokeStyle = "#1565c0";
   ctx.lineWidth = 1.5;
   ctx.strokeRect((box.x - x0) * scale, (box.y - y0) * scale, box.width * scale, box.height * scale);
+}
+
+// ---- comparing -------------------------------------------------------------------
+
+// Asks what to compare the process with: another process of the store, or
+// an exported file (uploaded first). The server answers with the
+// differences, the card's process being the newer side.
+async function openCompare() {
+  const dialog = $("compare-dialog");
+  const select = $("compare-process");
+  const list = await (await fetch("/api/processes")).json();
+  select.replaceChildren(new Option("", ""));
+  for (const p of [...list.templates, ...list.instances]) select.append(new Option(p.name || p.id, p.id));
+  $("compare-file").value = "";
+  dialog.returnValue = "";
+  dialog.show();
+  $("veil").hidden = false;
+  dialog.addEventListener("close", async () => {
+    $("veil").hidden = true;
+    if (dialog.returnValue !== "compare") return;
+    const file = $("compare-file").files[0];
+    if (file) {
+      const sent = await fetch("/upload?name=" + encodeURIComponent(file.name), { method: "POST", body: file });
+      send({ type: "compare", upload: (await sent.json()).upload });
+    } else if (select.value) {
+      send({ type: "compare", with: select.value });
+    }
+  }, { once: true });
+}
+
+function compared(m) {
+  editor.comparison = { name: m.name, ...m.result };
+  editor.difference = -1;
+  drawComparison();
+}
+
+const MARKS = { added: "+", removed: "−", changed: "~", moved: "↔" };
+
+function drawComparison() {
+  const c = editor.comparison;
+  $("differences").hidden = !c;
+  markDifferences();
+  if (!c) return;
+  $("differences-with").textContent = `— ${c.name}`;
+  $("differences-counts").textContent = c.differences.length === 0 ? word("noDifferences")
+    : ["added", "removed", "changed", "moved"].map((k) => `${c.counts[k]} ${word(k)}`).join(", ");
+  const list = $("differences-list");
+  list.replaceChildren();
+  c.differences.forEach((d, i) => {
+    const li = document.createElement("li");
+    li.className = `difference ${d.change}`;
+    const button = Object.assign(document.createElement("button"), { type: "button" });
+    const what = d.kind === "process" ? word("process") : `${word(d.kind)} ${d.caption || d.id}`;
+    button.append(Object.assign(document.createElement("span"), { className: "mark", textContent: MARKS[d.change] }), ` ${what}`);
+    button.title = d.fields.map((f) => `${f.name}: ${f.before} → ${f.after}`).join("\n");
+    button.addEventListener("click", () => showDifference(i));
+    li.append(button);
+    if (d.fields.length) {
+      const fields = Object.assign(document.createElement("div"), { className: "fields" });
+      fields.textContent = d.fields.map((f) => f.name + (f.layout ? " ↔" : "")).join(", ");
+      li.append(fields);
+    }
+    list.append(li);
+  });
+}
+
+// The added, changed and moved elements marked on the graph (the removed
+// ones are no longer on it; the list has them).
+function markDifferences() {
+  const canvas = card.view.canvas;
+  for (const [id, change] of editor.marked ?? []) canvas.removeMarker(id, `diff-${change}`);
+  editor.marked = [];
+  for (const d of editor.comparison?.differences ?? []) {
+    const id = String(d.id).toUpperCase();
+    if (d.change === "removed" || !card.view.diagram.get("elementRegistry").get(id)) continue;
+    canvas.addMarker(id, `diff-${d.change}`);
+    editor.marked.push([id, d.change]);
+  }
+}
+
+function showDifference(i) {
+  const c = editor.comparison;
+  editor.difference = i;
+  for (const [n, li] of [...$("differences-list").children].entries()) li.classList.toggle("current", n === i);
+  const d = c.differences[i];
+  if (d.id && d.change !== "removed") card.view.reveal(String(d.id).toUpperCase());
+}
+
+function stepDifference(step) {
+  const c = editor.comparison;
+  if (!c || c.differences.length === 0) return;
+  showDifference((editor.difference + step + c.differences.length) % c.differences.length);
 }
