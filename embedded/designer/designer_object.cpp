@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <regex>
 #include <set>
 #include <vector>
 
@@ -10,7 +11,9 @@
 
 #include "embedded/designer/graph_json.h"
 #include "embedded/designer/svg_picture.h"
+#include "platform/com/collection.h"
 #include "platform/com/text.h"
+#include "platform/ostrel/card_manager.h"
 #include "vorlane/variable.h"
 #include "vorlane/variables.h"
 
@@ -519,6 +522,32 @@ com::Variant TypedValue(vorlane::Variable& variable, const com::Variant& given) 
   }
 }
 
+// The part with every row's ID ("ID" and "RowID" attributes) made anew,
+// wherever the part names it (links' ends, settings that name variables):
+// a paste adds rows beside the ones it was copied from, which may be in the
+// same process.
+std::string WithNewIds(const std::string& part) {
+  static const std::regex kIdAttribute(R"re(\b(?:Row)?ID="(\{[0-9A-Fa-f-]{36}\})")re");
+  std::map<std::string, std::string> renamed;  // upper case -> new
+  for (auto it = std::sregex_iterator(part.begin(), part.end(), kIdAttribute); it != std::sregex_iterator(); ++it) {
+    renamed.emplace(text::Upper((*it)[1].str()), com::Guid::Generate().ToString());
+  }
+  std::string out;
+  out.reserve(part.size());
+  for (size_t i = 0; i < part.size();) {
+    if (part[i] == '{' && i + 38 <= part.size()) {
+      auto found = renamed.find(text::Upper(part.substr(i, 38)));
+      if (found != renamed.end()) {
+        out += found->second;
+        i += 38;
+        continue;
+      }
+    }
+    out += part[i++];
+  }
+  return out;
+}
+
 }  // namespace
 
 void DesignerObject::DoSetField(const std::string& id, const std::string& field, const com::Variant& value) {
@@ -633,6 +662,106 @@ std::string DesignerObject::ApplyEdits(const std::string& edits) {
   for (const std::string& id : made) {
     if (!id.empty()) out.push_back(id);
   }
+  return out.dump();
+}
+
+com::Ref<ostrel::Session> DesignerObject::RequireSession() {
+  com::Ref<ostrel::Session> session = com::TryQuery<ostrel::Session>(session_.TryObject());
+  if (!session) throw com::Error(com::hr::kObjectNotSet, kSource, "The designer was given no session");
+  return session;
+}
+
+com::Ref<ostrel::CardData> DesignerObject::ProcessCard() {
+  return RequireSession()->GetCardManager()->GetCardData(process_->ID());
+}
+
+std::map<ItemKind, std::vector<std::string>> DesignerObject::ItemIds() {
+  std::map<ItemKind, std::vector<std::string>> ids;
+  auto collect = [&](ItemKind kind, auto items) {
+    auto& list = ids[kind];  // there, even when empty
+    for (int32_t i = 1, n = items->Count(); i <= n; ++i) list.push_back(items->Item(com::Variant(i))->ID());
+  };
+  collect(ItemKind::Function, process_->Functions());
+  collect(ItemKind::Gate, process_->Gates());
+  collect(ItemKind::Link, process_->Links());
+  collect(ItemKind::Variable, process_->Variables());
+  return ids;
+}
+
+std::string DesignerObject::CopyPart(const std::string& function_ids) {
+  if (!process_) throw Refusal("The designer shows no process to copy from");
+  const nlohmann::json ids = nlohmann::json::parse(function_ids, nullptr, false);
+  if (!ids.is_array()) throw BadArgument("The functions to copy are not a JSON array of IDs");
+  auto list = com::Make<com::KeyedList>();
+  for (const auto& id : ids) {
+    if (!id.is_string()) throw BadArgument("The functions to copy are not a JSON array of IDs");
+    auto f = FindFunction(id.get<std::string>());
+    if (!f) throw UnknownItem(id.get<std::string>(), "function");
+    list->Add(com::Variant(f->ID()), std::nullopt);
+  }
+  // Linked process cards are named, not copied: a pasted call calls the
+  // same sub-process.
+  com::Ref<com::Unknown> exchange = com::CreateObject("QXVorlane.ProcessImportExport");
+  return com::CallMethod(exchange.get(), "SerializeProcessPart",
+                         std::vector{com::Variant(com::Ref<com::Unknown>(RequireSession().get())),
+                                     com::Variant(com::Ref<com::Unknown>(ProcessCard().get())),
+                                     com::Variant(com::Ref<com::Unknown>(list.get())), com::Variant(false),
+                                     com::Variant(false)})
+      .ToText();
+}
+
+std::string DesignerObject::Paste(const std::string& part, double x, double y) {
+  Finite(x, "X position");
+  Finite(y, "Y position");
+  std::vector<std::string> pasted;
+  AsOneStep([&](vorlane::Process&) {
+    std::map<ItemKind, std::set<std::string>> before;
+    for (auto& [kind, ids] : ItemIds()) before[kind].insert(ids.begin(), ids.end());
+    // Whatever the import added, even when it failed half-way, is recorded
+    // as made (in row order): a failure takes it away again with the rest
+    // of the step.
+    auto record_new = [&] {
+      for (auto& [kind, now] : ItemIds()) {
+        for (const std::string& id : now) {
+          if (before[kind].count(id)) continue;
+          Made(kind, FindItem(*process_, kind, id).get());
+          if (kind == ItemKind::Function) pasted.push_back(id);
+        }
+      }
+    };
+    // The import writes the card's rows; the process's lists read them again.
+    auto reread = [&] {
+      process_->Functions()->Refresh(false);
+      process_->Gates()->Refresh(false);
+      process_->Links()->Refresh(false);
+      process_->Variables()->Refresh(false);
+    };
+    com::Ref<com::Unknown> exchange = com::CreateObject("QXVorlane.ProcessImportExport");
+    try {
+      com::CallMethod(exchange.get(), "DeserializeProcessPart",
+                      std::vector{com::Variant(com::Ref<com::Unknown>(RequireSession().get())),
+                                  com::Variant(com::Ref<com::Unknown>(ProcessCard().get())),
+                                  com::Variant(WithNewIds(part))});
+    } catch (...) {
+      reread();
+      record_new();
+      throw;
+    }
+    reread();
+    record_new();
+    // The part keeps its own arrangement, with its top-left corner at the point.
+    double left = std::numeric_limits<double>::max(), top = left;
+    for (const std::string& id : pasted) {
+      auto f = FindFunction(id);
+      left = std::min<double>(left, f->XPos());
+      top = std::min<double>(top, f->YPos());
+    }
+    for (const std::string& id : pasted) {
+      auto f = FindFunction(id);
+      DoMoveNode(id, f->XPos() - left + x, f->YPos() - top + y);
+    }
+  });
+  nlohmann::json out(pasted);
   return out.dump();
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -11,6 +12,8 @@
 #include "platform/com/events.h"
 #include "platform/com/registry.h"
 #include "platform/designer/designer.h"
+#include "platform/ostrel/card_data.h"
+#include "platform/ostrel/session.h"
 #include "vorlane/library.h"
 #include "vorlane/process.h"
 
@@ -60,6 +63,8 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   void SetItemCaption(const std::string& id, const std::string& caption) override;
   void SetItemDescription(const std::string& id, const std::string& description) override;
   std::string ApplyEdits(const std::string& edits) override;
+  std::string CopyPart(const std::string& function_ids) override;
+  std::string Paste(const std::string& part, double x, double y) override;
   void Undo() override;
   void Redo() override;
   bool CanUndo() override { return history_.CanUndo(); }
@@ -76,6 +81,11 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   // or with no process.
   vorlane::Process& Editable();
   vorlane::Library& RequireLibrary();
+  // The session the designer was given, and the shown process's card in it.
+  com::Ref<ostrel::Session> RequireSession();
+  com::Ref<ostrel::CardData> ProcessCard();
+  // The IDs of every function, gate, link and variable, by kind, in row order.
+  std::map<ItemKind, std::vector<std::string>> ItemIds();
   // The item of that ID in the shown process, null when there is none. An
   // item that undo or redo made again is found by its first ID too.
   com::Ref<vorlane::ProcFunction> FindFunction(const std::string& id);

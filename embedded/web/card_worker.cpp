@@ -580,6 +580,30 @@ void CardWorker::Edit(const Json& m) {
   std::function<void(com::Unknown*)> call;
   if (*op == "undo" || *op == "redo") {
     call = [method = *op == "undo" ? "Undo" : "Redo"](com::Unknown* designer) { com::CallMethod(designer, method); };
+  } else if (*op == "copy") {
+    // The copied part goes back to the page, which keeps it for a paste
+    // here or in another tab.
+    auto ids = m.find("ids");
+    if (ids == m.end() || !ids->is_array()) return;
+    call = [this, text = ids->dump()](com::Unknown* designer) {
+      const std::string part = TextOf(com::CallMethod(designer, "CopyPart", std::vector{com::Variant(text)}));
+      Notify({{"type", "copied"}, {"part", part}});
+    };
+  } else if (*op == "paste") {
+    // The part comes as an upload: it may be larger than a message.
+    const std::optional<int64_t> upload = WholeField(m, "upload");
+    auto number = [&](const char* key) {
+      auto it = m.find(key);
+      return it != m.end() && it->is_number() ? it->get<double>() : 0.0;
+    };
+    std::optional<FileShelf::File> file = upload ? options_.files->Find(*upload, options_.account) : std::nullopt;
+    if (!file) return;
+    call = [path = file->path, x = number("x"), y = number("y")](com::Unknown* designer) {
+      std::ifstream in(path, std::ios::binary);
+      std::ostringstream part;
+      part << in.rdbuf();
+      com::CallMethod(designer, "Paste", std::vector{com::Variant(part.str()), com::Variant(x), com::Variant(y)});
+    };
   } else if (*op == "apply") {
     auto edits = m.find("edits");
     if (edits == m.end() || !edits->is_array()) return;

@@ -122,7 +122,9 @@ class CardWorker {
   Json Closing(const Json& question);
   // On the card's thread.
   // A change of the graph the page asks for: "op" "apply" with "edits"
-  // (the designer's ApplyEdits list, one step), "undo" or "redo".
+  // (the designer's ApplyEdits list, one step), "undo", "redo", "copy"
+  // ("ids" of functions; the part is sent back as "copied") or "paste"
+  // (an "upload" of such a part, at "x", "y").
   void Edit(const Json& message);
   // Compares the card's process with another card's (`with`) or with a
   // process file, and sends the differences to the tabs.

@@ -86,6 +86,14 @@ class Designer : public virtual com::Dispatch {
   // An ID may be "$n", the item the n-th edit (from 0) made. Answers the
   // IDs the edits made, as a JSON array, in order.
   virtual std::string ApplyEdits(const std::string& edits) = 0;
+  // The functions of `function_ids` (a JSON array) as a part of a process
+  // document: the links between them, the variables and gates they need.
+  // What Paste takes, here or in another process.
+  virtual std::string CopyPart(const std::string& function_ids) = 0;
+  // Adds such a part to the process, its IDs made anew and its references
+  // following them, its functions moved so that their top-left corner is at
+  // (x, y); one step. Answers the new functions' IDs as a JSON array.
+  virtual std::string Paste(const std::string& part, double x, double y) = 0;
   // Every edit is a step of one history, whichever way it came: Undo puts
   // the process back as it was before the last step, Redo makes it again.
   // Either raises Changed; neither does anything with nothing to undo or

@@ -201,6 +201,46 @@ TEST_F(History, VariablesAreAddedSetRemovedAndBroughtBack) {
   EXPECT_EQ(back->Name(), "Urgency");
 }
 
+// Copied functions pasted into another process come with the link between
+// them, under new IDs, at the point given; undo takes all of it away.
+TEST_F(History, CopiedFunctionsArePastedWithTheirLinkAtThePointAndUndoneAtOnce) {
+  const std::string a = designer->AddFunction(FunctionType(), 100, 100);
+  const std::string b = designer->AddFunction(FunctionType(), 300, 150);
+  const std::string c = designer->AddFunction(FunctionType(), 500, 100);
+  designer->SetItemCaption(a, "Review");
+  designer->Connect(a, b, 1);
+  designer->Connect(b, c, 0);  // c is not copied: nor is this link
+  const std::string part = designer->CopyPart(Json{a, b}.dump());
+
+  auto other = library->Templates()->AddNew();
+  other->SetName("Second");
+  auto second = com::Query<Designer>(com::CreateObject("QXDesigner.Designer"));
+  second->Initialize(Variant(session), Variant(host), Variant(library), Variant(other), 0);
+  const Json pasted = Json::parse(second->Paste(part, 40, 60));
+  ASSERT_EQ(pasted.size(), 2u);
+  ASSERT_EQ(other->Functions()->Count(), 2);
+  ASSERT_EQ(other->Links()->Count(), 1);
+  auto first = other->Functions()->Item(Variant(pasted[0].get<std::string>()));
+  EXPECT_NE(first->ID(), a);
+  EXPECT_EQ(first->Caption(), "Review");
+  EXPECT_EQ(first->XPos(), 40.f);
+  EXPECT_EQ(first->YPos(), 60.f);
+  EXPECT_EQ(other->Functions()->Item(Variant(pasted[1].get<std::string>()))->XPos(), 240.f);
+  auto link = other->Links()->Item(Variant(1));
+  EXPECT_EQ(link->Source(), first->ID());
+  EXPECT_EQ(link->LinkType(), vorlane::LinkTypeEnum::LinkFail);
+
+  second->Paste(part, 40, 400);  // within one process too
+  EXPECT_EQ(other->Functions()->Count(), 4);
+  second->Undo();
+  second->Undo();
+  EXPECT_EQ(other->Functions()->Count(), 0);
+  EXPECT_EQ(other->Links()->Count(), 0);
+  EXPECT_NE(CodeOf([&] { second->Paste("<Data/>", 0, 0); }), com::hr::kOk);
+  EXPECT_EQ(other->Functions()->Count(), 0);
+  second->Shutdown();
+}
+
 TEST_F(History, AReadOnlyDesignerNeitherEditsNorUndoes) {
   const std::string f = designer->AddFunction(FunctionType(), 0, 0);
   designer->SetReadOnly(true);

@@ -122,6 +122,7 @@ function receive(m) {
     }
     case "ask": ask(m); break;
     case "comparison": compared(m); break;
+    case "copied": copied(m); break;
     case "form": if (card.question && card.question.kind === "form") drawForm(m.form); break;
     case "download": download(m.url, m.name); break;
     case "show": location.href = "/card?id=" + encodeURIComponent(m.card); break;

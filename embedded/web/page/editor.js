@@ -19,6 +19,15 @@ function editorHandlers() {
     redo: () => send({ type: "edit", op: "redo" }),
     select: (data) => { editor.selected = data; drawProperties(); },
     find: () => { $("search").focus(); $("search").select(); },
+    copy: (ids) => { if (ids.length) send({ type: "edit", op: "copy", ids }); },
+    paste: async (at) => {
+      // The clipboard is the browser's storage of this server: it is there
+      // in every tab, whichever process it shows.
+      const part = localStorage.getItem("vorlane.clipboard");
+      if (!part) return;
+      const sent = await fetch("/upload?name=part.xml", { method: "POST", body: part });
+      send({ type: "edit", op: "paste", upload: (await sent.json()).upload, x: Math.round(at.x), y: Math.round(at.y) });
+    },
     linkType: () => editor.linkType,
   };
 }
@@ -356,6 +365,10 @@ async function openCompare() {
       send({ type: "compare", with: select.value });
     }
   }, { once: true });
+}
+
+function copied(m) {
+  localStorage.setItem("vorlane.clipboard", m.part);
 }
 
 function compared(m) {

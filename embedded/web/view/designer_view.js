@@ -241,12 +241,14 @@ function addArrowMarker(svg) {
 // drawing state; fit() shows the whole graph. `drawn` counts the graphs
 // drawn, for whoever waits for a drawing. The person's edits go to
 // `handlers.edit` as a list of the designer's edits (made as one step),
-// undo and redo to `handlers.undo` and `handlers.redo`, a change of the
+// undo and redo to `handlers.undo` and `handlers.redo`, Ctrl+C (or X) to
+// `handlers.copy` with the selected functions' IDs, Ctrl+V to
+// `handlers.paste` with the point on the graph, a change of the
 // selection to `handlers.select` (the selected elements' data); the
 // designer decides, and the graph it sends back is what the view then
 // shows. `handlers.linkType()` is the type a new link gets.
 export function createView(container, handlers = {}) {
-  const on = { edit() {}, undo() {}, redo() {}, select() {}, find() {}, linkType: () => 0, ...handlers };
+  const on = { edit() {}, undo() {}, redo() {}, select() {}, find() {}, copy() {}, paste() {}, linkType: () => 0, ...handlers };
   const readOnly = () => container.classList.contains("read-only");
   const state = { zoom: null, drawn: 0, extent: null, graph: { nodes: [], links: [] }, markers: [] };
   const removeElements = (elements) => {
@@ -327,6 +329,10 @@ export function createView(container, handlers = {}) {
     else if (ctrl && (key === "y" || (key === "z" && e.shiftKey))) on.redo();
     else if (ctrl && key === "a") selection.select(registry.filter((el) => isNode(el) || el.type === "link"));
     else if (ctrl && key === "f") on.find();
+    else if (ctrl && (key === "c" || key === "x") && selected.some(isNode)) {
+      on.copy(selected.filter((el) => el.type === "function").map((el) => el.id));
+      if (key === "x") removeElements(selected);
+    } else if (ctrl && key === "v" && !readOnly()) on.paste(state.pointer ?? centre());
     else if (key === "Delete" || key === "Backspace") removeElements(selected);
     else if (key.startsWith("Arrow") && !readOnly() && selected.some(isNode)) {
       // Ten points a press, one with Shift.
@@ -336,6 +342,14 @@ export function createView(container, handlers = {}) {
     } else return;
     e.preventDefault();
   });
+
+  // Where the pointer was last over the graph: where a paste goes.
+  container.addEventListener("mousemove", (e) => { state.pointer = toGraph(e.clientX, e.clientY); });
+  container.addEventListener("mouseleave", () => { state.pointer = null; });
+  const centre = () => {
+    const rect = container.getBoundingClientRect();
+    return toGraph(rect.left + rect.width / 2, rect.top + rect.height / 2);
+  };
 
   // The scale as the person left it (wheel, pinch, fit), for whoever reads it.
   events.on("canvas.viewbox.changed", ({ viewbox }) => {
