@@ -151,9 +151,9 @@ function drawProperties() {
   const graph = card.view?.graph;
   if (!graph) return;
   const chosen = editor.selected.length === 1 ? editor.selected[0] : null;
-  // What the person is typing in is not redrawn under them.
-  const focused = document.activeElement && box.contains(document.activeElement) ? document.activeElement.name : null;
-  const key = JSON.stringify([chosen?.id ?? "", editor.selected.length, editor.readOnly]);
+  // What the person is typing in stays as they typed it; every other field
+  // shows what the designer holds (a refused value goes back).
+  const focused = document.activeElement && box.contains(document.activeElement) ? document.activeElement : null;
   const rows = [];
   let id = null;
   let heading;
@@ -180,8 +180,6 @@ function drawProperties() {
               ["LinkType", "linkType", "select", link.type, LINK_TYPES.map((t, i) => [i, word(t)])],
               ["Disabled", "disabled", "check", link.disabled]);
   }
-  if (box.dataset.key === key && focused) return;
-  box.dataset.key = key;
   box.replaceChildren();
   const h = Object.assign(document.createElement("h2"), { textContent: heading });
   box.append(h);
@@ -210,7 +208,11 @@ function drawProperties() {
     row.append(input);
     box.append(row);
   }
-  if (focused) box.querySelector(`[name="${focused}"]`)?.focus();
+  const again = focused && box.querySelector(`[name="${focused.name}"]`);
+  if (again) {
+    if (again.type !== "checkbox" && again.tagName !== "SELECT") again.value = focused.value;
+    again.focus();
+  }
 }
 
 // The process's variables: name, type and value, each change an edit; a
@@ -219,10 +221,10 @@ function drawProperties() {
 function drawVariables() {
   const body = $("variables").tBodies[0];
   const variables = card.view.graph.variables ?? [];
-  const key = JSON.stringify([variables, editor.readOnly]);
-  if (body.dataset.key === key) return;
-  const focused = body.contains(document.activeElement) ? [document.activeElement.closest("tr")?.dataset.id, document.activeElement.name] : null;
-  body.dataset.key = key;
+  // As the properties: the field being typed in stays, the others follow
+  // the designer.
+  const active = body.contains(document.activeElement) ? document.activeElement : null;
+  const focused = active ? [active.closest("tr")?.dataset.id, active.name, active.value] : null;
   body.replaceChildren();
   const types = word("varTypes").split("|");
   for (const v of variables) {
@@ -245,7 +247,11 @@ function drawVariables() {
     row.insertCell().append(remove);
   }
   $("add-variable").disabled = !!editor.readOnly;
-  if (focused) body.querySelector(`tr[data-id="${focused[0]}"] [name="${focused[1]}"]`)?.focus();
+  const again = focused && body.querySelector(`tr[data-id="${focused[0]}"] [name="${focused[1]}"]`);
+  if (again) {
+    if (again.tagName !== "SELECT") again.value = focused[2];
+    again.focus();
+  }
 }
 
 // ---- findings and search ---------------------------------------------------------
@@ -279,7 +285,7 @@ function search(text, keep = false) {
   }
   editor.hits = hits;
   const variables = hits.filter((h) => h.variable).map((h) => h.variable);
-  $("search-count").textContent = needle ? `${hits.filter((h) => h.id).length}${variables.length ? ` + ${word("variables")}: ${variables.join(", ")}` : ""}` : "";
+  $("search-count").textContent = needle ? `${hits.filter((h) => h.id).length}${variables.length ? ` + ${word("variablesHeading")}: ${variables.join(", ")}` : ""}` : "";
   if (!keep) {
     editor.hit = -1;
     nextHit(1, false);
@@ -321,8 +327,10 @@ function drawMinimap() {
   const graph = card.view.graph;
   const ctx = map.getContext("2d");
   ctx.clearRect(0, 0, map.width, map.height);
-  if (!graph.nodes.length) return;
-  let left = Infinity, top = Infinity, right = -Infinity, bottom = -Infinity;
+  const box = editor.viewbox;
+  if (!graph.nodes.length || !box) return;
+  // The graph and the part in view, both whole.
+  let left = box.x, top = box.y, right = box.x + box.width, bottom = box.y + box.height;
   for (const n of graph.nodes) {
     left = Math.min(left, n.x); top = Math.min(top, n.y);
     right = Math.max(right, n.x + n.width); bottom = Math.max(bottom, n.y + n.height);
@@ -332,105 +340,7 @@ function drawMinimap() {
   map.mapping = { x: x0, y: y0, scale };
   ctx.fillStyle = "#90a4ae";
   for (const n of graph.nodes) ctx.fillRect((n.x - x0) * scale, (n.y - y0) * scale, Math.max(1, n.width * scale), Math.max(1, n.height * scale));
-  const box = editor.viewbox;
-  if (!box) return;
   ctx.strokeStyle = "#1565c0";
   ctx.lineWidth = 1.5;
   ctx.strokeRect((box.x - x0) * scale, (box.y - y0) * scale, box.width * scale, box.height * scale);
-}
-
-// ---- comparing -------------------------------------------------------------------
-
-// Asks what to compare the process with: another process of the store, or
-// an exported file (uploaded first). The server answers with the
-// differences, the card's process being the newer side.
-async function openCompare() {
-  const dialog = $("compare-dialog");
-  const select = $("compare-process");
-  const list = await (await fetch("/api/processes")).json();
-  select.replaceChildren(new Option("", ""));
-  for (const p of [...list.templates, ...list.instances]) select.append(new Option(p.name || p.id, p.id));
-  $("compare-file").value = "";
-  dialog.returnValue = "";
-  dialog.show();
-  $("veil").hidden = false;
-  dialog.addEventListener("close", async () => {
-    $("veil").hidden = true;
-    if (dialog.returnValue !== "compare") return;
-    const file = $("compare-file").files[0];
-    if (file) {
-      const sent = await fetch("/upload?name=" + encodeURIComponent(file.name), { method: "POST", body: file });
-      send({ type: "compare", upload: (await sent.json()).upload });
-    } else if (select.value) {
-      send({ type: "compare", with: select.value });
-    }
-  }, { once: true });
-}
-
-function copied(m) {
-  localStorage.setItem("vorlane.clipboard", m.part);
-}
-
-function compared(m) {
-  editor.comparison = { name: m.name, ...m.result };
-  editor.difference = -1;
-  drawComparison();
-}
-
-const MARKS = { added: "+", removed: "−", changed: "~", moved: "↔" };
-
-function drawComparison() {
-  const c = editor.comparison;
-  $("differences").hidden = !c;
-  markDifferences();
-  if (!c) return;
-  $("differences-with").textContent = `— ${c.name}`;
-  $("differences-counts").textContent = c.differences.length === 0 ? word("noDifferences")
-    : ["added", "removed", "changed", "moved"].map((k) => `${c.counts[k]} ${word(k)}`).join(", ");
-  const list = $("differences-list");
-  list.replaceChildren();
-  c.differences.forEach((d, i) => {
-    const li = document.createElement("li");
-    li.className = `difference ${d.change}`;
-    const button = Object.assign(document.createElement("button"), { type: "button" });
-    const what = d.kind === "process" ? word("process") : `${word(d.kind)} ${d.caption || d.id}`;
-    button.append(Object.assign(document.createElement("span"), { className: "mark", textContent: MARKS[d.change] }), ` ${what}`);
-    button.title = d.fields.map((f) => `${f.name}: ${f.before} → ${f.after}`).join("\n");
-    button.addEventListener("click", () => showDifference(i));
-    li.append(button);
-    if (d.fields.length) {
-      const fields = Object.assign(document.createElement("div"), { className: "fields" });
-      fields.textContent = d.fields.map((f) => f.name + (f.layout ? " ↔" : "")).join(", ");
-      li.append(fields);
-    }
-    list.append(li);
-  });
-}
-
-// The added, changed and moved elements marked on the graph (the removed
-// ones are no longer on it; the list has them).
-function markDifferences() {
-  const canvas = card.view.canvas;
-  for (const [id, change] of editor.marked ?? []) canvas.removeMarker(id, `diff-${change}`);
-  editor.marked = [];
-  for (const d of editor.comparison?.differences ?? []) {
-    const id = String(d.id).toUpperCase();
-    if (d.change === "removed" || !card.view.diagram.get("elementRegistry").get(id)) continue;
-    canvas.addMarker(id, `diff-${d.change}`);
-    editor.marked.push([id, d.change]);
-  }
-}
-
-function showDifference(i) {
-  const c = editor.comparison;
-  editor.difference = i;
-  for (const [n, li] of [...$("differences-list").children].entries()) li.classList.toggle("current", n === i);
-  const d = c.differences[i];
-  if (d.id && d.change !== "removed") card.view.reveal(String(d.id).toUpperCase());
-}
-
-function stepDifference(step) {
-  const c = editor.comparison;
-  if (!c || c.differences.length === 0) return;
-  showDifference((editor.difference + step + c.differences.length) % c.differences.length);
 }

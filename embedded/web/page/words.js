@@ -78,13 +78,11 @@ const WORDS = {
   completion: ["Completion", "Завершение", "Завершення", "Pabeigšana", "Аяқталу"],
   findings: ["Findings", "Замечания", "Зауваження", "Atradumi", "Ескертулер"],
   process: ["Process", "Процесс", "Процес", "Process", "Процесс"],
-  function: ["Function", "Функция", "Функція", "Funkcija", "Функция"],
   gate: ["Gate", "Шлюз", "Шлюз", "Vārti", "Шлюз"],
   link: ["Link", "Связь", "Зв'язок", "Saite", "Байланыс"],
   selected: ["selected", "выделено", "виділено", "atlasīti", "таңдалды"],
   caption: ["Caption", "Заголовок", "Заголовок", "Virsraksts", "Тақырып"],
   description: ["Description", "Описание", "Опис", "Apraksts", "Сипаттама"],
-  type: ["Type", "Тип", "Тип", "Tips", "Түрі"],
   linkType: ["Link type", "Тип связи", "Тип зв'язку", "Saites tips", "Байланыс түрі"],
   disabled: ["Disabled", "Отключена", "Вимкнено", "Atspējota", "Өшірілген"],
   priority: ["Priority", "Приоритет", "Пріоритет", "Prioritāte", "Басымдық"],
@@ -107,7 +105,7 @@ const WORDS = {
   changed: ["changed", "изменено", "змінено", "mainīts", "өзгерді"],
   moved: ["moved", "перемещено", "переміщено", "pārvietots", "жылжытылды"],
   noDifferences: ["The processes do not differ.", "Процессы не различаются.", "Процеси не відрізняються.", "Procesi neatšķiras.", "Процестер айырмашылығы жоқ."],
-  variables: ["Variables", "Переменные", "Змінні", "Mainīgie", "Айнымалылар"],
+  variablesHeading: ["Variables", "Переменные", "Змінні", "Mainīgie", "Айнымалылар"],
 };
 const LOCALES = [1033, 1049, 1058, 1062, 1087];
 let localeIndex = 0;
