@@ -344,3 +344,109 @@ function drawMinimap() {
   ctx.lineWidth = 1.5;
   ctx.strokeRect((box.x - x0) * scale, (box.y - y0) * scale, box.width * scale, box.height * scale);
 }
+
+// ---- comparing -------------------------------------------------------------------
+
+// Asks what to compare the process with: another process of the store, or
+// an exported file (uploaded first). The server answers with the
+// differences, the card's process being the newer side.
+async function openCompare() {
+  const dialog = $("compare-dialog");
+  const select = $("compare-process");
+  const list = await (await fetch("/api/processes")).json();
+  select.replaceChildren(new Option("", ""));
+  for (const p of [...list.templates, ...list.instances]) select.append(new Option(p.name || p.id, p.id));
+  $("compare-file").value = "";
+  dialog.returnValue = "";
+  dialog.show();
+  $("veil").hidden = false;
+  dialog.addEventListener("close", async () => {
+    $("veil").hidden = true;
+    if (dialog.returnValue !== "compare") return;
+    const file = $("compare-file").files[0];
+    if (file) {
+      const sent = await fetch("/upload?name=" + encodeURIComponent(file.name), { method: "POST", body: file });
+      send({ type: "compare", upload: (await sent.json()).upload });
+    } else if (select.value) {
+      send({ type: "compare", with: select.value });
+    }
+  }, { once: true });
+}
+
+function copied(m) {
+  localStorage.setItem("vorlane.clipboard", m.part);
+}
+
+function compared(m) {
+  editor.comparison = { name: m.name, ...m.result };
+  editor.difference = -1;
+  drawComparison();
+}
+
+const MARKS = { added: "+", removed: "−", changed: "~", moved: "↔" };
+
+function drawComparison() {
+  const c = editor.comparison;
+  $("differences").hidden = !c;
+  markDifferences();
+  if (!c) return;
+  $("differences-with").textContent = `— ${c.name}`;
+  $("differences-counts").textContent = c.differences.length === 0 ? word("noDifferences")
+    : ["added", "removed", "changed", "moved"].map((k) => `${c.counts[k]} ${word(k)}`).join(", ");
+  const list = $("differences-list");
+  list.replaceChildren();
+  c.differences.forEach((d, i) => {
+    const li = document.createElement("li");
+    li.className = `difference ${d.change}`;
+    const button = Object.assign(document.createElement("button"), { type: "button" });
+    const what = d.kind === "process" ? word("process") : `${word(d.kind)} ${d.caption || ends(d.id) || d.id}`;
+    button.append(Object.assign(document.createElement("span"), { className: "mark", textContent: MARKS[d.change] }), ` ${what}`);
+    button.title = d.fields.map((f) => `${f.name}: ${f.before} → ${f.after}`).join("\n");
+    button.addEventListener("click", () => showDifference(i));
+    li.append(button);
+    if (d.fields.length) {
+      const fields = Object.assign(document.createElement("div"), { className: "fields" });
+      fields.textContent = d.fields.map((f) => f.name + (f.layout ? " ↔" : "")).join(", ");
+      li.append(fields);
+    }
+    list.append(li);
+  });
+}
+
+// A link without a caption is named by the nodes it joins, when it is on
+// the graph.
+function ends(id) {
+  const graph = card.view.graph;
+  const link = graph.links.find((l) => l.id.toUpperCase() === String(id).toUpperCase());
+  if (!link) return "";
+  const name = (nodeId) => graph.nodes.find((n) => n.id === nodeId)?.caption || nodeId;
+  return `${name(link.source)} → ${name(link.target)}`;
+}
+
+// The added, changed and moved elements marked on the graph (the removed
+// ones are no longer on it; the list has them).
+function markDifferences() {
+  const canvas = card.view.canvas;
+  for (const [id, change] of editor.marked ?? []) canvas.removeMarker(id, `diff-${change}`);
+  editor.marked = [];
+  for (const d of editor.comparison?.differences ?? []) {
+    const id = String(d.id).toUpperCase();
+    if (d.change === "removed" || !card.view.diagram.get("elementRegistry").get(id)) continue;
+    canvas.addMarker(id, `diff-${d.change}`);
+    editor.marked.push([id, d.change]);
+  }
+}
+
+function showDifference(i) {
+  const c = editor.comparison;
+  editor.difference = i;
+  for (const [n, li] of [...$("differences-list").children].entries()) li.classList.toggle("current", n === i);
+  const d = c.differences[i];
+  if (d.id && d.change !== "removed") card.view.reveal(String(d.id).toUpperCase());
+}
+
+function stepDifference(step) {
+  const c = editor.comparison;
+  if (!c || c.differences.length === 0) return;
+  showDifference((editor.difference + step + c.differences.length) % c.differences.length);
+}
