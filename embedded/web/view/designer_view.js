@@ -371,46 +371,83 @@ export function createView(container, handlers = {}) {
     canvas.viewbox({ x: e.x - MARGIN, y: e.y - MARGIN, width: outer.width / scale, height: outer.height / scale });
   }
 
+  const nodeAttrs = (n) => ({ type: n.kind, caption: n.caption, data: n, x: n.x, y: n.y,
+                              width: Math.max(1, n.width), height: Math.max(1, n.height) });
+  const linkAttrs = (l) => ({ caption: l.caption, linkType: l.type, disabled: l.disabled, data: l,
+                              waypoints: l.points.map(([x, y]) => ({ x, y })) });
+  const removeElement = (el) => {
+    if (el.type === "link") {
+      canvas.removeConnection(el);
+      el.source = null;
+      el.target = null;
+    } else {
+      canvas.removeShape(el);
+    }
+  };
+
+  // Draws `graph` (the designer's): the canvas ends as a drawing of it from
+  // scratch would, the view and the selection kept. After the first
+  // drawing only what differs from the graph drawn before is drawn again,
+  // added or taken away, so that an edit of one node of a large process
+  // costs about that node.
   function show(graph) {
     const first = state.drawn === 0;
-    const keep = first ? null : canvas.viewbox();
-    const wasSelected = new Set(selection.get().map((el) => el.id));
-    diagram.clear();
     state.graph = graph;
     state.extent = extentOf(graph);
     // The view is placed while the canvas is empty: placing it after the
     // shapes are in would make the browser lay every one of them out an
     // extra time.
     if (first) showFromCorner(state.zoom ?? 1);
-    else canvas.viewbox({ x: keep.x, y: keep.y, width: keep.width, height: keep.height });
-    const nodes = new Map();
-    for (const n of graph.nodes) {
-      // IDs are the graph's: one that repeats is drawn once.
-      if (nodes.has(n.id)) continue;
-      const shape = factory.createShape({ id: n.id, type: n.kind, caption: n.caption, data: n, x: n.x, y: n.y,
-                                          width: Math.max(1, n.width), height: Math.max(1, n.height) });
-      canvas.addShape(shape);
-      nodes.set(n.id, shape);
+    // IDs are the graph's: one that repeats is drawn once; a link needs two
+    // points.
+    const nodes = new Map(), links = new Map();
+    for (const n of graph.nodes) if (!nodes.has(n.id)) nodes.set(n.id, n);
+    for (const l of graph.links) if (!nodes.has(l.id) && !links.has(l.id) && l.points.length >= 2) links.set(l.id, l);
+    // What is no longer there, or no longer the same kind of element or
+    // between the same nodes, goes; links first, then nodes.
+    const staleNodes = registry.filter((el) => isNode(el) && nodes.get(el.id)?.kind !== el.type);
+    const gone = new Set(staleNodes);
+    const staleLinks = registry.filter((el) => {
+      if (el.type !== "link") return false;
+      const l = links.get(el.id);
+      return !l || el.source?.id !== l.source || el.target?.id !== l.target || gone.has(el.source) || gone.has(el.target);
+    });
+    for (const el of [...staleLinks, ...staleNodes]) removeElement(el);
+    // An element is the same when its data and where it is drawn are: a
+    // move or a resize the person previewed that the designer did not make
+    // is put back.
+    const sameData = (el, data) => JSON.stringify(el.data) === JSON.stringify(data);
+    const sameNode = (el, n) => el.x === n.x && el.y === n.y && el.width === Math.max(1, n.width) &&
+                                el.height === Math.max(1, n.height) && sameData(el, n);
+    const sameLink = (el, l) => el.waypoints.length === l.points.length &&
+                                el.waypoints.every((p, i) => p.x === l.points[i][0] && p.y === l.points[i][1]) && sameData(el, l);
+    const changed = [];
+    for (const n of nodes.values()) {
+      const el = registry.get(n.id);
+      if (!el) canvas.addShape(factory.createShape({ id: n.id, ...nodeAttrs(n) }));
+      else if (sameNode(el, n)) el.data = n;
+      else changed.push(Object.assign(el, nodeAttrs(n)));
     }
-    const links = new Set();
-    for (const l of graph.links) {
-      if (nodes.has(l.id) || links.has(l.id) || l.points.length < 2) continue;
-      links.add(l.id);
-      canvas.addConnection(factory.createConnection({
-        id: l.id, type: "link", caption: l.caption, linkType: l.type, disabled: l.disabled, data: l,
-        source: nodes.get(l.source), target: nodes.get(l.target),
-        waypoints: l.points.map(([x, y]) => ({ x, y })),
-      }));
+    for (const l of links.values()) {
+      const el = registry.get(l.id);
+      if (!el) {
+        canvas.addConnection(factory.createConnection({ id: l.id, type: "link", ...linkAttrs(l),
+                                                        source: registry.get(l.source), target: registry.get(l.target) }));
+      } else if (sameLink(el, l)) {
+        el.data = l;
+      } else {
+        changed.push(Object.assign(el, linkAttrs(l)));
+      }
     }
-    // What was selected stays selected when it is still there.
-    const reselect = [...wasSelected].map((id) => registry.get(id)).filter(Boolean);
-    if (reselect.length) selection.select(reselect);
-    else if (wasSelected.size) on.select([]);
+    if (changed.length) events.fire("elements.changed", { elements: changed });
+    // The selection (what is still there of it) shows the new data.
+    const selected = selection.get();
+    if (selected.length) on.select(selected.map((el) => el.data));
     setFindings(state.markers);
     state.drawn += 1;
     container.dataset.drawn = String(state.drawn);
     // Known without asking the canvas, which would lay the drawing out.
-    container.dataset.zoom = String(first ? state.zoom ?? 1 : keep.scale);
+    if (first) container.dataset.zoom = String(state.zoom ?? 1);
   }
 
   // A marker on each element a finding names, with its message; the first
