@@ -139,7 +139,13 @@ test("an approval process built from an empty template by mouse and keyboard, sa
       [...editor.palette.functions].map((t) => [t.name, t.id.toUpperCase()])));
     await addFromPalette(page, "Start", 120, 150);
     await addFromPalette(page, "Task", 360, 150);
-    await addFromPalette(page, "Finish", 600, 150);
+    await addFromPalette(page, "Notification", 600, 150);
+    // The pad changes a node's type: this one is to finish the process.
+    await select(page, "Notification");
+    await page.locator(".djs-context-pad .pad-type").click();
+    await redrawn(page, () => page.locator("#type-menu button", { hasText: /^Finish$/ }).click());
+    assert.ok(await page.locator("#type-menu").isHidden());
+    assert.equal(await page.locator("#properties [name=TypeID] option:checked").textContent(), "Finish");
     // Nothing leads to the task yet: the graph says so where it is.
     assert.ok(await page.locator(".finding-marker").count() >= 2);
     assert.match(await page.locator("#findings-list").textContent(), /No start function leads here/);
@@ -147,7 +153,7 @@ test("an approval process built from an empty template by mouse and keyboard, sa
 
     await connect(page, "Start", "Task");
     await page.locator("input[name=link-type][value='1']").check();  // a failure link
-    await connect(page, "Task", "Finish");
+    await connect(page, "Task", "Notification");
     await select(page, "Task");
     await setField(page, "Caption", "Approve leave");
     await setField(page, "Description", "The manager approves or refuses.");
@@ -176,8 +182,8 @@ test("an approval process built from an empty template by mouse and keyboard, sa
     // What a script reads from the store.
     const stored = JSON.parse(execFileSync("python3", [path.join(here, "read_process.py"), store, id], { encoding: "utf8" }));
     assert.deepEqual(stored.functions.map((f) => [f.caption, f.type]),
-                     [["Start", types.Start], ["Approve leave", types.Task], ["Finish", types.Finish]]);
-    assert.deepEqual(stored.links, [{ from: "Start", to: "Approve leave", type: 0 }, { from: "Approve leave", to: "Finish", type: 1 }]);
+                     [["Start", types.Start], ["Approve leave", types.Task], ["Notification", types.Finish]]);
+    assert.deepEqual(stored.links, [{ from: "Start", to: "Approve leave", type: 0 }, { from: "Approve leave", to: "Notification", type: 1 }]);
     assert.deepEqual(stored.variables, [{ name: "Days", type: 1, value: 3 }]);
   } finally {
     await closeCard(page);

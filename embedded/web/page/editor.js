@@ -28,8 +28,29 @@ function editorHandlers() {
       const sent = await fetch("/upload?name=part.xml", { method: "POST", body: part });
       send({ type: "edit", op: "paste", upload: (await sent.json()).upload, x: Math.round(at.x), y: Math.round(at.y) });
     },
+    changeType: showTypeMenu,
     linkType: () => editor.linkType,
   };
+}
+
+// The types a node may take (of its kind, from the palette), as a menu at
+// the pointer; the one chosen is an edit of the node's type.
+function showTypeMenu(node, x, y) {
+  const menu = $("type-menu");
+  const types = node.kind === "function" ? editor.palette.functions : editor.palette.gates;
+  menu.replaceChildren(...types.map((t) => {
+    const item = Object.assign(document.createElement("button"), { type: "button", textContent: t.name, role: "menuitem" });
+    item.classList.toggle("current", t.id.toUpperCase() === String(node.type).toUpperCase());
+    item.addEventListener("click", () => {
+      menu.hidden = true;
+      if (!item.classList.contains("current")) edit([{ op: "set", id: node.id, field: "TypeID", value: t.id }]);
+    });
+    return item;
+  }));
+  menu.style.left = `${x}px`;
+  menu.style.top = `${y}px`;
+  menu.hidden = false;
+  menu.querySelector("button")?.focus();
 }
 
 function setupEditor() {
@@ -68,6 +89,9 @@ function setupEditor() {
   });
   $("properties").addEventListener("submit", (e) => e.preventDefault());
   $("compare").addEventListener("click", openCompare);
+  // The type menu closes with Escape or a click elsewhere.
+  document.addEventListener("mousedown", (e) => { if (!$("type-menu").contains(e.target)) $("type-menu").hidden = true; });
+  $("type-menu").addEventListener("keydown", (e) => { if (e.key === "Escape") $("type-menu").hidden = true; });
   $("add-variable").addEventListener("click", () => {
     const names = new Set((card.view.graph.variables ?? []).map((v) => v.name));
     let n = 1;

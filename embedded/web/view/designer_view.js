@@ -180,6 +180,8 @@ function PadProvider(contextPad, connect, config) {
       const start = (event) => connect.start(event, element);
       entries.connect = { group: "edit", className: "pad-connect", title: "Connect", html: '<div class="entry">→</div>',
                           action: { click: start, dragstart: start } };
+      entries.type = { group: "edit", className: "pad-type", title: "Change type", html: '<div class="entry">⇄</div>',
+                       action: { click: (event) => config.onType(element.data, event.clientX, event.clientY) } };
     }
     entries.delete = { group: "edit", className: "pad-delete", title: "Delete", html: '<div class="entry">✕</div>',
                        action: { click: () => onRemove([element]) } };
@@ -243,12 +245,13 @@ function addArrowMarker(svg) {
 // `handlers.edit` as a list of the designer's edits (made as one step),
 // undo and redo to `handlers.undo` and `handlers.redo`, Ctrl+C (or X) to
 // `handlers.copy` with the selected functions' IDs, Ctrl+V to
-// `handlers.paste` with the point on the graph, a change of the
+// `handlers.paste` with the point on the graph, the pad's "change type"
+// to `handlers.changeType` with the node and the pointer, a change of the
 // selection to `handlers.select` (the selected elements' data); the
 // designer decides, and the graph it sends back is what the view then
 // shows. `handlers.linkType()` is the type a new link gets.
 export function createView(container, handlers = {}) {
-  const on = { edit() {}, undo() {}, redo() {}, select() {}, find() {}, copy() {}, paste() {}, linkType: () => 0, ...handlers };
+  const on = { edit() {}, undo() {}, redo() {}, select() {}, find() {}, copy() {}, paste() {}, changeType() {}, linkType: () => 0, ...handlers };
   const readOnly = () => container.classList.contains("read-only");
   const state = { zoom: null, drawn: 0, extent: null, graph: { nodes: [], links: [] }, markers: [] };
   const removeElements = (elements) => {
@@ -265,7 +268,7 @@ export function createView(container, handlers = {}) {
   const diagram = new Diagram({
     canvas: { container, deferUpdate: false },
     gridSnapping: { active: true },
-    pad: { onRemove: removeElements },
+    pad: { onRemove: removeElements, onType: (node, x, y) => { if (!readOnly()) on.changeType(node, x, y); } },
     modules: [RendererModule, InteractionEventsModule, ModelingModule, MoveModule, MoveCanvasModule, ZoomScrollModule,
               RulesModule, ConnectModule, ResizeModule, LassoToolModule, BendpointsModule, ContextPadModule,
               OverlaysModule, GridSnappingModule, EditingModule],
