@@ -3,7 +3,7 @@
 // panning (drag the background), zoom (the toolbar's buttons set the
 // designer's scale; Ctrl and the wheel, or a pinch, zoom here) and zoom to
 // fit. Bundled once at build time; the page uses it as `DesignerView`.
-import dagre from "dagre";
+import dagre from "@dagrejs/dagre";
 import Diagram from "diagram-js";
 import BaseRenderer from "diagram-js/lib/draw/BaseRenderer.js";
 import BendpointsModule from "diagram-js/lib/features/bendpoints/index.js";
