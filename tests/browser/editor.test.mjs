@@ -180,7 +180,8 @@ test("an approval process built from an empty template by mouse and keyboard, sa
     assert.equal(await page.locator(".link-line").count(), 2);
 
     // What a script reads from the store.
-    const stored = JSON.parse(execFileSync("python3", [path.join(here, "read_process.py"), store, id], { encoding: "utf8" }));
+    const python = { ...process.env, ...(process.env.VORLANE_PYTHON_PRELOAD ? { LD_PRELOAD: process.env.VORLANE_PYTHON_PRELOAD } : {}) };
+    const stored = JSON.parse(execFileSync("python3", [path.join(here, "read_process.py"), store, id], { encoding: "utf8", env: python }));
     assert.deepEqual(stored.functions.map((f) => [f.caption, f.type]),
                      [["Start", types.Start], ["Approve leave", types.Task], ["Notification", types.Finish]]);
     assert.deepEqual(stored.links, [{ from: "Start", to: "Approve leave", type: 0 }, { from: "Approve leave", to: "Notification", type: 1 }]);
