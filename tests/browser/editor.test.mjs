@@ -192,6 +192,43 @@ test("an approval process built from an empty template by mouse and keyboard, sa
   }
 });
 
+test("an enumeration's values and several values are typed in the variables panel, and undone", async () => {
+  const id = newTemplate("Lists");
+  const context = await browser.newContext();
+  const page = await openCard(context, id, urls.alice);
+  try {
+    const variable = () => page.evaluate(() => {
+      const v = card.view.graph.variables[0];
+      return { type: v.type, value: v.value, multiple: v.multiple, values: v.values, enumValues: v.enumValues.map((e) => `${e.number}=${e.text}`) };
+    });
+    await redrawn(page, () => page.locator("#add-variable").click());
+    await redrawn(page, () => page.locator("#variables [name=VarType]").selectOption("6"));
+    const enums = page.locator("#variables [name=EnumValues]");
+    await redrawn(page, async () => { await enums.fill("1 = Low\n5 = High\nHighest"); await enums.press("Tab"); });
+    assert.deepEqual((await variable()).enumValues, ["1=Low", "5=High", "6=Highest"]);
+    await redrawn(page, () => page.locator("#variables select[name=Value]").selectOption("High"));
+    assert.equal((await variable()).value, "High");
+    await redrawn(page, () => page.locator("#variables [name=IsMultipleValued]").check());
+    const values = page.locator("#variables [name=Values]");
+    // A value that is not one of the enumeration's is refused, naming it.
+    await redrawn(page, async () => { await values.fill("Low\nMedium"); await values.press("Tab"); });
+    assert.match(await page.locator("#note").textContent(), /takes one of its enumeration values: "Medium" is not one/);
+    assert.deepEqual((await variable()).values, []);
+    await redrawn(page, async () => { await values.fill("Low\nHighest"); await values.press("Tab"); });
+    assert.deepEqual(await variable(), { type: 6, value: "High", multiple: true, values: ["Low", "Highest"], enumValues: ["1=Low", "5=High", "6=Highest"] });
+    await page.screenshot({ path: path.join(docs, "editor-variables.png") });
+    await keys(page, "Control+z");
+    assert.deepEqual((await variable()).values, []);
+    await keys(page, "Control+z");
+    await keys(page, "Control+z");
+    await keys(page, "Control+z");
+    assert.deepEqual(await variable(), { type: 6, value: "", multiple: false, values: [], enumValues: [] });
+  } finally {
+    await closeCard(page);
+    await context.close();
+  }
+});
+
 test("undo and redo through ten mixed edits, back to the start and forth to the end", async () => {
   const id = newTemplate("Ten edits");
   const context = await browser.newContext();

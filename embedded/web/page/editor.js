@@ -242,6 +242,48 @@ function drawProperties() {
 // The process's variables: name, type and value, each change an edit; a
 // value that does not fit the type is refused by the designer with a
 // message of its own.
+const ENUM_TYPE = 6;
+
+// Under a variable's row: whether it takes several values, and then its
+// values, one per line; an enumeration's values, one "number = text" per
+// line (a line without a number takes the one after the largest). Each list
+// goes to the designer whole.
+function drawVariableLists(body, v) {
+  const row = body.insertRow();
+  row.className = "lists";
+  row.dataset.id = v.id;
+  const cell = row.insertCell();
+  cell.colSpan = 4;
+  const several = Object.assign(document.createElement("input"), { type: "checkbox", name: "IsMultipleValued", checked: !!v.multiple });
+  several.disabled = !!editor.readOnly;
+  several.addEventListener("change", () => edit([{ op: "set", id: v.id, field: "IsMultipleValued", value: several.checked }]));
+  const label = document.createElement("label");
+  label.append(several, " ", word("severalValues"));
+  cell.append(label);
+  const area = (name, text, title, send) => {
+    const input = Object.assign(document.createElement("textarea"), { name, value: text, title, placeholder: title, rows: 2 });
+    input.disabled = !!editor.readOnly;
+    input.addEventListener("change", () => send(input.value.split("\n").map((l) => l.trim()).filter(Boolean)));
+    const caption = document.createElement("label");
+    caption.append(title, input);
+    cell.append(caption);
+  };
+  if (v.multiple) area("Values", (v.values ?? []).join("\n"), word("valuesPerLine"), (values) => edit([{ op: "values", id: v.id, values }]));
+  if (v.type === ENUM_TYPE) {
+    area("EnumValues", (v.enumValues ?? []).map((e) => `${e.number} = ${e.text}`).join("\n"), word("enumValuesPerLine"), (lines) => {
+      const entries = [];
+      for (const line of lines) {
+        const m = line.match(/^(-?\d+)\s*=\s*(.*)$/);
+        const number = m ? Number(m[1]) : Math.max(0, ...entries.map((e) => e.number)) + 1;
+        const text = (m ? m[2] : line).trim();
+        if (!text) return note(word("enumLineBad") + line);
+        entries.push({ text, number });
+      }
+      edit([{ op: "enumValues", id: v.id, enumValues: entries }]);
+    });
+  }
+}
+
 function drawVariables() {
   const body = $("variables").tBodies[0];
   const variables = card.view.graph.variables ?? [];
@@ -264,11 +306,21 @@ function drawVariables() {
     const type = document.createElement("select");
     types.forEach((t, i) => type.append(new Option(t, String(i), false, i === v.type)));
     cell(type, "VarType", (i) => Number(i.value));
-    cell(Object.assign(document.createElement("input"), { value: v.value, title: word("value") }), "Value", (i) => i.value);
+    // An enumeration's value is chosen among its values.
+    const value = v.type === ENUM_TYPE ? document.createElement("select") : document.createElement("input");
+    if (v.type === ENUM_TYPE) {
+      value.append(new Option("", ""));
+      for (const e of v.enumValues ?? []) value.append(new Option(e.text, e.text));
+    }
+    value.value = v.value;
+    value.title = word("value");
+    cell(value, "Value", (i) => i.value);
+    value.disabled ||= !!v.multiple;
     const remove = Object.assign(document.createElement("button"), { type: "button", textContent: "✕", title: word("remove") });
     remove.disabled = !!editor.readOnly;
     remove.addEventListener("click", () => edit([{ op: "remove", id: v.id }]));
     row.insertCell().append(remove);
+    drawVariableLists(body, v);
   }
   $("add-variable").disabled = !!editor.readOnly;
   const again = focused && body.querySelector(`tr[data-id="${focused[0]}"] [name="${focused[1]}"]`);
