@@ -229,6 +229,38 @@ test("an enumeration's values and several values are typed in the variables pane
   }
 });
 
+test("a node dragged near another's line snaps to it, off the grid", async () => {
+  const id = newTemplate("Snapping");
+  const context = await browser.newContext();
+  const page = await openCard(context, id, urls.alice);
+  try {
+    await addFromPalette(page, "Start", 120, 150);
+    await addFromPalette(page, "Task", 420, 300);
+    // Start stands off the grid, as a stored process may have it.
+    const at = (caption) => page.evaluate((c) => card.view.graph.nodes.find((n) => n.caption === c), caption);
+    const start = await at("Start");
+    await redrawn(page, () => page.evaluate((id) => edit([{ op: "move", id, x: 103, y: 153 }]), start.id));
+    const task = await at("Task");
+    assert.equal(task.height, (await at("Start")).height);
+    // Dragged to 4 points below Start's middle line: it lands on the line.
+    await page.waitForTimeout(450);
+    const from = await centreOf(page, "Task");
+    const scale = Number(await page.locator("#designer").getAttribute("data-zoom"));
+    const dy = (153 + 4 - task.y) * scale;
+    await redrawn(page, async () => {
+      await page.mouse.move(from.x, from.y);
+      await page.mouse.down();
+      await page.mouse.move(from.x + 30, from.y + dy / 2, { steps: 4 });
+      await page.mouse.move(from.x + 60, from.y + dy, { steps: 4 });
+      await page.mouse.up();
+    });
+    assert.equal((await at("Task")).y, 153);
+  } finally {
+    await closeCard(page);
+    await context.close();
+  }
+});
+
 test("undo and redo through ten mixed edits, back to the start and forth to the end", async () => {
   const id = newTemplate("Ten edits");
   const context = await browser.newContext();
