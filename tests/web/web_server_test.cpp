@@ -99,6 +99,13 @@ class WebServerTest : public ::testing::Test {
     return "";
   }
   std::string Host() { return "127.0.0.1:" + std::to_string(server_->port()); }
+  // Waits (at most ten seconds) until the server has closed every card: a
+  // card's thread finishes after it told its tab "closed", and a tab opened
+  // before then would join the card still open.
+  bool CardsClosed() {
+    for (int i = 0; i < 200 && server_->OpenCards() != 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return server_->OpenCards() == 0;
+  }
 
   http::response<http::string_body> Get(const std::string& target, const std::string& cookie = "",
                                         http::verb verb = http::verb::get, const std::string& body = "") {
@@ -383,6 +390,7 @@ TEST_F(WebServerTest, TheDesignerMakesTheEditsAndAReadOnlyCardRefusesThem) {
     tab->Send({{"type", "close"}});
     tab->Next("closed");
   }
+  ASSERT_TRUE(CardsClosed());
   auto stored = [&] { return LibraryOf(Session())->GetProcess(id, true); };
   EXPECT_EQ(stored()->Functions()->Item(com::Variant(2))->XPos(), 300);
   EXPECT_EQ(stored()->Links()->Count(), 0);
@@ -482,11 +490,8 @@ TEST_F(WebServerTest, ACardLeftWithAQuestionClosesAfterTheGracePeriod) {
     tab->ws.close(websocket::close_code::going_away);
   }
   auto lock = com::Query<ostrel::CardLock>(Session("carol")->GetCardManager()->GetCardData(id));
-  for (int i = 0; i < 100 && (lock->GetLockStatus() != ostrel::lock_status::kFree || server_->OpenCards() != 0); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
+  EXPECT_TRUE(CardsClosed());
   EXPECT_EQ(lock->GetLockStatus(), ostrel::lock_status::kFree);
-  EXPECT_EQ(server_->OpenCards(), 0u);
 }
 
 }  // namespace
