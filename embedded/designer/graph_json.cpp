@@ -18,6 +18,7 @@ std::string GraphJson(vorlane::Process& process, const GatePlaces& gate_places) 
                             {"caption", n.caption},
                             {"type", n.type_id},
                             {"description", n.description},
+                            {"settings", n.settings},
                             {"x", n.box.x},
                             {"y", n.box.y},
                             {"width", n.box.width},

@@ -157,6 +157,8 @@ test("an approval process built from an empty template by mouse and keyboard, sa
     await select(page, "Task");
     await setField(page, "Caption", "Approve leave");
     await setField(page, "Description", "The manager approves or refuses.");
+    await setField(page, "Data", "Approver=Manager");
+    assert.equal(await page.evaluate(() => card.view.graph.nodes.find((n) => n.caption === "Approve leave").settings), "Approver=Manager");
     assert.equal(await page.locator(".finding-marker").count(), 0);
     assert.equal(await page.locator("#findings-count").textContent(), "0");
 

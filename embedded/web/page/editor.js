@@ -194,8 +194,11 @@ function drawProperties() {
     const node = graph.nodes.find((n) => n.id === id) ?? chosen;
     heading = word(chosen.kind);
     const types = chosen.kind === "function" ? editor.palette.functions : editor.palette.gates;
+    // The type's settings as their text (a type's own settings editor is a
+    // program of the desktop, not of the page).
     rows.push(["Caption", "caption", "text", node.caption], ["Description", "description", "area", node.description],
-              ["TypeID", "type", "select", node.type, types.map((t) => [t.id, t.name])]);
+              ["TypeID", "type", "select", node.type, types.map((t) => [t.id, t.name])],
+              ["Data", "settings", "area", node.settings ?? ""]);
   } else {
     id = chosen.id;
     const link = graph.links.find((l) => l.id === id) ?? chosen;

@@ -106,6 +106,7 @@ const WORDS = {
   moved: ["moved", "перемещено", "переміщено", "pārvietots", "жылжытылды"],
   noDifferences: ["The processes do not differ.", "Процессы не различаются.", "Процеси не відрізняються.", "Procesi neatšķiras.", "Процестер айырмашылығы жоқ."],
   variablesHeading: ["Variables", "Переменные", "Змінні", "Mainīgie", "Айнымалылар"],
+  settings: ["Settings", "Настройки", "Налаштування", "Iestatījumi", "Баптаулар"],
   severalValues: ["Several values", "Несколько значений", "Кілька значень", "Vairākas vērtības", "Бірнеше мән"],
   valuesPerLine: ["Values, one per line", "Значения, по одному в строке", "Значення, по одному в рядку", "Vērtības, pa vienai rindā", "Мәндер, әр жолда біреуден"],
   enumValuesPerLine: ["Enumeration values, one per line: number = text", "Значения перечисления, по одному в строке: число = текст",
