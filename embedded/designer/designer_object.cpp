@@ -600,10 +600,14 @@ void DesignerObject::DoSetField(const std::string& id, const std::string& field,
   SetFields(kind, item.get(), {{field, value}});
 }
 
-void DesignerObject::DoSetValues(const std::string& id, const std::vector<com::Variant>& values) {
+com::Ref<vorlane::Variable> DesignerObject::RequireVariable(const std::string& id) {
   auto item = FindItem(*process_, ItemKind::Variable, history_.Current(id));
   if (!item) throw UnknownItem(id, "variable");
-  auto variable = com::Query<vorlane::Variable>(item);
+  return com::Query<vorlane::Variable>(item);
+}
+
+void DesignerObject::DoSetValues(const std::string& id, const std::vector<com::Variant>& values) {
+  auto variable = RequireVariable(id);
   ItemState after = ReadLists(*variable);
   after.values.clear();
   for (const com::Variant& v : values) after.values.push_back(TypedValue(*variable, v));
@@ -611,9 +615,7 @@ void DesignerObject::DoSetValues(const std::string& id, const std::vector<com::V
 }
 
 void DesignerObject::DoSetEnumValues(const std::string& id, const std::vector<EnumEntry>& entries) {
-  auto item = FindItem(*process_, ItemKind::Variable, history_.Current(id));
-  if (!item) throw UnknownItem(id, "variable");
-  auto variable = com::Query<vorlane::Variable>(item);
+  auto variable = RequireVariable(id);
   std::set<int32_t> numbers;
   std::set<std::string> texts;
   for (const EnumEntry& e : entries) {

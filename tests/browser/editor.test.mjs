@@ -11,7 +11,7 @@ import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 import { chromium } from "playwright-core";
-import { acknowledge, closeCard, openCard, serveAccounts } from "./helpers.mjs";
+import { acknowledge, closeCard, openCard, serveAccounts, stopServer } from "./helpers.mjs";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const docs = process.env.VORLANE_SCREENSHOTS ?? mkdtempSync(path.join(tmpdir(), "vorlane-screenshots-"));
@@ -32,11 +32,7 @@ before(async () => {
 
 after(async () => {
   await browser?.close();
-  if (server && server.exitCode === null) {
-    const ended = new Promise((resolve) => server.on("exit", resolve));
-    server.kill("SIGINT");
-    await ended;
-  }
+  await stopServer(server);
   rmSync(folder, { recursive: true, force: true });
 });
 
