@@ -114,9 +114,9 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   // A variable's values (each as its type holds it) or its enumeration
   // values (text and number), the whole list replaced.
   void DoSetValues(const std::string& id, const std::vector<com::Variant>& values);
+  void DoSetEnumValues(const std::string& id, const std::vector<EnumEntry>& entries);
   // The variable of that ID (the first ID an undone item had reaches it too).
   com::Ref<vorlane::Variable> RequireVariable(const std::string& id);
-  void DoSetEnumValues(const std::string& id, const std::vector<EnumEntry>& entries);
   // Recording: fields set on an item, an item made, an item about to go.
   void SetFields(ItemKind kind, com::Unknown* item, const Fields& values);
   void Made(ItemKind kind, com::Unknown* item);
