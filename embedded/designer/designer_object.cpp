@@ -630,6 +630,22 @@ void DesignerObject::DoSetEnumValues(const std::string& id, const std::vector<En
   SetLists(*variable, std::move(after));
 }
 
+void DesignerObject::DoSetDocTypes(const std::vector<std::string>& type_ids) {
+  ItemState after;
+  after.lists = true;
+  std::set<com::Guid> seen;
+  for (const std::string& id : type_ids) {
+    const std::optional<com::Guid> type = com::Guid::Parse(id);
+    if (!type) throw BadArgument("A document type is a type ID such as {00000000-0000-0000-0000-000000000000}, not \"" + id + "\"");
+    if (!seen.insert(*type).second) throw BadArgument("The document type " + type->ToString() + " is listed twice");
+    after.doc_types.push_back(type->ToString());
+  }
+  ItemChange change{ItemKind::Process, "", ReadDocTypes(*process_), std::nullopt};
+  recording_->push_back(change);
+  history_.Put(*process_, gate_places_, change, after);
+  recording_->back().after = ReadDocTypes(*process_);
+}
+
 void DesignerObject::SetLists(vorlane::Variable& variable, ItemState after) {
   ItemChange change{ItemKind::Variable, variable.ID(), ReadLists(variable), std::nullopt};
   // Recorded before it is written: a write that fails half-way is put back.
@@ -706,6 +722,15 @@ std::string DesignerObject::ApplyEdits(const std::string& edits) {
           }
           DoSetEnumValues(text("id"), entries);
         }
+      } else if (op == "docTypes") {
+        auto list = e.find(op);
+        if (list == e.end() || !list->is_array()) throw BadArgument(where + "\"docTypes\" must be a list");
+        std::vector<std::string> ids;
+        for (const Json& v : *list) {
+          if (!v.is_string()) throw BadArgument(where + "each document type must be a text");
+          ids.push_back(v.get<std::string>());
+        }
+        DoSetDocTypes(ids);
       } else if (op == "set") {
         const std::string id = e.contains("id") ? text("id") : std::string();
         auto value = e.find("value");

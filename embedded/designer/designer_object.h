@@ -115,6 +115,8 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   // values (text and number), the whole list replaced.
   void DoSetValues(const std::string& id, const std::vector<com::Variant>& values);
   void DoSetEnumValues(const std::string& id, const std::vector<EnumEntry>& entries);
+  // The process's document types: type IDs, each once.
+  void DoSetDocTypes(const std::vector<std::string>& type_ids);
   // The variable of that ID (the first ID an undone item had reaches it too).
   com::Ref<vorlane::Variable> RequireVariable(const std::string& id);
   // Recording: fields set on an item, an item made, an item about to go.

@@ -3,6 +3,7 @@
 #include "platform/com/dispatch.h"
 #include "platform/com/hresult.h"
 #include "platform/com/text.h"
+#include "vorlane/doc_types.h"
 #include "vorlane/enum_value.h"
 #include "vorlane/enum_values.h"
 #include "vorlane/value.h"
@@ -89,8 +90,29 @@ ItemState ReadLists(vorlane::Variable& variable) {
   return state;
 }
 
+std::string TypeIdOf(vorlane::DocType& type) {
+  try {
+    return type.TypeID();
+  } catch (const com::Error& e) {
+    if (e.code() != com::hr::kInvalidUseOfNull) throw;
+    return "";
+  }
+}
+
+ItemState ReadDocTypes(vorlane::Process& process) {
+  ItemState state;
+  state.lists = true;
+  auto types = process.DocTypes();
+  for (int32_t i = 1, n = types->Count(); i <= n; ++i) state.doc_types.push_back(TypeIdOf(*types->Item(com::Variant(i))));
+  return state;
+}
+
 ItemState ReadWholeItem(ItemKind kind, com::Unknown* item) {
-  if (kind != ItemKind::Variable) return ItemState{ReadAllFields(item), std::nullopt, {}, {}};
+  if (kind != ItemKind::Variable) {
+    ItemState state;
+    state.fields = ReadAllFields(item);
+    return state;
+  }
   ItemState state = ReadLists(*com::Query<vorlane::Variable>(item));
   state.fields = ReadAllFields(item);
   state.lists = false;
@@ -196,7 +218,9 @@ void EditHistory::Put(vorlane::Process& process, GatePlaces& places, const ItemC
   } else {
     Fields was;
     for (const auto& [name, value] : state->fields) was.emplace_back(name, com::GetProperty(item.get(), name));
-    done.before = state->lists ? ReadLists(*com::Query<vorlane::Variable>(item)) : ItemState{};
+    if (!state->lists) done.before = ItemState{};
+    else if (change.kind == ItemKind::Process) done.before = ReadDocTypes(process);
+    else done.before = ReadLists(*com::Query<vorlane::Variable>(item));
     done.before->fields = std::move(was);
     if (change.kind == ItemKind::Gate && state->place) {
       auto place = places.find(NormalizeId(id));
@@ -225,6 +249,14 @@ void EditHistory::Put(vorlane::Process& process, GatePlaces& places, const ItemC
     auto values = com::Query<vorlane::Variable>(item)->Values();
     values->Clear();
     for (const com::Variant& v : state->values) values->AddNew(Renamed(v, enum_ids));
+  }
+  if (change.kind == ItemKind::Process && state->lists) {
+    auto types = process.DocTypes();
+    while (types->Count() > 0) types->Remove(com::Variant(1));
+    for (const std::string& type : state->doc_types) {
+      auto added = types->AddNew();
+      if (!type.empty()) added->SetTypeID(type);
+    }
   }
   if (change.kind == ItemKind::Gate && state->place) places[NormalizeId(done.id)] = *state->place;
   done.after = state;

@@ -11,6 +11,7 @@
 
 #include "embedded/designer/graph_layout.h"
 #include "platform/com/variant.h"
+#include "vorlane/doc_type.h"
 #include "vorlane/process.h"
 
 namespace designer {
@@ -30,13 +31,14 @@ struct EnumEntry {
 // One item's state on one side of a change. An item that does not exist
 // on that side has no state; a gate's state holds its place too, and a
 // removed variable its values and enumeration values. `lists` says that a
-// variable's values and enumeration values are part of the change: the
-// variable's lists are replaced by these.
+// variable's values and enumeration values, or the process's document
+// types, are part of the change: the item's lists are replaced by these.
 struct ItemState {
   Fields fields;
   std::optional<Box> place;
   std::vector<com::Variant> values;
   std::vector<EnumEntry> enum_values;
+  std::vector<std::string> doc_types;  // type IDs, in order
   bool lists = false;
 };
 
@@ -62,6 +64,12 @@ Fields ReadAllFields(com::Unknown* item);
 ItemState ReadWholeItem(ItemKind kind, com::Unknown* item);
 // A variable's values and enumeration values alone (`lists` set).
 ItemState ReadLists(vorlane::Variable& variable);
+// The process's document types alone (`lists` set).
+ItemState ReadDocTypes(vorlane::Process& process);
+// A document type's type ID; "" for one that was never given one (a row
+// added and left so, or imported without it), which the designer shows and
+// writes back as it is.
+std::string TypeIdOf(vorlane::DocType& type);
 
 class EditHistory {
  public:

@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "embedded/designer/edit_history.h"
+#include "vorlane/doc_types.h"
 #include "vorlane/variable.h"
 #include "vorlane/variables.h"
 
@@ -43,7 +45,12 @@ std::string GraphJson(vorlane::Process& process, const GatePlaces& gate_places) 
                     {"priority", process.Priority()},
                     {"responsible", process.Responsible()},
                     {"loggingLevel", static_cast<int32_t>(process.LoggingLevel())},
-                    {"logLimit", process.LogLimit()}};
+                    {"logLimit", process.LogLimit()},
+                    {"docTypes", Json::array()}};
+  auto doc_types = process.DocTypes();
+  for (int32_t i = 1, n = doc_types->Count(); i <= n; ++i) {
+    out["process"]["docTypes"].push_back(TypeIdOf(*doc_types->Item(com::Variant(i))));
+  }
   out["variables"] = Json::array();
   auto variables = process.Variables();
   for (int32_t i = 1, n = variables->Count(); i <= n; ++i) {

@@ -82,7 +82,10 @@ class Designer : public virtual com::Dispatch {
   //   "add" (kind "function" or "gate", type, x, y; or kind "variable",
   //   name, varType), "move" (id, x, y), "resize" (id, width, height),
   //   "connect" (from, to, linkType), "remove" (id; a function, gate,
-  //   link or variable), "set" (id, field, value; no id for the process).
+  //   link or variable), "set" (id, field, value; no id for the process),
+  //   "values" (id, values: a variable's values as texts), "enumValues"
+  //   (id, enumValues: objects of text and number), "docTypes" (docTypes:
+  //   the process's document type IDs); a list replaces the whole list.
   // An ID may be "$n", the item the n-th edit (from 0) made. Answers the
   // IDs the edits made, as a JSON array, in order.
   virtual std::string ApplyEdits(const std::string& edits) = 0;

@@ -168,6 +168,17 @@ test("an approval process built from an empty template by mouse and keyboard, sa
     await redrawn(page, async () => { await row.locator("[name=Value]").fill("many"); await row.locator("[name=Value]").press("Tab"); });
     assert.match(await page.locator("#note").textContent(), /Days takes a whole number: "many" is not one/);
     assert.equal(await page.locator("#variables [name=Value]").inputValue(), "3");
+    // With nothing selected the panel is the process's: its document types,
+    // one type ID per line; a line that is not one is refused.
+    const area = await page.locator("#designer").boundingBox();
+    await page.mouse.click(area.x + 40, area.y + area.height - 40);
+    await page.locator("#properties h2", { hasText: /Process/ }).waitFor();
+    await setField(page, "DocTypes", "{6F1A0000-0000-4000-8000-00000000A001}\ninvoice");
+    assert.match(await page.locator("#note").textContent(), /not "invoice"/);
+    assert.equal(await page.locator("#properties [name=DocTypes]").inputValue(), "");
+    await setField(page, "DocTypes", "6f1a0000-0000-4000-8000-00000000a001\n{6F1A0000-0000-4000-8000-00000000A002}");
+    assert.equal(await page.locator("#properties [name=DocTypes]").inputValue(),
+                 "{6F1A0000-0000-4000-8000-00000000A001}\n{6F1A0000-0000-4000-8000-00000000A002}");
     await select(page, "Approve leave");
     await page.screenshot({ path: path.join(docs, "editor.png") });
 
@@ -184,6 +195,7 @@ test("an approval process built from an empty template by mouse and keyboard, sa
                      [["Start", types.Start], ["Approve leave", types.Task], ["Notification", types.Finish]]);
     assert.deepEqual(stored.links, [{ from: "Start", to: "Approve leave", type: 0 }, { from: "Approve leave", to: "Notification", type: 1 }]);
     assert.deepEqual(stored.variables, [{ name: "Days", type: 1, value: 3 }]);
+    assert.deepEqual(stored.docTypes, ["{6F1A0000-0000-4000-8000-00000000A001}", "{6F1A0000-0000-4000-8000-00000000A002}"]);
   } finally {
     await closeCard(page);
     await context.close();

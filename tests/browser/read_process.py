@@ -1,7 +1,7 @@
 """Prints a stored process as a script reads it through the Python module:
 its name, its functions (caption, type, place), its links (by the captions
-of their ends, with their type) and its variables (name, type, value), as
-JSON. Used by the browser tests to check what the page made.
+of their ends, with their type), its variables (name, type, value) and its
+document types, as JSON. Used by the browser tests to check what the page made.
 
     read_process.py STORE_FILE PROCESS_ID
 """
@@ -24,7 +24,9 @@ def main(path, process_id):
     links = [{"from": captions.get(l.Source.upper()), "to": captions.get(l.Destination.upper()), "type": int(l.LinkType)}
              for l in process.Links]
     variables = [{"name": v.Name, "type": int(v.VarType), "value": v.Value} for v in process.Variables]
-    print(json.dumps({"name": process.Name, "functions": functions, "links": links, "variables": variables}, default=str))
+    doc_types = [d.TypeID for d in process.DocTypes]
+    print(json.dumps({"name": process.Name, "functions": functions, "links": links, "variables": variables,
+                      "docTypes": doc_types}, default=str))
 
 
 if __name__ == "__main__":

@@ -255,6 +255,41 @@ TEST_F(History, AVariablesListsAreSetCheckedAndUndone) {
   EXPECT_EQ(variable()->EnumValues()->Item(Variant(2))->Value(), "Medium");
 }
 
+// The process's document types are one list: type IDs in any spelling,
+// each once, stored as IDs; a failed list changes nothing; undo and redo
+// bring each list back, a type without an ID among them.
+TEST_F(History, TheDocumentTypesAreSetCheckedAndUndone) {
+  process->DocTypes()->AddNew();  // given no type ID, as an import may leave one
+  auto shown = [&] { return Json::parse(designer->Graph())["process"]["docTypes"].dump(); };
+  EXPECT_EQ(shown(), R"([""])");
+
+  const std::string a = "{0A1B2C3D-0000-4000-8000-000000000001}", b = "{0A1B2C3D-0000-4000-8000-000000000002}";
+  designer->ApplyEdits(R"([{"op":"docTypes","docTypes":["0a1b2c3d-0000-4000-8000-000000000001",")" + b + R"("]}])");
+  EXPECT_EQ(shown(), Json::array({a, b}).dump());
+  EXPECT_EQ(changes->count, 1);
+
+  for (const auto& [list, why] : std::vector<std::pair<std::string, std::string>>{
+           {R"([")" + a + R"(","invoice"])", "not \"invoice\""},
+           {R"([")" + a + R"(","{0a1b2c3d-0000-4000-8000-000000000001}"])", "listed twice"},
+           {R"([1])", "must be a text"},
+           {R"("x")", "must be a list"}}) {
+    std::string text;
+    EXPECT_NE(CodeOf([&] { designer->ApplyEdits(R"([{"op":"docTypes","docTypes":)" + list + "}]"); }, &text), com::hr::kOk) << list;
+    EXPECT_NE(text.find(why), std::string::npos) << list << ": " << text;
+    EXPECT_EQ(shown(), Json::array({a, b}).dump()) << list;
+  }
+
+  designer->ApplyEdits(R"([{"op":"docTypes","docTypes":[")" + b + R"("]}])");
+  designer->Undo();
+  EXPECT_EQ(shown(), Json::array({a, b}).dump());
+  designer->Undo();
+  EXPECT_EQ(shown(), R"([""])");
+  designer->Redo();
+  designer->Redo();
+  EXPECT_EQ(shown(), Json::array({b}).dump());
+  EXPECT_EQ(process->DocTypes()->Item(Variant(1))->TypeID(), b);
+}
+
 // Copied functions pasted into another process come with the link between
 // them, under new IDs, at the point given; undo takes all of it away.
 TEST_F(History, CopiedFunctionsArePastedWithTheirLinkAtThePointAndUndoneAtOnce) {

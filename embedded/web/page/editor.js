@@ -219,7 +219,8 @@ function drawProperties() {
     heading = word("process");
     const p = graph.process ?? {};
     rows.push(["Name", "name", "text", p.name], ["Description", "description", "area", p.description],
-              ["Priority", "priority", "number", p.priority], ["Responsible", "responsible", "text", p.responsible]);
+              ["Priority", "priority", "number", p.priority], ["Responsible", "responsible", "text", p.responsible],
+              ["DocTypes", "docTypes", "lines", (p.docTypes ?? []).join("\n")]);
   } else if (chosen.kind) {
     id = chosen.id;
     // The node as the designer sent it last (the selection's data may be older).
@@ -246,7 +247,7 @@ function drawProperties() {
     const row = document.createElement("label");
     row.append(Object.assign(document.createElement("span"), { textContent: word(label) }));
     let input;
-    if (kind === "area") input = document.createElement("textarea");
+    if (kind === "area" || kind === "lines") input = document.createElement("textarea");
     else if (kind === "select") {
       input = document.createElement("select");
       const known = options.some(([v]) => String(v).toUpperCase() === String(value).toUpperCase());
@@ -257,7 +258,10 @@ function drawProperties() {
     if (kind === "check") input.checked = !!value;
     else if (kind !== "select") input.value = value ?? "";
     input.disabled = !!editor.readOnly;
+    if (kind === "lines") input.placeholder = input.title = word("docTypesPerLine");
     input.addEventListener("change", () => {
+      // The document types go to the designer as one list.
+      if (kind === "lines") return edit([{ op: "docTypes", docTypes: input.value.split("\n").map((l) => l.trim()).filter(Boolean) }]);
       let v = kind === "check" ? input.checked : input.value;
       if (kind === "number" || field === "LinkType") v = Number(v);
       const change = { op: "set", field, value: v };
