@@ -6,6 +6,9 @@
 #include "vorlane/doc_types.h"
 #include "vorlane/enum_value.h"
 #include "vorlane/enum_values.h"
+#include "vorlane/pass_state.h"
+#include "vorlane/pass_states.h"
+#include "vorlane/proc_function.h"
 #include "vorlane/value.h"
 #include "vorlane/values.h"
 #include "vorlane/variable.h"
@@ -111,6 +114,19 @@ ItemState ReadWholeItem(ItemKind kind, com::Unknown* item) {
   if (kind != ItemKind::Variable) {
     ItemState state;
     state.fields = ReadAllFields(item);
+    if (kind == ItemKind::Function) {
+      auto passes = com::Query<vorlane::ProcFunction>(item)->States();
+      for (int32_t i = 1, n = passes->Count(); i <= n; ++i) {
+        auto pass = passes->Item(com::Variant(i));
+        PassImage image{pass->Data(), pass->HasErrors(), pass->HasWarnings(), static_cast<int32_t>(pass->State()), {}};
+        auto constraints = pass->Constraints();
+        for (int32_t j = 1, m = constraints->Count(); j <= m; ++j) {
+          auto c = constraints->Item(com::Variant(j));
+          image.constraints.emplace_back(c->PrevFunction(), c->Completed());
+        }
+        state.passes.push_back(std::move(image));
+      }
+    }
     return state;
   }
   ItemState state = ReadLists(*com::Query<vorlane::Variable>(item));
@@ -249,6 +265,19 @@ void EditHistory::Put(vorlane::Process& process, GatePlaces& places, const ItemC
     auto values = com::Query<vorlane::Variable>(item)->Values();
     values->Clear();
     for (const com::Variant& v : state->values) values->AddNew(Renamed(v, enum_ids));
+  }
+  if (made && change.kind == ItemKind::Function) {
+    auto passes = com::Query<vorlane::ProcFunction>(item)->States();
+    for (const PassImage& image : state->passes) {
+      auto pass = passes->AddNew();
+      pass->SetData(image.data);
+      pass->SetHasErrors(image.has_errors);
+      pass->SetHasWarnings(image.has_warnings);
+      pass->SetState(static_cast<vorlane::FuncStateEnum>(image.state));
+      for (const auto& [previous, completed] : image.constraints) {
+        pass->Constraints()->AddNew(Current(previous))->SetCompleted(completed);
+      }
+    }
   }
   if (change.kind == ItemKind::Process && state->lists) {
     auto types = process.DocTypes();

@@ -28,9 +28,20 @@ struct EnumEntry {
   int32_t number = 0;
 };
 
+// One pass of a removed function: what it takes to record it again (its
+// number is the next one when it is made again).
+struct PassImage {
+  std::string data;
+  bool has_errors = false;
+  bool has_warnings = false;
+  int32_t state = 0;
+  std::vector<std::pair<std::string, bool>> constraints;  // previous function, completed
+};
+
 // One item's state on one side of a change. An item that does not exist
-// on that side has no state; a gate's state holds its place too, and a
-// removed variable its values and enumeration values. `lists` says that a
+// on that side has no state; a gate's state holds its place too, a removed
+// variable its values and enumeration values, and a removed function its
+// passes. `lists` says that a
 // variable's values and enumeration values, or the process's document
 // types, are part of the change: the item's lists are replaced by these.
 struct ItemState {
@@ -39,6 +50,7 @@ struct ItemState {
   std::vector<com::Variant> values;
   std::vector<EnumEntry> enum_values;
   std::vector<std::string> doc_types;  // type IDs, in order
+  std::vector<PassImage> passes;
   bool lists = false;
 };
 
@@ -60,7 +72,8 @@ Fields ReadFields(com::Unknown* item, std::initializer_list<const char*> names);
 // Every field a person or a program can set on the item (its ID excepted):
 // what it takes to make it again.
 Fields ReadAllFields(com::Unknown* item);
-// All of that, with a variable's values and enumeration values.
+// All of that, with a variable's values and enumeration values or a
+// function's passes.
 ItemState ReadWholeItem(ItemKind kind, com::Unknown* item);
 // A variable's values and enumeration values alone (`lists` set).
 ItemState ReadLists(vorlane::Variable& variable);

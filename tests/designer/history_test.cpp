@@ -255,6 +255,58 @@ TEST_F(History, AVariablesListsAreSetCheckedAndUndone) {
   EXPECT_EQ(variable()->EnumValues()->Item(Variant(2))->Value(), "Medium");
 }
 
+// A function taken away with its node and brought back by undo comes back
+// with its passes: their settings, flags, states and what gates them.
+TEST_F(History, ARemovedFunctionComesBackWithItsPasses) {
+  const std::string before = designer->AddFunction(FunctionType(), 0, 0);
+  const std::string task = designer->AddFunction(FunctionType(), 200, 0);
+  auto passes_of = [&](const std::string& caption) {
+    auto functions = process->Functions();
+    for (int32_t i = 1; i <= functions->Count(); ++i) {
+      auto f = functions->Item(Variant(i));
+      if (f->Caption() != caption) continue;
+      std::string out;
+      auto states = f->States();
+      for (int32_t j = 1; j <= states->Count(); ++j) {
+        auto p = states->Item(Variant(j));
+        out += std::to_string(p->Pass()) + " " + p->Data() + " " + std::to_string(static_cast<int>(p->State())) +
+               (p->HasErrors() ? " errors" : "") + (p->HasWarnings() ? " warnings" : "");
+        auto constraints = p->Constraints();
+        for (int32_t k = 1; k <= constraints->Count(); ++k) {
+          auto c = constraints->Item(Variant(k));
+          out += " after " + text::Upper(c->PrevFunction()) + (c->Completed() ? " completed" : "");
+        }
+        out += "; ";
+      }
+      return out;
+    }
+    return std::string("none");
+  };
+  designer->SetItemCaption(task, "Task");
+  {
+    auto states = process->Functions()->Item(Variant(task))->States();
+    auto first = states->AddNew();
+    first->SetData("Approver=Manager");
+    first->SetState(vorlane::FuncStateEnum::Done);
+    first->SetHasWarnings(true);
+    first->Constraints()->AddNew(before)->SetCompleted(true);
+    auto second = states->AddNew();
+    second->SetData(std::string(1500, 'x'));  // a long text, kept apart by the store
+    second->SetState(vorlane::FuncStateEnum::Error);
+    second->SetHasErrors(true);
+  }
+  const std::string passes = passes_of("Task");
+  ASSERT_NE(passes.find("after " + text::Upper(before) + " completed"), std::string::npos) << passes;
+
+  designer->RemoveItem(task);
+  EXPECT_EQ(passes_of("Task"), "none");
+  designer->Undo();
+  EXPECT_EQ(passes_of("Task"), passes);
+  designer->Redo();
+  designer->Undo();
+  EXPECT_EQ(passes_of("Task"), passes);
+}
+
 // The process's document types are one list: type IDs in any spelling,
 // each once, stored as IDs; a failed list changes nothing; undo and redo
 // bring each list back, a type without an ID among them.
