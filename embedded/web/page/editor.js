@@ -8,8 +8,12 @@
 
 const editor = { palette: { functions: [], gates: [] }, selected: [], findings: [], hits: [], hit: -1, linkType: 0, canUndo: false, canRedo: false };
 
+// What the server last refused stays in the status line until the next
+// edit is sent.
 function edit(edits) {
-  if (edits.length) send({ type: "edit", op: "apply", edits });
+  if (!edits.length) return;
+  if (card.refused && $("note").textContent === card.refused) note("");
+  send({ type: "edit", op: "apply", edits });
 }
 
 function editorHandlers() {
@@ -110,29 +114,10 @@ function addNode(kind, type, x, y) {
   edit([{ op: "add", kind, type, x: Math.round(x - w / 2), y: Math.round(y - h / 2) }]);
 }
 
-// Pictures of the standard function and gate types (24 x 18), by type ID;
-// a type of the dictionary's own gets the plain picture of its kind.
-const TYPE_PICTURES = (() => {
-  const box = (inner, stroke = "#1565c0", fill = "#e3f2fd") =>
-    `<rect x="1" y="2" width="22" height="14" rx="3" fill="${fill}" stroke="${stroke}" stroke-width="1.5"/>${inner}`;
-  const diamond = (inner) =>
-    `<path d="M12 1 L22 9 L12 17 L2 9 Z" fill="#fff8e1" stroke="#ef6c00" stroke-width="1.5"/>${inner}`;
-  return {
-    "{2E0A9AAF-CC20-46CD-875E-F3987718C551}": box('<path d="M9.5 5.5 L16 9 L9.5 12.5 Z" fill="#2e7d32"/>', "#1565c0"),  // Start
-    "{E1C766C6-94E0-48D3-8150-82E5B66B43FB}": box('<rect x="9" y="6" width="6" height="6" fill="#b71c1c"/>'),  // Finish
-    "{2B262D6F-6195-44DE-A0CC-A60129BBCF99}": box('<path d="M8 9 L11 12 L16.5 6" fill="none" stroke="#1565c0" stroke-width="1.8"/>'),  // Task
-    "{8622C9E1-924E-4A25-95CB-DFC663B216FF}": box('<rect x="7" y="5.5" width="10" height="7" fill="#fff" stroke="#1565c0"/><path d="M7 5.5 L12 9.5 L17 5.5" fill="none" stroke="#1565c0"/>'),  // Notification
-    "{9B22FD0E-5FAF-44E4-8C28-274470DC1C85}": box('<path d="M12 4.5 L16.5 9 L12 13.5 L7.5 9 Z" fill="#fff" stroke="#1565c0"/>'),  // Condition
-    "{2BF8B01D-3EDF-40C2-8C94-C6F5F3BC82AC}": box('<rect x="8" y="5.5" width="8" height="7" fill="#fff" stroke="#1565c0"/><path d="M12 7 V11 M10 9 H14" stroke="#1565c0" stroke-width="1.3"/>'),  // Sub-process
-    "{00000000-0000-0000-0000-000000000000}": diamond('<circle cx="12" cy="9" r="2.6" fill="none" stroke="#ef6c00" stroke-width="1.5"/>'),  // Process
-    "{DE24E4D4-4097-48C5-8A7F-3B9A6A65810D}": diamond('<rect x="9" y="6" width="5" height="6" fill="#fff" stroke="#ef6c00"/><rect x="10.5" y="7.5" width="5" height="6" fill="#fff" stroke="#ef6c00"/>'),  // Cards
-    "{A7E505E8-C639-49B1-9E74-3A7FAD6E330D}": diamond('<circle cx="12" cy="7" r="1.8" fill="#ef6c00"/><path d="M8.8 12.5 Q12 8.5 15.2 12.5 Z" fill="#ef6c00"/>'),  // Staff
-    "{64CF7CC6-3172-4108-A9F1-9BBC523EC511}": diamond('<rect x="8.5" y="6.5" width="7" height="5" fill="#fff" stroke="#ef6c00"/><path d="M8.5 6.5 L12 9.3 L15.5 6.5" fill="none" stroke="#ef6c00"/>'),  // Mail
-  };
-})();
-
+// A standard type's picture, as the graph draws it; a type of the
+// dictionary's own gets the plain picture of its kind.
 function typePicture(kind, type) {
-  const picture = TYPE_PICTURES[String(type.id).toUpperCase()];
+  const picture = DesignerView.typePicture(type.id);
   if (!picture) return Object.assign(document.createElement("span"), { className: `palette-icon ${kind}${type.start ? " start" : ""}` });
   const svg = document.createElementNS("http://www.w3.org/2000/svg", "svg");
   svg.setAttribute("class", "palette-picture");

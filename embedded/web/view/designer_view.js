@@ -24,6 +24,9 @@ import ZoomScrollModule from "diagram-js/lib/navigation/zoomscroll/index.js";
 import { append as svgAppend, attr as svgAttr, create as svgCreate, classes as svgClasses } from "tiny-svg";
 import "diagram-js/assets/diagram-js.css";
 import "./designer_view.css";
+import { typePicture } from "./type_pictures.js";
+
+export { typePicture };
 
 const FONT_SIZE = 12;
 const LINE_HEIGHT = 14;
@@ -107,6 +110,16 @@ ProcessRenderer.prototype.drawShape = function (parent, shape) {
     svgAttr(outline, { width: w, height: h, rx: 8, ry: 8, class: "function-outline" });
   }
   svgAppend(parent, outline);
+  // The type's picture: in its frame in a function's top-left corner; a
+  // gate's glyph alone, at its top.
+  const picture = typePicture(shape.data?.type, shape.type !== "gate");
+  if (picture) {
+    const g = svgCreate("g");
+    const [x, y] = shape.type === "gate" ? [w / 2 - 9, 5] : [4, 3];
+    svgAttr(g, { class: "type-picture", transform: `translate(${x},${y}) scale(0.75)` });
+    g.innerHTML = picture;
+    svgAppend(parent, g);
+  }
   const lines = wrapCaption(shape.caption, shape.type === "gate" ? w * 0.6 : w - 10, Math.max(1, Math.floor((h - 6) / LINE_HEIGHT)));
   drawText(parent, lines, w / 2, h / 2, "caption");
   // A caption the drawing cuts is whole in the shape's tool tip.
