@@ -179,6 +179,7 @@ test("an approval process built from an empty template by mouse and keyboard, sa
     await setField(page, "DocTypes", "6f1a0000-0000-4000-8000-00000000a001\n{6F1A0000-0000-4000-8000-00000000A002}");
     assert.equal(await page.locator("#properties [name=DocTypes]").inputValue(),
                  "{6F1A0000-0000-4000-8000-00000000A001}\n{6F1A0000-0000-4000-8000-00000000A002}");
+    assert.equal(await page.locator("#note").textContent(), "", "the refusal goes with the next edit");
     await select(page, "Approve leave");
     await page.screenshot({ path: path.join(docs, "editor.png") });
 

@@ -66,7 +66,7 @@ function folderList(folders) {
 
 // ---- the card page -------------------------------------------------------------
 
-const card = { socket: null, owner: false, account: "", imageUrls: {}, question: null, view: null, window: null };
+const card = { socket: null, owner: false, account: "", imageUrls: {}, question: null, view: null, window: null, refused: "" };
 
 function send(message) {
   if (card.socket && card.socket.readyState === WebSocket.OPEN) card.socket.send(JSON.stringify(message));
@@ -126,7 +126,7 @@ function receive(m) {
     case "form": if (card.question && card.question.kind === "form") drawForm(m.form); break;
     case "download": download(m.url, m.name); break;
     case "show": location.href = "/card?id=" + encodeURIComponent(m.card); break;
-    case "error": note(m.text); break;
+    case "error": note(m.text); card.refused = m.text; break;
     case "closed":
       closeDialog();
       note(word("closed"));
