@@ -281,9 +281,9 @@ test("undo and redo through ten mixed edits, back to the start and forth to the 
     const states = [await now()];
     const step = async (edit) => { await edit(); states.push(await now()); };
     await step(() => addFromPalette(page, "Start", 120, 150));
-    await step(() => addFromPalette(page, "Task", 380, 150));
-    await step(() => connect(page, "Start", "Task"));
-    await step(async () => { await select(page, "Task"); await setField(page, "Caption", "Check"); });
+    await step(() => addFromPalette(page, "Staff", 380, 150));  // a gate
+    await step(() => connect(page, "Start", "Staff"));
+    await step(async () => { await select(page, "Staff"); await setField(page, "Caption", "Check"); });
     await step(async () => {
       await page.waitForTimeout(450);
       const at = await centreOf(page, "Check");

@@ -115,8 +115,8 @@ ProcessRenderer.prototype.drawShape = function (parent, shape) {
   const picture = typePicture(shape.data?.type, shape.type !== "gate");
   if (picture) {
     const g = svgCreate("g");
-    const [x, y] = shape.type === "gate" ? [w / 2 - 9, 5] : [4, 3];
-    svgAttr(g, { class: "type-picture", transform: `translate(${x},${y}) scale(0.75)` });
+    const [x, y, scale] = shape.type === "gate" ? [w / 2 - 12, 3, 1] : [4, 3, 0.75];
+    svgAttr(g, { class: "type-picture", transform: `translate(${x},${y}) scale(${scale})` });
     g.innerHTML = picture;
     svgAppend(parent, g);
   }
