@@ -37,7 +37,7 @@ void RowFields::Unpack() const {
   std::string_view name;
   com::Variant value;
   while (reader.Next(name, value)) {
-    if (auto i = section_->Field(name)) values[*i] = std::move(value);
+    if (auto i = section_->FieldIndex(name)) values[*i] = std::move(value);
   }
   // The file's reader checked the form when it read the row.
   if (reader.failed()) {
@@ -307,7 +307,7 @@ std::shared_ptr<RowNode> WorkingCopy::Reuse(Index& old, RowRecord& rec, const Se
   } else {
     node->fields.assign(s.fields.size(), com::Variant::Null());
     for (auto& [name, value] : rec.fields) {
-      if (auto i = s.Field(name)) node->fields[*i] = std::move(value);
+      if (auto i = s.FieldIndex(name)) node->fields[*i] = std::move(value);
     }
   }
   node->subs.clear();
@@ -477,7 +477,7 @@ CardImage WorkingCopy::Image(bool new_ids) const {
     if (!r.parent.IsNull()) r.parent = map(r.parent);
     if (new_ids) {
       for (auto& [name, value] : r.fields) {
-        auto i = node->section->Field(name);
+        auto i = node->section->FieldIndex(name);
         if (!i || node->section->fields[*i].code != ostrel::field_type::kRowRef || !value.IsText()) continue;
         if (auto target = com::Guid::Parse(*value.TryText()); target && renamed.contains(*target)) {
           value = com::Variant(renamed.at(*target).ToString());

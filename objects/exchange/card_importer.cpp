@@ -2,7 +2,6 @@
 #include "objects/exchange/card_importer.h"
 
 #include <array>
-#include <cstring>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -327,21 +326,16 @@ void CardImporter::EnterRowIds(Run& run) {
 }
 
 void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml_node element, Run& run) {
-  size_t next = 0;
-  pugi::xml_attribute attribute = element.first_attribute();
-  // The platform's form writes the row's "RowID" first; it names the row
-  // (MapRow), and no field is looked up for it.
-  if (attribute && !section.row_id_is_field && Section::Spells("RowID", attribute.name())) {
-    attribute = attribute.next_attribute();
-  }
-  for (; attribute; attribute = attribute.next_attribute()) {
-    const char* name = attribute.name();
+  // The row's "RowID" names the row (MapRow): no field of the platform's
+  // cards has that name, so it is passed over as any unknown name is.
+  for (pugi::xml_attribute attribute : element.attributes()) {
+    std::string_view name = attribute.name();
     if (section.renames_employee) {
       // Older exports of task rows spell these two fields without the "y".
-      if (std::strcmp(name, "CompletedEmloyeeID") == 0) name = "CompletedEmployeeID";
-      if (std::strcmp(name, "CompletedEmloyeeIDPID") == 0) name = "CompletedEmployeeIDPID";
+      if (name == "CompletedEmloyeeID") name = "CompletedEmployeeID";
+      if (name == "CompletedEmloyeeIDPID") name = "CompletedEmployeeIDPID";
     }
-    const Field* field = section.Find(name, next);
+    const Field* field = section.Find(name);
     if (!field) continue;
     // Fields the platform keeps or stamps are never written by an import.
     if (field->flags & (ostrel::field_flag::kSystem | ostrel::field_flag::kRowTimestamp)) continue;
@@ -377,21 +371,18 @@ void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml
 
 void CardImporter::WriteField(ostrel::Row& row, const Field& field,
                               pugi::xml_node element, pugi::xml_attribute attribute, Run& run) {
-  // Numbers and Booleans, most of a row's values, are read from the
-  // attribute's text as it ends; the other kinds measure it.
-  const char* text = attribute.value();
+  const std::string_view value = attribute.value();
   namespace ft = ostrel::field_type;
   if (!field.xml_type.empty()) {
     try {
-      if (std::optional<com::Variant> typed = ostrel::FromXmlText(text, field.xml_read)) {
+      if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, field.xml_read)) {
         row.SetField(field.name, std::move(*typed));
         return;
       }
     } catch (const com::Error& e) {
-      Rethrow(e, element, attribute.name(), text);
+      Rethrow(e, element, attribute.name(), value);
     }
   }
-  const std::string_view value = text;
   switch (field.code) {
     case ft::kCardRef:
       WriteCardReference(row, field, element, std::string(value), run);

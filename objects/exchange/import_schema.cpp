@@ -17,30 +17,7 @@ constexpr char kTaskSection[] = "{D48E6155-C774-4205-AB70-7A67AB69DF22}";
 
 }  // namespace
 
-void ImportSchema::Section::Index() const {
-  for (size_t i = 0; i < fields.size(); ++i) {
-    exact_.emplace(fields[i].name, i);
-    by_name_.emplace(fields[i].name, i);
-    by_upper_.emplace(text::Upper(fields[i].name), i);
-  }
-  indexed_ = true;
-}
-
 const ImportSchema::Field* ImportSchema::Section::Find(std::string_view name) const {
-  if (!indexed_) Index();
-  if (auto exact = exact_.find(name); exact != exact_.end()) return &fields[exact->second];
-  // No letter outside ASCII folds to one in it: an ASCII name is one of the
-  // schema's without regard to case exactly when their upper cases agree.
-  bool ascii = true;
-  for (char c : name) ascii &= static_cast<unsigned char>(c) < 0x80;
-  if (ascii) {
-    std::string upper(name);
-    for (char& c : upper) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    auto it = by_upper_.find(upper);
-    return it == by_upper_.end() ? nullptr : &fields[it->second];
-  }
   auto it = by_name_.find(name);
   return it == by_name_.end() ? nullptr : &fields[it->second];
 }
@@ -80,8 +57,7 @@ const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) 
     }
     // A function's settings text is stored ending with a line feed.
     field.ends_with_line_feed = section->appends_line_feed && text::Upper(field.name) == "DATA";
-    // What Find("RowID") would say, without the tables.
-    if (text::Upper(field.name) == "ROWID") section->row_id_is_field = true;
+    section->by_name_.emplace(field.name, section->fields.size());
     section->fields.push_back(std::move(field));
   }
 

@@ -51,24 +51,6 @@ TEST(Text, RoundTripsUtf16AndKeepsMalformedBytes) {
   EXPECT_EQ(text::ReplaceAll("a b  c", " ", "#sp#"), "a#sp#b#sp##sp#c");
 }
 
-TEST(Text, SameBytesSeesADifferenceAtEveryPlaceOfEveryLength) {
-  const std::string a = "PoolingIntervalOfTheStepAndSomeMoreBytes";
-  for (size_t n = 0; n <= a.size(); ++n) {
-    std::string b = a;
-    EXPECT_TRUE(text::SameBytes(a.data(), b.data(), n)) << n;
-    for (size_t at = 0; at < n; ++at) {
-      b[at] ^= 0x20;
-      EXPECT_FALSE(text::SameBytes(a.data(), b.data(), n)) << n << " at " << at;
-      b[at] = a[at];
-    }
-    // Bytes past the run do not count.
-    if (n < a.size()) {
-      b[n] = '#';
-      EXPECT_TRUE(text::SameBytes(a.data(), b.data(), n)) << n;
-    }
-  }
-}
-
 TEST(Guid, ParsesFormatsAndGenerates) {
   auto g = com::Guid::Parse(" {0ef6bcca-7a09-4027-a3a2-d2eeeca1bf4d} ");
   ASSERT_TRUE(g);
