@@ -198,7 +198,6 @@ void CardImporter::ImportSection(com::Ref<ostrel::Session> session, ostrel::RowC
   session_ = std::move(session);
   Run run{id_map, created, skipped_types};
   ImportRows(rows, schema_->SectionOf(type), section, false, run);
-  EnterRowIds(run);
 }
 
 void CardImporter::ImportCardOf(ostrel::CardData& target, pugi::xml_node card, Run& run) {
@@ -208,7 +207,6 @@ void CardImporter::ImportCardOf(ostrel::CardData& target, pugi::xml_node card, R
   try {
     const std::string_view card_id = exchange::Attr(card, "CardID");
     if (!text::Trim(card_id).empty()) {
-      EnterRowIds(run);
       try {
         run.ids.Add(card_id, target.GetID());
       } catch (const com::Error&) {
@@ -233,7 +231,6 @@ void CardImporter::ImportCardOf(ostrel::CardData& target, pugi::xml_node card, R
       com::Ref<ostrel::RowCollection> rows = sections->Item(section->id)->GetRows();
       ImportRows(*rows, *section, card.child(section->name.c_str()), true, run);
     }
-    EnterRowIds(run);
     RewriteRowReferences(target, plan, run);
     if (began) update->EndUpdate();
   } catch (...) {
@@ -264,7 +261,6 @@ std::string CardImporter::NewCardOf(pugi::xml_node card, Run& run) {
   run.created.Add(com::Variant(id), id);
   const std::string_view card_id = exchange::Attr(card, "CardID");
   if (!text::Trim(card_id).empty()) {
-    EnterRowIds(run);
     try {
       run.ids.Add(card_id, id);
     } catch (const com::Error& e) {
@@ -312,16 +308,9 @@ void CardImporter::MapRow(ostrel::Row& row, pugi::xml_node element, Run& run) {
   // document: there is nothing to map.
   if (text::Trim(row_id).empty()) return;
   try {
-    run.ids.AddLater(row_id, row.GetID(), reinterpret_cast<uintptr_t>(element.internal_object()));
+    run.ids.Add(row_id, row.GetID());
   } catch (const com::Error& e) {
     Rethrow(e, element, "RowID", row_id);
-  }
-}
-
-void CardImporter::EnterRowIds(Run& run) {
-  if (const std::optional<uintptr_t> repeated = run.ids.Enter()) {
-    const pugi::xml_node element(reinterpret_cast<pugi::xml_node_struct*>(*repeated));
-    Rethrow(com::Error(com::hr::kDuplicateKey), element, "RowID", exchange::Attr(element, "RowID"));
   }
 }
 
@@ -447,7 +436,6 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
 void CardImporter::WriteCardReference(ostrel::Row& row, const Field& field, pugi::xml_node element,
                                       const std::string& value, Run& run) {
   std::string linked;
-  EnterRowIds(run);
   if (std::optional<std::string> mapped = run.ids.Find(value)) linked = std::move(*mapped);
 
   if (linked.empty()) {

@@ -82,9 +82,6 @@ class CardImporter {
                   bool clear, Run& run);
   void ImportRow(ostrel::Row& row, const ImportSchema::Section& section, pugi::xml_node element, Run& run);
   void MapRow(ostrel::Row& row, pugi::xml_node element, Run& run);
-  // Enters the rows' IDs into the ID map (MapRow adds them later); a
-  // repeated one fails as Add does, naming its element.
-  static void EnterRowIds(Run& run);
   void WriteField(ostrel::Row& row, const ImportSchema::Field& field, pugi::xml_node element,
                   pugi::xml_attribute attribute, Run& run);
   void WriteCardReference(ostrel::Row& row, const ImportSchema::Field& field, pugi::xml_node element,

@@ -20,11 +20,12 @@ namespace {
 constexpr int kNoProcessText = 1020;
 
 // What one walk of a whole document finds: whether an element is nested
-// deeper than the limit (the walk stops there), and how many elements have
-// the counted name.
+// deeper than the limit (the walk stops there), how many elements have the
+// counted name, and how many elements there are.
 struct Nesting {
   bool too_deep = false;
   size_t count = 0;
+  size_t elements = 0;
 };
 
 // Walks the document below `top` once, without recursion, so that the walk
@@ -51,6 +52,7 @@ Nesting CheckNesting(pugi::xml_node top, int limit, const char* counted) {
         found.too_deep = true;
         return found;
       }
+      ++found.elements;
       if (counted) {
         const char* name = node.name();
         if (name[0] == counted[0] && std::strcmp(name, counted) == 0) ++found.count;
@@ -108,6 +110,7 @@ bool Document::Parse(std::string text, unsigned options) {
 
 bool Document::ParseUntrusted(std::string text, const char* counted) {
   counted_ = 0;
+  elements_ = 0;
   // Document type declarations are parsed into nodes so that they can be
   // refused: a file that declares entities or a DTD is not one we wrote.
   if (!Parse(std::move(text), pugi::parse_default | pugi::parse_doctype)) return false;
@@ -119,11 +122,13 @@ bool Document::ParseUntrusted(std::string text, const char* counted) {
     const Nesting nesting = CheckNesting(dom_, kMaxNesting, counted);
     refused = nesting.too_deep;
     counted_ = nesting.count;
+    elements_ = nesting.elements;
   }
   if (refused) {
     dom_.reset();
     text_.clear();
     counted_ = 0;
+    elements_ = 0;
   }
   return !refused;
 }

@@ -29,9 +29,11 @@ class Document {
   // it is not well-formed XML, has no document element, carries a document
   // type declaration (and with it any entity declaration), or nests deeper
   // than kMaxNesting. The check counts the elements named `counted` on its
-  // way (counted()).
+  // way (counted()), and every element (elements(): no fewer than the rows
+  // the document holds).
   bool ParseUntrusted(std::string text, const char* counted = nullptr);
   size_t counted() const { return counted_; }
+  size_t elements() const { return elements_; }
   // Parses the platform's own form of a card (CardData.GetXML). A text that
   // does not parse leaves the document empty.
   void ParseTrusted(std::string text);
@@ -45,6 +47,7 @@ class Document {
   std::string text_;
   pugi::xml_document dom_;
   size_t counted_ = 0;
+  size_t elements_ = 0;
 };
 
 // The "Process" element under the document element of `doc`, parsed from

@@ -361,8 +361,10 @@ const std::string& ProcessImportExportObject::DependentGates(const std::string& 
 // --- import ---------------------------------------------------------------
 
 void ProcessImportExportObject::Import(const com::Ref<ostrel::Session>& session, ostrel::CardData& process_data,
-                                       pugi::xml_node process, int64_t functions, const std::string& folder_id,
-                                       com::Collection* created_card_ids, const com::KeyedList* skipped_types) {
+                                       pugi::xml_node process, const exchange::Document& doc,
+                                       const std::string& folder_id, com::Collection* created_card_ids,
+                                       const com::KeyedList* skipped_types) {
+  const int64_t functions = static_cast<int64_t>(doc.counted());
   com::Ref<ostrel::CardUpdate> update = com::Query<ostrel::CardUpdate>(&process_data);
   CardImporter importer;
   importer.SetSession(session);
@@ -380,6 +382,7 @@ void ProcessImportExportObject::Import(const com::Ref<ostrel::Session>& session,
   com::Ref<com::KeyedList> made = com::Make<com::KeyedList>();
   com::Collection& created = created_card_ids && !own_bracket ? *created_card_ids : *made;
   IdMap ids;
+  ids.Reserve(doc.elements());
   importer.ImportCard(session, process_data, process, ids, created, skipped_types);
   if (created_card_ids && own_bracket) {
     for (size_t i = 0; i < made->size(); ++i) created_card_ids->Add(made->at(i), *made->key_at(i));
@@ -404,8 +407,7 @@ void ProcessImportExportObject::ImportProcessEx(com::Ref<ostrel::Session> sessio
     const std::string type = NormalizeID(layout::kProcessCardType);
     skipped->Add(com::Variant(type), type);
   }
-  Import(session, *process_data, process, static_cast<int64_t>(doc.counted()), folder_id, created_card_ids.get(),
-         skipped.get());
+  Import(session, *process_data, process, doc, folder_id, created_card_ids.get(), skipped.get());
 }
 
 void ProcessImportExportObject::DeserializeProcess(com::Ref<ostrel::Session> session,
@@ -416,8 +418,7 @@ void ProcessImportExportObject::DeserializeProcess(com::Ref<ostrel::Session> ses
   session_ = session;
   exchange::Document doc;
   pugi::xml_node process = exchange::LoadProcess(doc, data);
-  Import(session, *process_data, process, static_cast<int64_t>(doc.counted()), folder_id, created_card_ids.get(),
-         nullptr);
+  Import(session, *process_data, process, doc, folder_id, created_card_ids.get(), nullptr);
 }
 
 void ProcessImportExportObject::DeserializeProcessPart(com::Ref<ostrel::Session> session,
@@ -439,6 +440,7 @@ void ProcessImportExportObject::DeserializeProcessPart(com::Ref<ostrel::Session>
   importer.SetRowHook(layout::kFunctions, [&] { Report(++done, total); });
 
   IdMap ids;
+  ids.Reserve(doc.elements());
   com::Ref<com::KeyedList> skipped = com::Make<com::KeyedList>();
   com::Ref<com::KeyedList> made = com::Make<com::KeyedList>();
   // The sections are added inside one bracket, as a whole import is: a

@@ -82,9 +82,10 @@ class ProcessImportExportObject final : public com::Object<ProcessImportExport, 
   const std::string& DependentGates(const std::string& type_id);
   vorlane::Library& PrivateLibrary();
 
-  // `functions`: the function rows of the document, for the progress.
+  // `process` is the process element of `doc`, whose counts size the
+  // progress (its function rows) and the ID map (its elements).
   void Import(const com::Ref<ostrel::Session>& session, ostrel::CardData& process_data, pugi::xml_node process,
-              int64_t functions, const std::string& folder_id, com::Collection* created_card_ids,
+              const exchange::Document& doc, const std::string& folder_id, com::Collection* created_card_ids,
               const com::KeyedList* skipped_types);
   void Report(int64_t done, int64_t total);
 
