@@ -355,24 +355,6 @@ TEST(ExchangeDocumentTest, OnlyLinksBelowTheCardElementCount) {
   EXPECT_TRUE(exchange::NamesLinkedCards("not a card"));
 }
 
-TEST(ExchangeDocumentTest, StartTagsAndTheirAttributesAreReadFromTheText) {
-  const std::string text =
-      "<Data>\n  <FunctionsRow RowID=\"{1}\" Caption=\"a &amp; &lt;b> &quot;c&quot;&#10;&#09;&#x41;&apos;\" />\n"
-      "  <FunctionsRows X=\"1\" />\n  <FunctionsRow>\n  </FunctionsRow>\n  <FunctionsRow/>\n"
-      "  <Other WeakCardID=\"{W}\" CardID=\" {c} \" Bare=\"&unknown; & &#xZZ;\" />\n</Data>\n";
-  const std::vector<size_t> rows = exchange::FindStartTags(text, "FunctionsRow");
-  ASSERT_EQ(rows.size(), 3u) << "not the longer name, nor end tags";
-  EXPECT_EQ(text.substr(rows[1], 14), "<FunctionsRow>");
-  EXPECT_EQ(exchange::TagAttribute(text, rows[0], "Caption"), "a & <b> \"c\"\n\tA'");
-  EXPECT_EQ(exchange::TagAttribute(text, rows[0], "RowID"), "{1}");
-  EXPECT_EQ(exchange::TagAttribute(text, rows[0], "Row"), "") << "a name is matched whole";
-  EXPECT_EQ(exchange::TagAttribute(text, rows[1], "RowID"), "");
-  EXPECT_EQ(exchange::TagAttribute(text, rows[2], "RowID"), "");
-  const size_t other = text.find("<Other");
-  EXPECT_EQ(exchange::TagAttribute(text, other, "CardID"), " {c} ") << "not the end of WeakCardID";
-  EXPECT_EQ(exchange::TagAttribute(text, other, "Bare"), "&unknown; & &#xZZ;") << "what names no character stays";
-}
-
 // The ID map compares IDs in their NormalizeID form: GUIDs in any spelling,
 // and any other text.
 TEST(ExchangeIdMapTest, SpellingsOfOneIdAreOneKey) {
