@@ -186,7 +186,7 @@ class WorkingCopy {
   // Logs a field of the row as set over the value `read`.
   void LogField(RowNode& node, size_t index, std::optional<com::Variant> read);
   void Forget(RowNode& node);
-  using Index = com::GuidMap<std::shared_ptr<RowNode>>;
+  using Index = GuidMap<std::shared_ptr<RowNode>>;
   // The index with every row added so far: rows are entered when the index
   // is first used after they were added, in one step sized for all of them.
   // Many cards never look a row up by ID before they close (an import that
