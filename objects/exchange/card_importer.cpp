@@ -18,6 +18,7 @@
 #include "platform/ostrel/section_collection.h"
 #include "platform/ostrel/sub_section.h"
 #include "platform/ostrel/sub_section_collection.h"
+#include "platform/ostrel/card_types.h"
 
 namespace vorlane {
 namespace {
@@ -36,10 +37,8 @@ constexpr int kMaxCardNesting = 32;
 // the user's settings), reached with GetDictionaryData. An import never
 // makes one: a file must not bring its own dictionary or settings.
 constexpr std::array<std::string_view, 4> kSingleCardTypes = {
-    "{BDB73D05-8DE1-41B2-9F3C-AA76C4D9CD64}",  // function types
-    "{C1887469-3D28-4EC6-84BD-7CAEA7607F0C}",  // gate types
-    "{2DA5436F-2FD5-413C-8EC3-CA0D68B265C6}",  // user settings
-    "{DA86FABF-4DD7-4A86-B6FF-C58C24D12DE2}",  // the folder tree
+    ostrel::card_type::kFunctionTypes, ostrel::card_type::kGateTypes, ostrel::card_type::kUserSettings,
+    ostrel::card_type::kFolderTree,
 };
 
 bool IsSingleCardType(std::string_view type_id) {
