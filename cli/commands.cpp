@@ -13,10 +13,14 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
+#include <sstream>
 #include <optional>
 #include <unistd.h>
 #include <unordered_map>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/checks.h"
 #include "cli/interruption.h"
@@ -47,6 +51,7 @@
 #include "vorlane/pass_state.h"
 #include "vorlane/pass_states.h"
 #include "vorlane/exchange_progress.h"
+#include "vorlane/process_compare.h"
 #include "vorlane/process_import_export.h"
 #include "vorlane/templates.h"
 #include "vorlane/user_settings.h"
@@ -571,6 +576,85 @@ void Validate(Context& ctx, const std::string& id_or_file) {
   }
   std::fflush(stdout);
   if (!findings.empty()) ctx.MarkFailed();
+}
+
+namespace {
+
+// A process document: the one a file holds, or the one an export of the
+// card would write.
+std::string ProcessText(Context& ctx, const std::string& id_or_file) {
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(id_or_file, ec)) {
+    CheckProcessFile(id_or_file);
+    std::ifstream in(id_or_file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in) throw com::Error(com::hr::kFail, "vorlane", "Cannot read " + id_or_file);
+    return text.str();
+  }
+  auto exporter = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
+  return exporter->SerializeProcess(Ref<ostrel::Session>(&ctx.session()), ctx.Card(id_or_file));
+}
+
+// A field's value quoted for a terminal: control characters written as
+// escapes, so that stored text cannot move the cursor or recolour it.
+std::string Quoted(const std::string& value) {
+  std::string out = "\"";
+  for (unsigned char c : value) {
+    if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else if (c == '"' || c == '\\') out += std::string("\\") + static_cast<char>(c);
+    else if (c < 0x20 || c == 0x7F) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    } else out += static_cast<char>(c);
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+void Diff(Context& ctx, const std::string& before, const std::string& after) {
+  const std::string before_text = ProcessText(ctx, before);
+  const std::string after_text = ProcessText(ctx, after);
+  auto compare = com::Query<vorlane::ProcessCompare>(com::CreateObject("QXVorlane.ProcessCompare"));
+  const std::string result = compare->Compare(before_text, after_text);
+  const nlohmann::json diff = nlohmann::json::parse(result);
+  if (ctx.options().json) {
+    Print(result + "\n");
+  } else {
+    std::string out = "Comparing '" + diff["before"]["name"].get<std::string>() + "' " +
+                      diff["before"]["id"].get<std::string>() + " with '" + diff["after"]["name"].get<std::string>() +
+                      "' " + diff["after"]["id"].get<std::string>() + "\n";
+    static const std::map<std::string, std::string> marks = {
+        {"added", "+"}, {"removed", "-"}, {"changed", "~"}, {"moved", ">"}};
+    for (const auto& d : diff["differences"]) {
+      const std::string change = d["change"];
+      out += "  " + marks.at(change) + " " + change + " " + d["kind"].get<std::string>();
+      if (d["kind"] != "process") out += " " + Quoted(d["caption"]) + " " + d["id"].get<std::string>();
+      std::string fields;
+      for (const auto& f : d["fields"]) {
+        fields += (fields.empty() ? ": " : "; ") + f["name"].get<std::string>() + " " + Quoted(f["before"]) + " -> " +
+                  Quoted(f["after"]);
+      }
+      out += fields + "\n";
+    }
+    const auto& counts = diff["counts"];
+    const size_t total = diff["differences"].size();
+    if (total == 0) {
+      out += "The processes do not differ.\n";
+    } else {
+      out += std::to_string(total) + (total == 1 ? " difference: " : " differences: ") +
+             std::to_string(counts["added"].get<int>()) + " added, " + std::to_string(counts["removed"].get<int>()) +
+             " removed, " + std::to_string(counts["changed"].get<int>()) + " changed, " +
+             std::to_string(counts["moved"].get<int>()) + " moved\n";
+    }
+    Print(out);
+  }
+  std::fflush(stdout);
+  // As diff does: the exit status says whether they differ.
+  if (!diff["differences"].empty()) ctx.MarkFailed();
 }
 
 void Render(Context& ctx, const std::string& id_or_file, PictureFormat format, const std::string& output) {

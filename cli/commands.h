@@ -26,6 +26,10 @@ void ShowProcess(Context& ctx, const std::string& id);
 // The findings of a process, by card ID or in a process file (read into a
 // card that is never written); fails (exit 1) when there are any.
 void Validate(Context& ctx, const std::string& id_or_file);
+// What differs between two processes, each a card ID or a process file:
+// added, removed, changed and moved items, in text or --json; fails (exit
+// 1) when they differ, as diff does.
+void Diff(Context& ctx, const std::string& before, const std::string& after);
 enum class PictureFormat { Svg, Dot };
 // The process graph as a picture, on stdout or into `output` ("-": stdout).
 void Render(Context& ctx, const std::string& id_or_file, PictureFormat format, const std::string& output);

@@ -170,6 +170,20 @@ int main(int argc, char** argv) {
     action = [&](cli::Context& c) { cli::Validate(c, id); };
   });
 
+  std::string other;
+  auto diff = command("diff",
+                      "Compare two processes (card IDs or process files): functions, gates, links and variables "
+                      "added, removed, changed or only moved, by their IDs. Exits 1 when they differ",
+                      "vorlane diff order-v1.xml {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D}");
+  diff->add_option("A", id, "The first process: a card ID or a process file")->required();
+  diff->add_option("B", other, "The second process: a card ID or a process file")->required();
+  diff->callback([&] {
+    std::error_code ec;
+    options.memory_store_if_missing =
+        std::filesystem::is_regular_file(id, ec) && std::filesystem::is_regular_file(other, ec);
+    action = [&](cli::Context& c) { cli::Diff(c, id, other); };
+  });
+
   std::string format = "svg", output;
   auto render = command("render", "Draw a process as the designer does (SVG), or in Graphviz's dot language",
                         "vorlane render {0EF6BCCA-7A09-4027-A3A2-D2EEECA1BF4D} -o order.svg");

@@ -1,13 +1,19 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 
+#include "embedded/designer/edit_history.h"
 #include "embedded/designer/graph_layout.h"
 #include "platform/com/events.h"
 #include "platform/com/registry.h"
 #include "platform/designer/designer.h"
+#include "platform/ostrel/card_data.h"
+#include "platform/ostrel/session.h"
 #include "vorlane/library.h"
 #include "vorlane/process.h"
 
@@ -56,6 +62,15 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   void RemoveItem(const std::string& id) override;
   void SetItemCaption(const std::string& id, const std::string& caption) override;
   void SetItemDescription(const std::string& id, const std::string& description) override;
+  std::string ApplyEdits(const std::string& edits) override;
+  std::string CopyPart(const std::string& function_ids) override;
+  std::string Paste(const std::string& part, double x, double y) override;
+  void Undo() override;
+  void Redo() override;
+  bool CanUndo() override { return history_.CanUndo(); }
+  bool CanRedo() override { return history_.CanRedo(); }
+  std::string Palette() override;
+  std::string Findings() override;
 
   // The one outgoing interface, DesignerEvents; 0x80040200 for any other.
   com::Ref<com::ConnectionPoint> FindConnectionPoint(const com::Guid& iid) override;
@@ -66,7 +81,13 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   // or with no process.
   vorlane::Process& Editable();
   vorlane::Library& RequireLibrary();
-  // The item of that ID in the shown process, null when there is none.
+  // The session the designer was given, and the shown process's card in it.
+  com::Ref<ostrel::Session> RequireSession();
+  com::Ref<ostrel::CardData> ProcessCard();
+  // The IDs of every function, gate, link and variable, by kind, in row order.
+  std::map<ItemKind, std::vector<std::string>> ItemIds();
+  // The item of that ID in the shown process, null when there is none. An
+  // item that undo or redo made again is found by its first ID too.
   com::Ref<vorlane::ProcFunction> FindFunction(const std::string& id);
   com::Ref<vorlane::Gate> FindGate(const std::string& id);
   com::Ref<vorlane::Link> FindLink(const std::string& id);
@@ -75,6 +96,29 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   Box NodeBox(const std::string& id);
   com::Error UnknownItem(const std::string& id, const char* what);
   void RaiseChanged();
+
+  // Runs `edit` as one step of the history: what it records goes together,
+  // and a failure puts back what it did before it passes on. Changed is
+  // raised once when it succeeds.
+  void AsOneStep(const std::function<void(vorlane::Process&)>& edit);
+  // The edits, each recording what it changes in the step being made.
+  std::string DoAddFunction(const std::string& type_id, double x, double y);
+  std::string DoAddGate(const std::string& type_id, double x, double y);
+  std::string DoAddVariable(const std::string& name, double var_type);
+  void DoMoveNode(const std::string& id, double x, double y);
+  void DoResizeNode(const std::string& id, double width, double height);
+  std::string DoConnect(const std::string& from_id, const std::string& to_id, int32_t link_type);
+  void DoRemoveItem(const std::string& id);
+  // A field a person sets on the item of that ID ("" for the process).
+  void DoSetField(const std::string& id, const std::string& field, const com::Variant& value);
+  // Recording: fields set on an item, an item made, an item about to go.
+  void SetFields(ItemKind kind, com::Unknown* item, const Fields& values);
+  void Made(ItemKind kind, com::Unknown* item);
+  void Removing(ItemKind kind, com::Unknown* item);
+  void PlaceGate(const std::string& id, const Box& box);
+  // A link's stored route no longer meets a node that moved: the links of
+  // the nodes the step moved go straight again (as part of the step).
+  void ForgetRoutesOfMoved();
   // Calls `member` of the host with the shown process and answers what it
   // answers; nothing when there is no host or no process to call it with.
   std::optional<com::Variant> CallHostWithProcess(const char* member);
@@ -93,6 +137,9 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   size_t zoom_ = kDefaultZoom;
   GatePlaces gate_places_;
   int32_t revision_ = 0;
+  EditHistory history_;
+  EditStep* recording_ = nullptr;  // the step being made, while one is
+  std::set<std::string> moved_;    // the nodes the step moved (normalised IDs)
 };
 
 }  // namespace designer

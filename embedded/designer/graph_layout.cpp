@@ -67,6 +67,8 @@ std::vector<NodeShape> PlaceNodes(vorlane::Process& process, const GatePlaces& g
     n.id = NormalizeId(f->ID());
     n.kind = NodeKind::Function;
     n.caption = f->Caption();
+    n.type_id = f->TypeID();
+    n.description = f->Description();
     n.box = {f->XPos(), f->YPos(), SizeOr(f->Width(), kFunctionWidth), SizeOr(f->Height(), kFunctionHeight)};
     left = std::min(left, n.box.x);
     top = std::min(top, n.box.y);
@@ -84,6 +86,8 @@ std::vector<NodeShape> PlaceNodes(vorlane::Process& process, const GatePlaces& g
     n.id = NormalizeId(g->ID());
     n.kind = NodeKind::Gate;
     n.caption = g->Caption();
+    n.type_id = g->TypeID();
+    n.description = g->Description();
     if (auto place = gate_places.find(n.id); place != gate_places.end()) {
       n.box = place->second;
     } else {
@@ -131,6 +135,7 @@ std::vector<LinkShape> RouteLinks(vorlane::Process& process, const std::vector<N
     LinkShape shape;
     shape.id = NormalizeId(l->ID());
     shape.caption = l->Caption();
+    shape.description = l->Description();
     shape.source = NormalizeId(l->Source());
     shape.destination = NormalizeId(l->Destination());
     shape.link_type = static_cast<int32_t>(l->LinkType());

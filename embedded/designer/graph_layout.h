@@ -39,12 +39,15 @@ struct NodeShape {
   std::string id;  // normalised (NormalizeId)
   NodeKind kind = NodeKind::Function;
   std::string caption;
+  std::string type_id;  // as stored
+  std::string description;
   Box box;
 };
 
 struct LinkShape {
   std::string id;
   std::string caption;
+  std::string description;
   // The normalised IDs of its nodes, as stored (either may name no node).
   std::string source;
   std::string destination;

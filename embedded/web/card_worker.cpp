@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <sstream>
 
 #include "embedded/folders/folder_tree_object.h"
 #include "embedded/store/open.h"
@@ -113,6 +114,16 @@ Json FormJson(com::Unknown* form) {
   return {{"name", TextOf(com::GetProperty(form, "Name"))},
           {"caption", TextOf(com::GetProperty(form, "Caption"))},
           {"controls", std::move(controls)}};
+}
+
+// A session of the card's account.
+SessionOptions SessionFor(const CardWorker::Options& options) {
+  SessionOptions so;
+  so.store = options.store;
+  so.account = options.account;
+  so.groups = options.groups;
+  so.locale = options.locale;
+  return so;
 }
 
 }  // namespace
@@ -511,7 +522,52 @@ void CardWorker::Receive(const Tab* tab, const std::string& message) {
     Post([this] { CloseCard(false); });
   } else if (*type == "edit") {
     Edit(m);
+  } else if (*type == "compare") {
+    // With another card of the store, or with a file the person uploaded.
+    const std::optional<std::string> with = TextField(m, "with");
+    const std::optional<int64_t> upload = WholeField(m, "upload");
+    std::optional<FileShelf::File> file;
+    if (upload) {
+      file = options_.files->Find(*upload, options_.account);
+      if (!file) return;
+    } else if (!with) {
+      return;
+    }
+    Post([this, with, file] { Compare(with, file); });
   }
+}
+
+// The process as the card holds it now (edits not yet saved included) is
+// the newer side; the other process, or the uploaded file, the older. A
+// failure reaches the tab as any job's does.
+void CardWorker::Compare(const std::optional<std::string>& with, const std::optional<FileShelf::File>& file) {
+  com::Ref<com::Unknown> exchange = com::CreateObject("QXVorlane.ProcessImportExport");
+  auto serialize = [&](com::Unknown* card) {
+    return TextOf(com::CallMethod(exchange.get(), "SerializeProcess",
+                                  std::vector{AsVariant(session_.get()), AsVariant(card)}));
+  };
+  std::string before, name;
+  if (file) {
+    std::ifstream in(file->path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    before = text.str();
+    name = file->name;
+  } else {
+    // The other card as it is stored: read in a session of its own, since
+    // this session sees this card with its edits (and the other one too,
+    // when it is the same card).
+    com::Ref<ostrel::Session> reader = Open(SessionFor(options_));
+    com::Ref<ostrel::CardData> other = reader->GetCardManager()->GetCardData(*with);
+    before = TextOf(com::CallMethod(exchange.get(), "SerializeProcess",
+                                    std::vector{AsVariant(reader.get()), AsVariant(other.get())}));
+    name = other->GetDescription();
+  }
+  const std::string after = serialize(card_data_.get());
+  com::Ref<com::Unknown> compare = com::CreateObject("QXVorlane.ProcessCompare");
+  const std::string result =
+      TextOf(com::CallMethod(compare.get(), "Compare", std::vector{com::Variant(before), com::Variant(after)}));
+  Notify({{"type", "comparison"}, {"name", name}, {"result", Json::parse(result)}});
 }
 
 // An edit of the graph from the page goes to the designer, which is the one
@@ -520,21 +576,40 @@ void CardWorker::Receive(const Tab* tab, const std::string& message) {
 // is sent again so that the page shows what stands.
 void CardWorker::Edit(const Json& m) {
   const std::optional<std::string> op = TextField(m, "op");
-  const std::optional<std::string> id = TextField(m, "id");
-  if (!op || !id) return;
+  if (!op) return;
   std::function<void(com::Unknown*)> call;
-  if (*op == "move") {
-    auto number = [&](const char* key) -> std::optional<double> {
+  if (*op == "undo" || *op == "redo") {
+    call = [method = *op == "undo" ? "Undo" : "Redo"](com::Unknown* designer) { com::CallMethod(designer, method); };
+  } else if (*op == "copy") {
+    // The copied part goes back to the page, which keeps it for a paste
+    // here or in another tab.
+    auto ids = m.find("ids");
+    if (ids == m.end() || !ids->is_array()) return;
+    call = [this, text = ids->dump()](com::Unknown* designer) {
+      const std::string part = TextOf(com::CallMethod(designer, "CopyPart", std::vector{com::Variant(text)}));
+      Notify({{"type", "copied"}, {"part", part}});
+    };
+  } else if (*op == "paste") {
+    // The part comes as an upload: it may be larger than a message.
+    const std::optional<int64_t> upload = WholeField(m, "upload");
+    auto number = [&](const char* key) {
       auto it = m.find(key);
-      return it != m.end() && it->is_number() ? std::optional(it->get<double>()) : std::nullopt;
+      return it != m.end() && it->is_number() ? it->get<double>() : 0.0;
     };
-    const std::optional<double> x = number("x"), y = number("y");
-    if (!x || !y) return;
-    call = [id = *id, x = *x, y = *y](com::Unknown* designer) {
-      com::CallMethod(designer, "MoveNode", std::vector{com::Variant(id), com::Variant(x), com::Variant(y)});
+    std::optional<FileShelf::File> file = upload ? options_.files->Find(*upload, options_.account) : std::nullopt;
+    if (!file) return;
+    call = [path = file->path, x = number("x"), y = number("y")](com::Unknown* designer) {
+      std::ifstream in(path, std::ios::binary);
+      std::ostringstream part;
+      part << in.rdbuf();
+      com::CallMethod(designer, "Paste", std::vector{com::Variant(part.str()), com::Variant(x), com::Variant(y)});
     };
-  } else if (*op == "remove") {
-    call = [id = *id](com::Unknown* designer) { com::CallMethod(designer, "RemoveItem", std::vector{com::Variant(id)}); };
+  } else if (*op == "apply") {
+    auto edits = m.find("edits");
+    if (edits == m.end() || !edits->is_array()) return;
+    call = [text = edits->dump()](com::Unknown* designer) {
+      com::CallMethod(designer, "ApplyEdits", std::vector{com::Variant(text)});
+    };
   } else {
     return;
   }
@@ -674,7 +749,9 @@ void CardWorker::SendWindow() {
     com::Unknown* shown = designer.ToObject().get();
     w["view"] = {{"zoom", com::GetProperty(shown, "Zoom").ToR8()},
                  {"linkText", com::GetProperty(shown, "LinkTextShown").ToBool()},
-                 {"readOnly", com::GetProperty(shown, "ReadOnly").ToBool()}};
+                 {"readOnly", com::GetProperty(shown, "ReadOnly").ToBool()},
+                 {"canUndo", com::GetProperty(shown, "CanUndo").ToBool()},
+                 {"canRedo", com::GetProperty(shown, "CanRedo").ToBool()}};
     // The graph goes to the page when the designer says it may have
     // changed (a process shown again, an edit), not with every window: a
     // large process costs its reading once per change. It follows the
@@ -682,7 +759,11 @@ void CardWorker::SendWindow() {
     const int32_t revision = com::GetProperty(shown, "Revision").ToI4();
     if (revision != graph_revision_) {
       graph_revision_ = revision;
-      graph = R"({"type":"graph","graph":)" + TextOf(com::GetProperty(shown, "Graph")) + "}";
+      // What the person adds from, and what stands in the way of a start,
+      // go with the graph they belong to.
+      graph = R"({"type":"graph","graph":)" + TextOf(com::GetProperty(shown, "Graph")) +
+              R"(,"palette":)" + TextOf(com::GetProperty(shown, "Palette")) +
+              R"(,"findings":)" + TextOf(com::GetProperty(shown, "Findings")) + "}";
     }
   }
   const std::string text = w.dump();
@@ -705,23 +786,20 @@ void CardWorker::CloseCard(bool for_good) {
 }
 
 void CardWorker::Run() {
-  SessionOptions so;
-  so.store = options_.store;
-  so.account = options_.account;
-  so.groups = options_.groups;
-  so.locale = options_.locale;
   com::Ref<ostrel::Session> session;
   try {
-    session = Open(so);
+    session = Open(SessionFor(options_));
     com::Ref<ostrel::CardManager> cards = session->GetCardManager();
     host_ = com::Make<Host>(*this, cards->GetDictionaryData(kFolderType)->GetID());
     host_->set_session(session);
+    session_ = session;
+    card_data_ = cards->GetCardData(options_.card_id);
     card_ = com::CreateObject("QXProcess.Card");
     events_cookie_ = com::Advise(card_.get(), pellory::CardWindowEvents::kIID,
                                  com::Ref<com::Dispatch>(com::Make<WindowSink>(*this).get()));
     const com::Variant frame = AsVariant(static_cast<pellory::Frame*>(com::Make<FrameObject>(host_).get()));
     const com::Variant services = AsVariant(static_cast<pellory::Pellory*>(host_.get()));
-    CallCard("Init", {AsVariant(session.get()), AsVariant(cards->GetCardData(options_.card_id).get())});
+    CallCard("Init", {AsVariant(session.get()), AsVariant(card_data_.get())});
     CallCard("Load", {frame});
     if (com::CallMethod(card_.get(), "QueryActivate",
                         std::vector{services, com::Variant(kActivateEdit), com::Variant(""), com::Variant(""),
@@ -782,6 +860,8 @@ void CardWorker::Run() {
   Notify({{"type", "closed"}});
   card_ = nullptr;
   host_ = nullptr;
+  card_data_ = nullptr;
+  session_ = nullptr;
   session = nullptr;
   std::lock_guard lock(mutex_);
   finished_ = true;

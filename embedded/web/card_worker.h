@@ -17,6 +17,8 @@
 
 #include "embedded/store/store.h"
 #include "platform/com/dispatch.h"
+#include "platform/ostrel/card_data.h"
+#include "platform/ostrel/session.h"
 
 namespace embedded::web {
 
@@ -119,8 +121,14 @@ class CardWorker {
   // What a question gets while the card closes without its person.
   Json Closing(const Json& question);
   // On the card's thread.
-  // A change of the graph the page asks for ("edit": "move", "remove").
+  // A change of the graph the page asks for: "op" "apply" with "edits"
+  // (the designer's ApplyEdits list, one step), "undo", "redo", "copy"
+  // ("ids" of functions; the part is sent back as "copied") or "paste"
+  // (an "upload" of such a part, at "x", "y").
   void Edit(const Json& message);
+  // Compares the card's process with another card's (`with`) or with a
+  // process file, and sends the differences to the tabs.
+  void Compare(const std::optional<std::string>& with, const std::optional<FileShelf::File>& file);
   // What a tab is told of its part: owner or viewer, the locale, the account.
   std::string RoleMessage(bool owner) const;
   void CallCard(const char* member, std::vector<com::Variant> args);
@@ -152,6 +160,8 @@ class CardWorker {
   // The card and its host: touched on the card's thread only.
   com::Ref<com::Unknown> card_;
   com::Ref<Host> host_;
+  com::Ref<ostrel::Session> session_;
+  com::Ref<ostrel::CardData> card_data_;
   uint32_t events_cookie_ = 0;
   bool closed_ = false;
   int32_t graph_revision_ = -1;

@@ -77,6 +77,42 @@ class Designer : public virtual com::Dispatch {
   // The caption or description of a function, gate or link.
   virtual void SetItemCaption(const std::string& id, const std::string& caption) = 0;
   virtual void SetItemDescription(const std::string& id, const std::string& description) = 0;
+  // Edits as a JSON array, made as one step: either all of them or, when
+  // one fails, none. Each is an object with "op":
+  //   "add" (kind "function" or "gate", type, x, y; or kind "variable",
+  //   name, varType), "move" (id, x, y), "resize" (id, width, height),
+  //   "connect" (from, to, linkType), "remove" (id; a function, gate,
+  //   link or variable), "set" (id, field, value; no id for the process).
+  // An ID may be "$n", the item the n-th edit (from 0) made. Answers the
+  // IDs the edits made, as a JSON array, in order.
+  virtual std::string ApplyEdits(const std::string& edits) = 0;
+  // The functions of `function_ids` (a JSON array) as a part of a process
+  // document: the links between them, the variables and gates they need.
+  // What Paste takes, here or in another process.
+  virtual std::string CopyPart(const std::string& function_ids) = 0;
+  // Adds such a part to the process, its IDs made anew and its references
+  // following them, its functions moved so that their top-left corner is at
+  // (x, y); one step. Answers the new functions' IDs as a JSON array.
+  virtual std::string Paste(const std::string& part, double x, double y) = 0;
+  // Every edit is a step of one history, whichever way it came: Undo puts
+  // the process back as it was before the last step, Redo makes it again.
+  // Either raises Changed; neither does anything with nothing to undo or
+  // redo. Showing another process forgets the history.
+  virtual void Undo() = 0;
+  virtual void Redo() = 0;
+  virtual bool CanUndo() = 0;
+  virtual bool CanRedo() = 0;
+
+  // The dictionary's types a person adds from, as a JSON document:
+  // {"functions": [{"id", "name", "start"}], "gates": [{"id", "name"}]},
+  // obsolete function types left out.
+  virtual std::string Palette() = 0;
+  // What stands in the way of starting the shown process, and other
+  // faults of the graph, as a JSON array of {"id", "message"} (id "" for
+  // the process as a whole): no start function, functions and gates of
+  // types the dictionary does not know, links whose ends are missing,
+  // functions no start function reaches.
+  virtual std::string Findings() = 0;
 };
 
 // The designer's outgoing interface: a sink implements it (or answers its

@@ -40,6 +40,15 @@ const TypeInfo& Designer::DispatchInfo() {
           .Method("RemoveItem", &Designer::RemoveItem, {Arg("ID")})
           .Method("SetItemCaption", &Designer::SetItemCaption, {Arg("ID"), Arg("Caption")})
           .Method("SetItemDescription", &Designer::SetItemDescription, {Arg("ID"), Arg("Description")})
+          .Method("ApplyEdits", &Designer::ApplyEdits, {Arg("Edits")})
+          .Method("CopyPart", &Designer::CopyPart, {Arg("FunctionIDs")})
+          .Method("Paste", &Designer::Paste, {Arg("Part"), Arg("X"), Arg("Y")})
+          .Method("Undo", &Designer::Undo)
+          .Method("Redo", &Designer::Redo)
+          .Get("CanUndo", &Designer::CanUndo)
+          .Get("CanRedo", &Designer::CanRedo)
+          .Get("Palette", &Designer::Palette)
+          .Get("Findings", &Designer::Findings)
           .Build();
   return info;
 }

@@ -11,6 +11,7 @@ import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 import { chromium } from "playwright-core";
+import { acknowledge, closeCard, openCard, serve } from "./helpers.mjs";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const docs = process.env.VORLANE_SCREENSHOTS ?? mkdtempSync(path.join(tmpdir(), "vorlane-screenshots-"));
@@ -21,68 +22,10 @@ const run = (...args) => execFileSync(tool, ["--store", store, "--user", "alice"
 
 let server, url, browser;
 
-// The tool's server for an account: the process and the address it prints.
-async function serve(account, ...options) {
-  const child = spawn(tool, ["--store", store, ...options, "serve", "--port", "0", "--user", account],
-                      { stdio: ["ignore", "pipe", "inherit"] });
-  const address = await new Promise((resolve, reject) => {
-    let out = "";
-    child.stdout.on("data", (chunk) => {
-      out += chunk;
-      const found = out.match(new RegExp(account + ": (http://\\S+)"));
-      if (found) resolve(found[1]);
-    });
-    child.on("exit", (code) => reject(new Error("the server ended with " + code)));
-  });
-  return [child, address];
-}
-
-// Opens a card in a new page of `context` (a browser context is one
-// person: its cookie holds that person's token).
-async function openCard(context, id, address = url, settled = true) {
-  const page = await context.newPage({ viewport: { width: 1100, height: 700 } });
-  await page.goto(address);
-  await page.goto(new URL(`/card?id=${encodeURIComponent(id)}`, address).href);
-  if (settled) {
-    await page.locator("#designer[data-drawn]").waitFor();
-    await page.waitForFunction(() => document.querySelector("#mode").textContent !== "");
-  }
-  return page;
-}
-
-// Answers the message box that is open with OK; its text.
-async function acknowledge(page) {
-  const dialog = page.locator("dialog#ask[open]");
-  await dialog.waitFor();
-  const text = await dialog.locator("#ask-text").textContent();
-  await dialog.getByRole("button", { name: "OK" }).click();
-  await page.waitForFunction(() => !document.querySelector("dialog#ask").open);
-  return text;
-}
-
-// Closes the card as its person does, so that the next test finds it free:
-// a question still open is cancelled first. Used in `finally`, it never
-// throws over the failure that brought it there.
-async function closeCard(page) {
-  try {
-    for (let i = 0; i < 5 && await page.locator("dialog#ask[open]").count(); ++i) {
-      await page.keyboard.press("Escape");
-      await page.waitForTimeout(200);
-    }
-    if (await page.locator("#close-card").isVisible()) {
-      await page.locator("#close-card").click({ timeout: 5000 });
-      await page.waitForURL((u) => u.pathname === "/", { timeout: 10000 });
-    }
-  } catch (e) {
-    console.log("closing the card: " + e.message.split("\n")[0]);
-  }
-  await page.close();
-}
-
 before(async () => {
   run("init");
   run("import", path.join(here, "order-approval.xml"));
-  [server, url] = await serve("alice");
+  [server, url] = await serve(tool, store, "alice");
   browser = await chromium.launch({ executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium", args: ["--no-sandbox"] });
 });
 
@@ -183,17 +126,19 @@ test("the designer's view draws the stored graph, zooms, pans and fits", async (
     await page.waitForFunction(() => document.querySelector("#designer").dataset.zoom === "1.25");
     await page.locator("#toolbar button[data-key='Zoomout']").click();
     await page.waitForFunction(() => document.querySelector("#designer").dataset.zoom === "1");
-    // The wheel with Ctrl zooms; dragging the background pans.
+    // The wheel with Ctrl zooms; dragging the background pans (at the
+    // bottom left of the view, which the graph leaves empty and the minimap
+    // does not cover).
     const box = await page.locator("#designer svg").first().boundingBox();
-    await page.mouse.move(box.x + box.width - 60, box.y + box.height - 60);
+    await page.mouse.move(box.x + 30, box.y + box.height - 30);
     await page.keyboard.down("Control");
     await page.mouse.wheel(0, -200);
     await page.keyboard.up("Control");
     await page.waitForFunction(() => Number(document.querySelector("#designer .djs-container svg .viewport").transform.baseVal.consolidate().matrix.a) > 1);
     const before = await page.locator(".djs-shape", { hasText: "Done" }).boundingBox();
-    await page.mouse.move(box.x + box.width - 40, box.y + box.height - 40);
+    await page.mouse.move(box.x + 160, box.y + box.height - 30);
     await page.mouse.down();
-    await page.mouse.move(box.x + box.width - 140, box.y + box.height - 90, { steps: 5 });
+    await page.mouse.move(box.x + 60, box.y + box.height - 80, { steps: 5 });
     await page.mouse.up();
     const after = await page.locator(".djs-shape", { hasText: "Done" }).boundingBox();
     assert.ok(Math.abs(after.x - before.x + 100) < 2 && Math.abs(after.y - before.y + 50) < 2, `moved from ${JSON.stringify(before)} to ${JSON.stringify(after)}`);
@@ -253,7 +198,7 @@ test("a second tab on the same card only looks", async () => {
 });
 
 test("the page speaks the session's language", async () => {
-  const [russian, address] = await serve("ivan", "--locale", "1049");
+  const [russian, address] = await serve(tool, store, "ivan", "--locale", "1049");
   try {
     const page = await browser.newPage();
     await page.goto(address);
@@ -277,7 +222,7 @@ test("Start, Pause and Stop an instance from its card", async () => {
   const state = () => JSON.parse(run("--json", "show", instance)).state;
   assert.equal(state(), "NonActive");
   const context = await browser.newContext();
-  const page = await openCard(context, instance);
+  const page = await openCard(context, instance, url);
   try {
     assert.equal(await page.locator("#mode").textContent(), "Edit");
     await page.locator("#toolbar button[data-key='Start']").click();
@@ -322,7 +267,7 @@ test("Start, Pause and Stop an instance from its card", async () => {
 test("export downloads the process's XML; import uploads a file and the card shows it", async () => {
   const template = JSON.parse(run("--json", "templates"))[0].id;
   const context = await browser.newContext({ acceptDownloads: true });
-  const page = await openCard(context, template);
+  const page = await openCard(context, template, url);
   try {
     // What the page downloads is what the object model serialises (the
     // tool's export writes the same text).
@@ -391,7 +336,7 @@ test("a page reloaded while the card asks shows the question again", async () =>
   const template = JSON.parse(run("--json", "templates"))[0].id;
   const before = JSON.parse(run("--json", "instances")).length;
   const context = await browser.newContext();
-  const page = await openCard(context, template);
+  const page = await openCard(context, template, url);
   try {
     await page.locator("#toolbar button[data-key='Execute']").click();
     await page.locator("dialog#ask[open] #ask-folder").waitFor();
@@ -457,7 +402,7 @@ test("two people on one card: the second sees whose lock it is, then may edit on
 test("a node dragged and a link deleted go through the designer, and Save keeps them", async () => {
   const template = JSON.parse(run("--json", "templates"))[0].id;
   const context = await browser.newContext();
-  const page = await openCard(context, template);
+  const page = await openCard(context, template, url);
   const drawn = async () => Number(await page.locator("#designer").getAttribute("data-drawn"));
   const redrawn = (n) => page.waitForFunction((was) => Number(document.querySelector("#designer").dataset.drawn) > was, n);
   try {

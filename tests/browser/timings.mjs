@@ -9,7 +9,10 @@
 // - a toolbar click to its answer painted on the page (the properties
 //   dialog; a zoom), on the page's own clock;
 // - the server's resident memory for each open 10,000-function card;
-// - the server's CPU while 20 instances are open with their timers running.
+// - the server's CPU while 20 instances are open with their timers running;
+// - editing the 1,000-function template: frames per second while a node is
+//   dragged (beside the page's idle frame rate), an edit's round trip to the
+//   designer in the server and back drawn, and tidy-up of all 1,000 nodes.
 import { spawn, execFileSync } from "node:child_process";
 import { mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
@@ -54,6 +57,102 @@ function cpuTicks(pid) {
   return Number(fields[11]) + Number(fields[12]);  // utime + stime
 }
 
+// Frames the page paints in `ms` of idle time, per second: the floor of a
+// drag's frame rate.
+const idleFps = (page, ms) => page.evaluate((ms) => new Promise((resolve) => {
+  let frames = 0;
+  const t0 = performance.now();
+  const tick = (t) => { if (t - t0 < ms) { ++frames; requestAnimationFrame(tick); } else resolve(frames * 1000 / (t - t0)); };
+  requestAnimationFrame(tick);
+}), ms);
+
+// Editing the open 1,000-function card: rows of the table.
+async function editorTimings(page) {
+  const rows = [];
+  const idle = await idleFps(page, 2000);
+  // A drag of the first task across 400 pixels in 120 pointer moves; the
+  // page counts its frames and the longest gap between two.
+  const task = id("F", 1);
+  const node = page.locator(`.djs-element[data-element-id="${task}"]`);
+  const box = await node.boundingBox();
+  await page.evaluate(() => {
+    window.dragFrames = { frames: 0, longest: 0, running: true };
+    let last = performance.now();
+    const tick = (t) => {
+      const f = window.dragFrames;
+      if (!f.running) return;
+      ++f.frames; f.longest = Math.max(f.longest, t - last); last = t;
+      requestAnimationFrame(tick);
+    };
+    window.dragFrames.t0 = performance.now();
+    requestAnimationFrame(tick);
+  });
+  await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+  await page.mouse.down();
+  for (let i = 1; i <= 120; ++i) await page.mouse.move(box.x + box.width / 2 + i * 400 / 120, box.y + box.height / 2 + i * 80 / 120);
+  const drag = await page.evaluate(() => {
+    const f = window.dragFrames;
+    f.running = false;
+    return { fps: f.frames * 1000 / (performance.now() - f.t0), longest: f.longest };
+  });
+  await page.mouse.up();
+  rows.push(["dragging a node in 1,000 functions: frames per second (longest frame)", `${drag.fps.toFixed(1)} fps (${drag.longest.toFixed(0)} ms)`,
+             `idle page ${idle.toFixed(1)} fps`, (drag.fps / idle).toFixed(2) + "x"]);
+
+  // An edit sent to the designer and its graph back, drawn and painted, on
+  // the page's clock: a move of one node back and forth (median of 21).
+  const roundTrips = await page.evaluate(async (nodeId) => {
+    const graphBack = () => new Promise((resolve) => {
+      const on = (e) => {
+        if (JSON.parse(e.data).type !== "graph") return;
+        card.socket.removeEventListener("message", on);
+        requestAnimationFrame(() => setTimeout(resolve, 0));
+      };
+      card.socket.addEventListener("message", on);
+    });
+    const times = [];
+    for (let i = 0; i < 21; ++i) {
+      const t0 = performance.now();
+      const back = graphBack();
+      edit([{ op: "move", id: nodeId, x: 200 + (i % 2) * 40, y: 40 }]);
+      await back;
+      times.push(performance.now() - t0);
+    }
+    const floor = [];
+    for (let i = 0; i < 21; ++i) { const t0 = performance.now(); await (await fetch("/api/processes")).text(); floor.push(performance.now() - t0); }
+    const median = (list) => list.sort((a, b) => a - b)[Math.floor(list.length / 2)];
+    return { edit: median(times), floor: median(floor) };
+  }, task);
+  rows.push(["an edit's round trip to the designer and back drawn, 1,000 functions (median of 21)", `${roundTrips.edit.toFixed(1)} ms`,
+             `one request ${roundTrips.floor.toFixed(1)} ms`, (roundTrips.edit / roundTrips.floor).toFixed(2) + "x"]);
+
+  // Tidy-up of all nodes: the layout in the page, then the click to the laid
+  // out graph back from the designer, drawn and painted; beside the page
+  // drawing the same graph when the card opened.
+  const tidy = await page.evaluate(async () => {
+    card.view.diagram.get("selection").select(null);
+    let t0 = performance.now();
+    const moves = card.view.tidyUp(false);
+    const layout = performance.now() - t0;
+    const back = new Promise((resolve) => {
+      const on = (e) => {
+        if (JSON.parse(e.data).type !== "graph") return;
+        card.socket.removeEventListener("message", on);
+        requestAnimationFrame(() => setTimeout(resolve, 0));
+      };
+      card.socket.addEventListener("message", on);
+    });
+    t0 = performance.now();
+    document.querySelector("#tidy").click();
+    await back;
+    return { layout, whole: performance.now() - t0, moves: moves.length,
+             drawn: performance.getEntriesByName("graph drawn")[0].duration };
+  });
+  rows.push([`tidy-up of ${tidy.moves} nodes: click to the laid-out graph painted`, `${tidy.whole.toFixed(0)} ms (layout ${tidy.layout.toFixed(0)} ms)`,
+             `first drawing ${tidy.drawn.toFixed(0)} ms`, (tidy.whole / tidy.drawn).toFixed(2) + "x"]);
+  return rows;
+}
+
 async function main() {
   run("init");
   const ids = { 1000: importProcess(1000), 10000: importProcess(10000) };
@@ -84,6 +183,7 @@ async function main() {
     rows.push([`open ${functions} functions to first drawing`, `${drawn.toFixed(0)} ms`, `tool export ${floor.toFixed(0)} ms`, (drawn / floor).toFixed(2) + "x"]);
     rows.push([`  of which the page parsed the graph / drew it`, `${inPage["graph parsed"].toFixed(0)} ms / ${inPage["graph drawn"].toFixed(0)} ms`, "", ""]);
     rows.push([`server memory for the open ${functions}-function card`, `${memory.toFixed(1)} MiB`, "", ""]);
+    if (functions === 1000) rows.push(...await editorTimings(page));
     if (functions === 10000) {
       // A toolbar click to its answer painted, on the page's clock: the
       // properties dialog (a question from the card) and a zoom (a new

@@ -9,7 +9,7 @@ import subprocess
 
 import pytest
 
-from conftest import START_TYPE, process_xml
+from conftest import START_TYPE, TASK_TYPE, process_xml
 
 TOOL = os.environ["VORLANE_TOOL"]
 SUB_PROCESS_TYPE = "{2BF8B01D-3EDF-40C2-8C94-C6F5F3BC82AC}"
@@ -384,3 +384,27 @@ def test_a_conversion_that_fails_changes_nothing(tool):
     tool("export", broken, "after.xml")
     assert (tool.dir / "before.xml").read_text() == (tool.dir / "after.xml").read_text()
     assert tool.json("show", broken)["version"] == "3.0"
+
+
+def test_diff_lists_what_changed_between_a_card_and_a_file_and_exits_1(tool):
+    v1 = tool.dir / "v1.xml"
+    v1.write_text(process_xml("Order", [(1, "Start", START_TYPE), (2, "Review", TASK_TYPE)], links=[(1, 1, 2)]))
+    card = tool.json("import", str(v1))["id"]
+    mine = tool.dir / "mine.xml"
+    tool("export", card, str(mine))
+    assert tool("diff", card, str(mine)).stdout.endswith("The processes do not differ.\n")
+
+    # A caption with a terminal escape, a function moved, one more function.
+    text = mine.read_text().replace('Caption="Review"', 'Caption="Review&#27;[2J"', 1)
+    text = text.replace('XPos="0"', 'XPos="90"', 1) if 'XPos="0"' in text else text
+    v2 = tool.dir / "v2.xml"
+    v2.write_text(text)
+    done = tool("diff", str(mine), str(v2), expect=1)
+    assert '\\x1B[2J' in done.stdout and "\x1b" not in done.stdout
+    assert "~ changed function" in done.stdout
+    result = tool.json("diff", str(mine), str(v2), expect=1)
+    assert [d["change"] for d in result["differences"]][:1] == ["changed"]
+    assert result["counts"]["changed"] >= 1
+
+    bad = tool("diff", str(mine), str(tool.dir / "missing.xml"), expect=1)
+    assert bad.stderr.startswith("error:")

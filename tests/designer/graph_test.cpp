@@ -27,6 +27,7 @@ TEST_F(Graph, NodesAndLinksComeWithWhatItTakesToDrawThem) {
   const Json graph = Read();
   ASSERT_EQ(graph["nodes"].size(), 2u);
   EXPECT_EQ(graph["nodes"][0], (Json{{"id", a}, {"kind", "function"}, {"caption", "Review \"draft\""},
+                                     {"type", FunctionType()}, {"description", ""},
                                      {"x", 10.0}, {"y", 20.0}, {"width", 120.0}, {"height", 60.0}}));
   EXPECT_EQ(graph["nodes"][1]["kind"], "gate");
   EXPECT_EQ(graph["nodes"][1]["id"], g);
@@ -42,6 +43,8 @@ TEST_F(Graph, NodesAndLinksComeWithWhatItTakesToDrawThem) {
   EXPECT_EQ(second["type"], 1);
   EXPECT_EQ(second["disabled"], true);
   EXPECT_EQ(second["points"], (Json{{332, 64}, {332, 100}, {70, 100}, {70, 80}}));
+  EXPECT_EQ(graph["process"]["name"], "Order approval");
+  EXPECT_TRUE(graph["variables"].empty());
 }
 
 // A link to a node that is not there and has no points cannot be drawn;

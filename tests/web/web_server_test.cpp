@@ -362,12 +362,23 @@ TEST_F(WebServerTest, TheDesignerMakesTheEditsAndAReadOnlyCardRefusesThem) {
   {
     auto tab = OpenTab(id);
     tab->Next("graph");
-    tab->Send({{"type", "edit"}, {"op", "move"}, {"id", review}, {"x", 300}, {"y", 140}});
+    auto edit = [&](Json edits) { tab->Send({{"type", "edit"}, {"op", "apply"}, {"edits", std::move(edits)}}); };
+    edit({{{"op", "move"}, {"id", review}, {"x", 300}, {"y", 140}}});
     Json graph = tab->Next("graph")["graph"];
     EXPECT_EQ(graph["nodes"][1]["x"], 300.0);
-    tab->Send({{"type", "edit"}, {"op", "remove"}, {"id", graph["links"][0]["id"]}});
+    edit({{{"op", "remove"}, {"id", graph["links"][0]["id"]}}});
     EXPECT_TRUE(tab->Next("graph")["graph"]["links"].empty());
-    tab->Send({{"type", "edit"}, {"op", "move"}, {"id", review}, {"x", "far"}, {"y", 1}});  // dropped
+    // Undone and done again: the link comes back and goes again.
+    tab->Send({{"type", "edit"}, {"op", "undo"}});
+    EXPECT_EQ(tab->Next("graph")["graph"]["links"].size(), 1u);
+    tab->Send({{"type", "edit"}, {"op", "redo"}});
+    Json redone = tab->Next("graph");
+    EXPECT_TRUE(redone["graph"]["links"].empty());
+    EXPECT_FALSE(redone["palette"]["functions"].empty());
+    EXPECT_TRUE(redone["findings"].is_array());
+    edit({{{"op", "move"}, {"id", review}, {"x", "far"}, {"y", 1}}});  // refused: nothing changes
+    EXPECT_NE(tab->Next("error")["text"].get<std::string>().find("\"x\""), std::string::npos);
+    EXPECT_EQ(tab->Next("graph")["graph"]["nodes"][1]["x"], 300.0);
     tab->Send({{"type", "click"}, {"key", "Save"}});
     tab->Send({{"type", "close"}});
     tab->Next("closed");
@@ -384,11 +395,38 @@ TEST_F(WebServerTest, TheDesignerMakesTheEditsAndAReadOnlyCardRefusesThem) {
   EXPECT_NE(why["text"].get<std::string>().find("carol"), std::string::npos);
   tab->Send({{"type", "answer"}, {"id", why["id"]}, {"value", 1}});
   tab->Next("graph");
-  tab->Send({{"type", "edit"}, {"op", "move"}, {"id", review}, {"x", 900}, {"y", 900}});
+  tab->Send({{"type", "edit"}, {"op", "apply"}, {"edits", {{{"op", "move"}, {"id", review}, {"x", 900}, {"y", 900}}}}});
   EXPECT_FALSE(tab->Next("error")["text"].get<std::string>().empty());
   EXPECT_EQ(tab->Next("graph")["graph"]["nodes"][1]["x"], 300.0);  // what stands
   EXPECT_EQ(stored()->Functions()->Item(com::Variant(2))->XPos(), 300);
   lock->Unlock();
+}
+
+// The card's process as it stands (an edit not yet saved) compared with the
+// stored one, and with a file the person uploaded.
+TEST_F(WebServerTest, TheCardComparesItsProcessWithAnotherAndWithAFile) {
+  const std::string id = NewTemplate();
+  const std::string review = LibraryOf(Session())->GetProcess(id, true)->Functions()->Item(com::Variant(2))->ID();
+  auto tab = OpenTab(id);
+  tab->Next("graph");
+  tab->Send({{"type", "edit"}, {"op", "apply"}, {"edits", {{{"op", "move"}, {"id", review}, {"x", 500}, {"y", 10}},
+                                                            {{"op", "set"}, {"field", "Name"}, {"value", "v2"}}}}});
+  tab->Next("graph");
+  tab->Send({{"type", "compare"}, {"with", id}});
+  Json result = tab->Next("comparison")["result"];
+  ASSERT_EQ(result["differences"].size(), 2u) << result.dump(2);
+  EXPECT_EQ(result["differences"][0]["kind"], "process");
+  EXPECT_EQ(result["differences"][1]["change"], "moved");
+  EXPECT_EQ(result["differences"][1]["id"], review);
+
+  const int64_t upload = Json::parse(Get("/upload?name=other.xml", Token("alice"), http::verb::post, "<Data/>").body())["upload"];
+  tab->Send({{"type", "compare"}, {"upload", upload}});
+  EXPECT_NE(tab->Next("error")["text"].get<std::string>().find("first"), std::string::npos);
+  tab->Send({{"type", "compare"}, {"upload", upload + 100}});  // not a file of the shelf: ignored
+  tab->Send({{"type", "close"}});
+  Json ask = tab->Next("ask");  // the unsaved edit
+  tab->Send({{"type", "answer"}, {"id", ask["id"]}, {"value", 7}});
+  tab->Next("closed");
 }
 
 // The instance dialog is a form of the new instance's variables, whose

@@ -76,7 +76,8 @@ function cardPage(id) {
   $("card").hidden = false;
   $("close-card").hidden = false;
   $("close-card").addEventListener("click", () => send({ type: "close" }));
-  card.view = DesignerView.createView($("designer"), (edit) => send({ type: "edit", ...edit }));
+  card.view = DesignerView.createView($("designer"), editorHandlers());
+  setupEditor();
   $("fit").addEventListener("click", () => card.view.fit());
   const socket = new WebSocket(`ws://${location.host}/ws?card=${encodeURIComponent(id)}`);
   card.socket = socket;
@@ -116,9 +117,12 @@ function receive(m) {
       const started = performance.now();
       card.view.show(m.graph);
       performance.measure("graph drawn", { start: started });
+      graphShown(m);
       break;
     }
     case "ask": ask(m); break;
+    case "comparison": compared(m); break;
+    case "copied": copied(m); break;
     case "form": if (card.question && card.question.kind === "form") drawForm(m.form); break;
     case "download": download(m.url, m.name); break;
     case "show": location.href = "/card?id=" + encodeURIComponent(m.card); break;
@@ -154,6 +158,7 @@ function drawWindow(w) {
   setText($("mode"), w.panels?.Mode ?? "");
   setText($("folder"), w.panels?.Folder ?? "");
   card.view.setView(w.view);
+  setEditorState(w.view);
 }
 
 function drawToolbar(bar, list) {

@@ -1,0 +1,224 @@
+#include "embedded/designer/edit_history.h"
+
+#include "platform/com/dispatch.h"
+#include "platform/com/hresult.h"
+#include "platform/com/text.h"
+#include "vorlane/enum_value.h"
+#include "vorlane/enum_values.h"
+#include "vorlane/value.h"
+#include "vorlane/values.h"
+#include "vorlane/variable.h"
+#include "vorlane/variables.h"
+
+namespace designer {
+namespace {
+
+com::Ref<com::Unknown> AddItem(vorlane::Process& process, ItemKind kind) {
+  switch (kind) {
+    case ItemKind::Function: return process.Functions()->AddNew();
+    case ItemKind::Gate: return process.Gates()->AddNew();
+    case ItemKind::Link: return process.Links()->AddNew();
+    case ItemKind::Variable: return process.Variables()->AddNew();
+    case ItemKind::Process: break;
+  }
+  throw com::Error(com::hr::kUnexpected, "Designer", "The process cannot be made again");
+}
+
+void RemoveItem(vorlane::Process& process, ItemKind kind, const std::string& id) {
+  switch (kind) {
+    case ItemKind::Function: process.Functions()->Remove(com::Variant(id)); return;
+    case ItemKind::Gate: process.Gates()->Remove(com::Variant(id)); return;
+    case ItemKind::Link: process.Links()->Remove(com::Variant(id)); return;
+    case ItemKind::Variable: process.Variables()->Remove(com::Variant(id)); return;
+    case ItemKind::Process: break;
+  }
+  throw com::Error(com::hr::kUnexpected, "Designer", "The process cannot be removed");
+}
+
+template <class Collection>
+com::Ref<com::Unknown> FindIn(Collection&& items, const std::string& id) {
+  const std::string key = NormalizeId(id);
+  for (int32_t i = 1, n = items->Count(); i <= n; ++i) {
+    auto item = items->Item(com::Variant(i));
+    if (NormalizeId(item->ID()) == key) return item;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+com::Ref<com::Unknown> FindItem(vorlane::Process& process, ItemKind kind, const std::string& id) {
+  switch (kind) {
+    case ItemKind::Process: return com::Ref<com::Unknown>(&process);
+    case ItemKind::Function: return FindIn(process.Functions(), id);
+    case ItemKind::Gate: return FindIn(process.Gates(), id);
+    case ItemKind::Link: return FindIn(process.Links(), id);
+    case ItemKind::Variable: return FindIn(process.Variables(), id);
+  }
+  return nullptr;
+}
+
+Fields ReadFields(com::Unknown* item, std::initializer_list<const char*> names) {
+  Fields fields;
+  for (const char* name : names) fields.emplace_back(name, com::GetProperty(item, name));
+  return fields;
+}
+
+Fields ReadAllFields(com::Unknown* item) {
+  Fields fields;
+  const com::TypeInfo* info = com::Query<com::Dispatch>(item)->GetTypeInfo();
+  for (const com::MemberInfo& m : info->members()) {
+    if (m.kind != com::MemberKind::Let || m.params.size() != 1 || text::NoCaseEqual()(m.name, "ID")) continue;
+    // A variable's value as text is its value again: written once, as the value.
+    if (text::NoCaseEqual()(m.name, "DisplayValue")) continue;
+    fields.emplace_back(m.name, com::GetProperty(item, m.name));
+  }
+  return fields;
+}
+
+ItemState ReadWholeItem(ItemKind kind, com::Unknown* item) {
+  ItemState state{ReadAllFields(item), std::nullopt, {}, {}};
+  if (kind != ItemKind::Variable) return state;
+  auto variable = com::Query<vorlane::Variable>(item);
+  auto values = variable->Values();
+  for (int32_t i = 1, n = values->Count(); i <= n; ++i) state.values.push_back(values->Item(com::Variant(i))->GetValue());
+  auto enums = variable->EnumValues();
+  for (int32_t i = 1, n = enums->Count(); i <= n; ++i) {
+    auto e = enums->Item(com::Variant(i));
+    state.enum_values.push_back({e->ID(), e->Value(), e->NumericValue()});
+  }
+  return state;
+}
+
+namespace {
+
+// A variable made again gets its enumeration values under new IDs: its
+// fields and values that named the old ones name the new ones.
+com::Variant Renamed(const com::Variant& value, const std::map<std::string, std::string>& ids) {
+  if (ids.empty() || !value.IsText()) return value;
+  std::string text = value.ToText();
+  for (const auto& [from, to] : ids) {
+    for (size_t at = text::Upper(text).find(from); at != std::string::npos; at = text::Upper(text).find(from, at + to.size())) {
+      text.replace(at, from.size(), to);
+    }
+  }
+  return com::Variant(text);
+}
+
+}  // namespace
+
+void EditHistory::Clear() {
+  done_.clear();
+  undone_.clear();
+  remade_.clear();
+}
+
+void EditHistory::Push(EditStep step) {
+  if (step.empty()) return;
+  done_.push_back(std::move(step));
+  undone_.clear();
+}
+
+std::string EditHistory::Current(const std::string& id) const {
+  std::string now = id;
+  for (auto it = remade_.find(NormalizeId(now)); it != remade_.end(); it = remade_.find(NormalizeId(now))) {
+    now = it->second;
+  }
+  return now;
+}
+
+void EditHistory::Undo(vorlane::Process& process, GatePlaces& places) {
+  if (done_.empty()) return;
+  Apply(done_.back(), true, process, places);
+  undone_.push_back(std::move(done_.back()));
+  done_.pop_back();
+}
+
+void EditHistory::Redo(vorlane::Process& process, GatePlaces& places) {
+  if (undone_.empty()) return;
+  Apply(undone_.back(), false, process, places);
+  done_.push_back(std::move(undone_.back()));
+  undone_.pop_back();
+}
+
+void EditHistory::Revert(const EditStep& step, vorlane::Process& process, GatePlaces& places) {
+  Apply(step, true, process, places);
+}
+
+void EditHistory::Apply(const EditStep& step, bool before, vorlane::Process& process, GatePlaces& places) {
+  EditStep applied;
+  try {
+    if (before) {
+      for (auto it = step.rbegin(); it != step.rend(); ++it) Put(process, places, *it, it->before, &applied);
+    } else {
+      for (const ItemChange& change : step) Put(process, places, change, change.after, &applied);
+    }
+  } catch (...) {
+    for (auto it = applied.rbegin(); it != applied.rend(); ++it) Put(process, places, *it, it->before, nullptr);
+    throw;
+  }
+}
+
+void EditHistory::Put(vorlane::Process& process, GatePlaces& places, const ItemChange& change,
+                      const std::optional<ItemState>& state, EditStep* applied) {
+  const std::string id = Current(change.id);
+  com::Ref<com::Unknown> item = FindItem(process, change.kind, id);
+  ItemChange done{change.kind, id, std::nullopt, std::nullopt};
+  if (!state) {
+    // The item goes.
+    if (!item) return;
+    done.before = ReadWholeItem(change.kind, item.get());
+    if (change.kind == ItemKind::Gate) {
+      auto place = places.find(NormalizeId(id));
+      if (place != places.end()) done.before->place = place->second;
+      places.erase(NormalizeId(id));
+    }
+    RemoveItem(process, change.kind, id);
+    if (applied) applied->push_back(std::move(done));
+    return;
+  }
+  const bool made = !item;
+  if (made) {
+    item = AddItem(process, change.kind);
+    done.id = com::GetProperty(item.get(), "ID").ToText();
+    remade_[NormalizeId(change.id)] = done.id;
+    remade_.erase(NormalizeId(done.id));
+    // Recorded before the fields are written, so that a failure among them
+    // takes the new item away again.
+    if (applied) applied->push_back(done);
+  } else {
+    Fields was;
+    for (const auto& [name, value] : state->fields) was.emplace_back(name, com::GetProperty(item.get(), name));
+    done.before = ItemState{};
+    done.before->fields = std::move(was);
+    if (change.kind == ItemKind::Gate && state->place) {
+      auto place = places.find(NormalizeId(id));
+      if (place != places.end()) done.before->place = place->second;
+    }
+  }
+  std::map<std::string, std::string> enum_ids;
+  if (made && change.kind == ItemKind::Variable) {
+    auto variable = com::Query<vorlane::Variable>(item);
+    for (const EnumEntry& e : state->enum_values) {
+      auto remade = variable->EnumValues()->AddNew(e.text);
+      remade->SetNumericValue(e.number);
+      enum_ids[text::Upper(e.id)] = remade->ID();
+    }
+  }
+  for (const auto& [name, value] : state->fields) {
+    // A link names its nodes by the IDs they have now.
+    const bool node_ref = change.kind == ItemKind::Link &&
+                          (text::NoCaseEqual()(name, "Source") || text::NoCaseEqual()(name, "Destination"));
+    com::SetProperty(item.get(), name, node_ref ? com::Variant(Current(value.ToText())) : Renamed(value, enum_ids));
+  }
+  if (made && change.kind == ItemKind::Variable) {
+    auto values = com::Query<vorlane::Variable>(item)->Values();
+    values->Clear();
+    for (const com::Variant& v : state->values) values->AddNew(Renamed(v, enum_ids));
+  }
+  if (change.kind == ItemKind::Gate && state->place) places[NormalizeId(done.id)] = *state->place;
+  done.after = state;
+  if (applied && !made) applied->push_back(std::move(done));
+}
+
+}  // namespace designer
