@@ -33,6 +33,15 @@ void CardRow::SetFieldOfType(const std::string& name, const com::Variant& value,
   card_->SetField(*node_, FieldIndex(name), std::move(converted));
 }
 
+void CardRow::SetFieldAt(int32_t position, com::Variant value) {
+  Enter();
+  if (position < 0 || static_cast<size_t>(position) >= node_->section->fields.size()) {
+    throw com::Error(com::hr::kSubscriptOutOfRange, std::string(ostrel::err::kSource),
+                     "No field at position " + std::to_string(position) + " of section \"" + node_->section->name + "\"");
+  }
+  card_->SetField(*node_, static_cast<size_t>(position), std::move(value));
+}
+
 com::Ref<ostrel::Section> CardRow::GetSection() {
   Enter();
   return com::Make<CardSection>(card_, *node_->section);

@@ -21,6 +21,7 @@ class CardRow final : public com::Object<ostrel::Row, ostrel::RowEx> {
   void Refresh(bool deep) override;
 
   void SetFieldOfType(const std::string& name, const com::Variant& value, int32_t type_code) override;
+  void SetFieldAt(int32_t position, com::Variant value) override;
 
   const std::shared_ptr<RowNode>& node() const { return node_; }
 

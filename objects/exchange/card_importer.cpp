@@ -316,6 +316,7 @@ void CardImporter::MapRow(ostrel::Row& row, pugi::xml_node element, Run& run) {
 void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml_node element, Run& run) {
   // The row's "RowID" names the row (MapRow): no field of the platform's
   // cards has that name, so it is passed over as any unknown name is.
+  const com::Ref<ostrel::RowEx> fields = com::Query<ostrel::RowEx>(&row);
   for (pugi::xml_attribute attribute : element.attributes()) {
     std::string_view name = attribute.name();
     if (section.renames_employee) {
@@ -327,7 +328,7 @@ void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml
     if (!field) continue;
     // Fields the platform keeps or stamps are never written by an import.
     if (field->flags & (ostrel::field_flag::kSystem | ostrel::field_flag::kRowTimestamp)) continue;
-    WriteField(row, *field, element, attribute, run);
+    WriteField(*fields, *field, element, attribute, run);
   }
 
   if (section.kind == ostrel::section_kind::kTree) {
@@ -357,14 +358,14 @@ void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml
   if (section.spare_value) WriteLongValue(row, section, element);
 }
 
-void CardImporter::WriteField(ostrel::Row& row, const Field& field,
+void CardImporter::WriteField(ostrel::RowEx& row, const Field& field,
                               pugi::xml_node element, pugi::xml_attribute attribute, Run& run) {
   const std::string_view value = attribute.value();
   namespace ft = ostrel::field_type;
   if (!field.xml_type.empty()) {
     try {
       if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, field.xml_read)) {
-        row.SetField(field.name, std::move(*typed));
+        row.SetFieldAt(field.position, std::move(*typed));
         return;
       }
     } catch (const com::Error& e) {
@@ -377,7 +378,7 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
       return;
     case ft::kRowRef:
       try {
-        row.SetField(field.name, com::Variant(std::string(value)));
+        row.SetFieldAt(field.position, com::Variant(std::string(value)));
       } catch (const com::Error&) {
         // Ignored: a row reference is rewritten or kept by the reference
         // pass; one that cannot be written stays empty.
@@ -390,7 +391,7 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
       std::string text(value);
       if (field.ends_with_line_feed && (text.empty() || text.back() != '\n')) text += '\n';
       try {
-        row.SetField(field.name, com::Variant(std::move(text)));
+        row.SetFieldAt(field.position, com::Variant(std::move(text)));
       } catch (const com::Error& e) {
         Rethrow(e, element, attribute.name(), value);
       }
@@ -405,10 +406,9 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
       }
       try {
         if (IsStringType(type)) {
-          com::Query<ostrel::RowEx>(&row)->SetFieldOfType(field.name, com::Variant(text::Left(value, kVariantTextLimit)),
-                                                          ft::kString);
+          row.SetFieldOfType(field.name, com::Variant(text::Left(value, kVariantTextLimit)), ft::kString);
         } else if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, type)) {
-          row.SetField(field.name, std::move(*typed));
+          row.SetFieldAt(field.position, std::move(*typed));
         } else {
           throw com::Error(com::hr::kTypeMismatch);
         }
@@ -426,13 +426,13 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
   // platform, which converts it by the automation rules or refuses it with
   // the conversion's own error.
   try {
-    row.SetField(field.name, com::Variant(std::string(value)));
+    row.SetFieldAt(field.position, com::Variant(std::string(value)));
   } catch (const com::Error& e) {
     Rethrow(e, element, attribute.name(), value);
   }
 }
 
-void CardImporter::WriteCardReference(ostrel::Row& row, const Field& field, pugi::xml_node element,
+void CardImporter::WriteCardReference(ostrel::RowEx& row, const Field& field, pugi::xml_node element,
                                       const std::string& value, Run& run) {
   std::string linked;
   if (std::optional<std::string> mapped = run.ids.Find(value)) linked = std::move(*mapped);
@@ -458,7 +458,7 @@ void CardImporter::WriteCardReference(ostrel::Row& row, const Field& field, pugi
   if (linked.empty() && session_ && (session_->GetCardManager()->GetCardStatus(value) & 1)) linked = value;
   if (linked.empty()) return;
   try {
-    row.SetField(field.name, com::Variant(linked));
+    row.SetFieldAt(field.position, com::Variant(linked));
   } catch (const com::Error& e) {
     Rethrow(e, element, field.name, value);
   }

@@ -18,8 +18,13 @@ constexpr char kTaskSection[] = "{D48E6155-C774-4205-AB70-7A67AB69DF22}";
 }  // namespace
 
 const ImportSchema::Field* ImportSchema::Section::Find(std::string_view name) const {
+  // Each spelling is matched without regard to case once per import; the
+  // rows after the first that spell it find it by its bytes.
+  if (auto known = spellings_.find(name); known != spellings_.end()) return known->second;
   auto it = by_name_.find(name);
-  return it == by_name_.end() ? nullptr : &fields[it->second];
+  const Field* field = it == by_name_.end() ? nullptr : &fields[it->second];
+  spellings_.emplace(name, field);
+  return field;
 }
 
 const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) {
@@ -47,6 +52,7 @@ const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) 
     com::Ref<ostrel::FieldType> f = fields->Item(com::Variant(i));
     Field field;
     field.name = f->GetName();
+    field.position = i;
     field.code = f->GetType();
     field.flags = f->GetFlags();
     if (field.code == ostrel::field_type::kVariant) field.type_attribute = "_Type_" + field.name;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,6 +21,7 @@ class ImportSchema {
  public:
   struct Field {
     std::string name;  // as the schema spells it
+    int32_t position = 0;  // among the section type's fields (RowEx::SetFieldAt)
     int code = 0;      // field type code (field_type_codes.h)
     int flags = 0;     // field_flag bits
     std::string type_attribute;  // "_Type_" + name, for variant fields
@@ -39,6 +42,7 @@ class ImportSchema {
     std::vector<const Section*> subsections;
     // A field by attribute name, without regard to case as the platform
     // matches field names; nullptr when the section has no such field.
+    // Meant for the names of a document's rows, which repeat row after row.
     const Field* Find(std::string_view name) const;
 
     // Rules tied to particular sections of the platform's cards.
@@ -52,7 +56,13 @@ class ImportSchema {
 
    private:
     friend class ImportSchema;
+    struct SpellingHash {
+      using is_transparent = void;
+      size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
+    };
     std::unordered_map<std::string, size_t, text::NoCaseHash, text::NoCaseEqual> by_name_;
+    // Every spelling Find was asked for, with its answer.
+    mutable std::unordered_map<std::string, const Field*, SpellingHash, std::equal_to<>> spellings_;
   };
 
   struct RowReference {

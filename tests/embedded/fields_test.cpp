@@ -110,6 +110,30 @@ TEST_F(TypedField, SetFieldOfTypeConvertsToTheGivenTypeFirst) {
   EXPECT_EQ(CodeOf([&] { ex->SetFieldOfType("Value", Text("x"), 99); }), com::hr::kInvalidArg);
 }
 
+TEST_F(TypedField, SetFieldAtSetsTheFieldOfThatPositionAsSetFieldDoes) {
+  auto card = NewProcess(Session());
+  auto row = Rows(card, kLinks)->AddNew(0);
+  auto ex = com::Query<ostrel::RowEx>(row);
+  auto fields = row->GetSection()->GetSchema()->GetFieldTypes();
+  int32_t source = -1, disabled = -1;
+  for (int32_t i = 0; i < fields->Count(); ++i) {
+    const std::string name = fields->Item(com::Variant(i))->GetName();
+    if (name == "Source") source = i;
+    if (name == "Disabled") disabled = i;
+  }
+  ASSERT_GE(source, 0);
+  ASSERT_GE(disabled, 0);
+  ex->SetFieldAt(source, Text("{5C1E0D1F-7B2A-4E3C-9D4B-1A2B3C4D5E6F}"));
+  EXPECT_EQ(row->GetField("Source"), Text("{5C1E0D1F-7B2A-4E3C-9D4B-1A2B3C4D5E6F}"));
+  // Converted to the field's type, as by name.
+  ex->SetFieldAt(disabled, Text("1"));
+  EXPECT_EQ(row->GetField("Disabled"), com::Variant(true));
+  EXPECT_EQ(CodeOf([&] { ex->SetFieldAt(disabled, Text("not a Boolean")); }), com::hr::kTypeMismatch);
+  EXPECT_EQ(row->GetField("Disabled"), com::Variant(true));
+  EXPECT_EQ(CodeOf([&] { ex->SetFieldAt(fields->Count(), Text("x")); }), com::hr::kSubscriptOutOfRange);
+  EXPECT_EQ(CodeOf([&] { ex->SetFieldAt(-1, Text("x")); }), com::hr::kSubscriptOutOfRange);
+}
+
 // The one table of type codes and their XML forms, both ways.
 struct XmlCase {
   com::Variant value;
