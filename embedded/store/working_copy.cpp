@@ -48,6 +48,19 @@ void RowFields::Unpack() const {
 
 WorkingCopy::WorkingCopy(const CardTypeDef& type) : type_(type), top_(type.top.size()) {}
 
+WorkingCopy::~WorkingCopy() {
+  // The rows go in the order they were read or added rather than parent by
+  // parent: a closing card of many rows then passes over their memory once,
+  // front to back.
+  Index& index = Indexed();
+  for (auto& [id, node] : index) {
+    node->subs.clear();
+    node->children.clear();
+  }
+  top_.clear();
+  index.clear();
+}
+
 RowList& WorkingCopy::Container(RowNode* owner, const SectionDef& s) {
   if (!owner) return top_[s.ordinal];
   if (owner->section == &s) return owner->children;

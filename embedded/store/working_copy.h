@@ -114,6 +114,7 @@ using RowList = std::vector<std::shared_ptr<RowNode>>;
 class WorkingCopy {
  public:
   explicit WorkingCopy(const CardTypeDef& type);
+  ~WorkingCopy();
   WorkingCopy(const WorkingCopy&) = delete;
   WorkingCopy& operator=(const WorkingCopy&) = delete;
 
