@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <pugixml.hpp>
+#include <sstream>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
@@ -256,10 +257,13 @@ std::string LineAndColumn(const std::string& data, size_t offset) {
 
 }  // namespace
 
-void CheckProcessFile(const std::string& path) {
+std::string CheckProcessFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) NotAProcess(path, "cannot be read");
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::ostringstream read;
+  read << in.rdbuf();
+  if (in.bad()) NotAProcess(path, "cannot be read");
+  std::string data = std::move(read).str();
   if (text::Trim(data).empty()) NotAProcess(path, "is empty: a process document starts with <Data>");
   if (const size_t nul = data.find('\0'); nul != std::string::npos) {
     NotAProcess(path, "is not text: it holds binary data (a zero byte at offset " + std::to_string(nul) + ")");
@@ -281,6 +285,7 @@ void CheckProcessFile(const std::string& path) {
                           ">, a process document's is <Data>");
   }
   if (!root.child("Process")) NotAProcess(path, "is a data document without a process: it has no <Process> element");
+  return data;
 }
 
 }  // namespace cli

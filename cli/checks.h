@@ -45,6 +45,7 @@ namespace cli {
 // read as one, and fails with 0x80040001 saying which way it cannot: not
 // there or unreadable, empty, not text, not XML (with the line and column),
 // cut off, XML of another kind, or a data document without a process.
-void CheckProcessFile(const std::string& path);
+// Answers the text it read.
+std::string CheckProcessFile(const std::string& path);
 
 }  // namespace cli

@@ -584,14 +584,7 @@ namespace {
 // card would write.
 std::string ProcessText(Context& ctx, const std::string& id_or_file) {
   std::error_code ec;
-  if (std::filesystem::is_regular_file(id_or_file, ec)) {
-    CheckProcessFile(id_or_file);
-    std::ifstream in(id_or_file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!in) throw com::Error(com::hr::kFail, "vorlane", "Cannot read " + id_or_file);
-    return text.str();
-  }
+  if (std::filesystem::is_regular_file(id_or_file, ec)) return CheckProcessFile(id_or_file);
   auto exporter = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
   return exporter->SerializeProcess(Ref<ostrel::Session>(&ctx.session()), ctx.Card(id_or_file));
 }

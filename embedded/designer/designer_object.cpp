@@ -11,6 +11,7 @@
 
 #include "embedded/designer/graph_json.h"
 #include "embedded/designer/svg_picture.h"
+#include "embedded/designer/variable_service_object.h"
 #include "platform/com/collection.h"
 #include "platform/com/text.h"
 #include "platform/ostrel/card_manager.h"
@@ -506,6 +507,10 @@ com::Variant TypedValue(vorlane::Variable& variable, const com::Variant& given) 
   if (!given.IsText() || given.ToText().empty()) return given;
   using T = vorlane::VarTypeEnum;
   const T type = variable.VarType();
+  if (type == T::Enum && !IsEnumValue(variable, given)) {
+    throw BadArgument("The variable " + variable.Name() + " takes one of its enumeration values: \"" + given.ToText() +
+                      "\" is not one");
+  }
   static const std::map<T, const char*> kinds = {
       {T::Integer, "a whole number"}, {T::Float, "a number"}, {T::Boolean, "true or false"}, {T::DateTime, "a date"}};
   try {
@@ -595,6 +600,44 @@ void DesignerObject::DoSetField(const std::string& id, const std::string& field,
   SetFields(kind, item.get(), {{field, value}});
 }
 
+com::Ref<vorlane::Variable> DesignerObject::RequireVariable(const std::string& id) {
+  auto item = FindItem(*process_, ItemKind::Variable, history_.Current(id));
+  if (!item) throw UnknownItem(id, "variable");
+  return com::Query<vorlane::Variable>(item);
+}
+
+void DesignerObject::DoSetValues(const std::string& id, const std::vector<com::Variant>& values) {
+  auto variable = RequireVariable(id);
+  ItemState after = ReadLists(*variable);
+  after.values.clear();
+  for (const com::Variant& v : values) after.values.push_back(TypedValue(*variable, v));
+  SetLists(*variable, std::move(after));
+}
+
+void DesignerObject::DoSetEnumValues(const std::string& id, const std::vector<EnumEntry>& entries) {
+  auto variable = RequireVariable(id);
+  std::set<int32_t> numbers;
+  std::set<std::string> texts;
+  for (const EnumEntry& e : entries) {
+    if (e.text.empty()) throw BadArgument("An enumeration value of " + variable->Name() + " has no text");
+    if (!numbers.insert(e.number).second || !texts.insert(e.text).second) {
+      throw BadArgument("The enumeration values of " + variable->Name() + " repeat \"" + e.text + "\" or its number " +
+                        std::to_string(e.number));
+    }
+  }
+  ItemState after = ReadLists(*variable);
+  after.enum_values = entries;
+  SetLists(*variable, std::move(after));
+}
+
+void DesignerObject::SetLists(vorlane::Variable& variable, ItemState after) {
+  ItemChange change{ItemKind::Variable, variable.ID(), ReadLists(variable), std::nullopt};
+  // Recorded before it is written: a write that fails half-way is put back.
+  recording_->push_back(change);
+  history_.Put(*process_, gate_places_, change, after);
+  recording_->back().after = ReadLists(variable);
+}
+
 std::string DesignerObject::ApplyEdits(const std::string& edits) {
   using Json = nlohmann::json;
   const Json list = Json::parse(edits, nullptr, false);
@@ -640,6 +683,29 @@ std::string DesignerObject::ApplyEdits(const std::string& edits) {
         result = DoConnect(text("from"), text("to"), static_cast<int32_t>(type));
       } else if (op == "remove") {
         DoRemoveItem(text("id"));
+      } else if (op == "values" || op == "enumValues") {
+        auto list = e.find(op);
+        if (list == e.end() || !list->is_array()) throw BadArgument(where + "\"" + op + "\" must be a list");
+        if (op == "values") {
+          std::vector<com::Variant> values;
+          for (const Json& v : *list) {
+            if (!v.is_string()) throw BadArgument(where + "each value must be a text");
+            values.emplace_back(v.get<std::string>());
+          }
+          DoSetValues(text("id"), values);
+        } else {
+          std::vector<EnumEntry> entries;
+          for (const Json& v : *list) {
+            auto t = v.is_object() ? v.find("text") : v.end();
+            auto n = v.is_object() ? v.find("number") : v.end();
+            if (t == v.end() || !t->is_string() || n == v.end() || !n->is_number_integer() ||
+                n->get<int64_t>() != static_cast<int32_t>(n->get<int64_t>())) {
+              throw BadArgument(where + "each enumeration value must have a \"text\" and a whole \"number\"");
+            }
+            entries.push_back({"", t->get<std::string>(), static_cast<int32_t>(n->get<int64_t>())});
+          }
+          DoSetEnumValues(text("id"), entries);
+        }
       } else if (op == "set") {
         const std::string id = e.contains("id") ? text("id") : std::string();
         auto value = e.find("value");

@@ -111,11 +111,19 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   void DoRemoveItem(const std::string& id);
   // A field a person sets on the item of that ID ("" for the process).
   void DoSetField(const std::string& id, const std::string& field, const com::Variant& value);
+  // A variable's values (each as its type holds it) or its enumeration
+  // values (text and number), the whole list replaced.
+  void DoSetValues(const std::string& id, const std::vector<com::Variant>& values);
+  void DoSetEnumValues(const std::string& id, const std::vector<EnumEntry>& entries);
+  // The variable of that ID (the first ID an undone item had reaches it too).
+  com::Ref<vorlane::Variable> RequireVariable(const std::string& id);
   // Recording: fields set on an item, an item made, an item about to go.
   void SetFields(ItemKind kind, com::Unknown* item, const Fields& values);
   void Made(ItemKind kind, com::Unknown* item);
   void Removing(ItemKind kind, com::Unknown* item);
   void PlaceGate(const std::string& id, const Box& box);
+  // A variable's lists replaced by those of `after`.
+  void SetLists(vorlane::Variable& variable, ItemState after);
   // A link's stored route no longer meets a node that moved: the links of
   // the nodes the step moved go straight again (as part of the step).
   void ForgetRoutesOfMoved();

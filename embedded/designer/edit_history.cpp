@@ -76,17 +76,24 @@ Fields ReadAllFields(com::Unknown* item) {
   return fields;
 }
 
-ItemState ReadWholeItem(ItemKind kind, com::Unknown* item) {
-  ItemState state{ReadAllFields(item), std::nullopt, {}, {}};
-  if (kind != ItemKind::Variable) return state;
-  auto variable = com::Query<vorlane::Variable>(item);
-  auto values = variable->Values();
+ItemState ReadLists(vorlane::Variable& variable) {
+  ItemState state;
+  state.lists = true;
+  auto values = variable.Values();
   for (int32_t i = 1, n = values->Count(); i <= n; ++i) state.values.push_back(values->Item(com::Variant(i))->GetValue());
-  auto enums = variable->EnumValues();
+  auto enums = variable.EnumValues();
   for (int32_t i = 1, n = enums->Count(); i <= n; ++i) {
     auto e = enums->Item(com::Variant(i));
     state.enum_values.push_back({e->ID(), e->Value(), e->NumericValue()});
   }
+  return state;
+}
+
+ItemState ReadWholeItem(ItemKind kind, com::Unknown* item) {
+  if (kind != ItemKind::Variable) return ItemState{ReadAllFields(item), std::nullopt, {}, {}};
+  ItemState state = ReadLists(*com::Query<vorlane::Variable>(item));
+  state.fields = ReadAllFields(item);
+  state.lists = false;
   return state;
 }
 
@@ -189,7 +196,7 @@ void EditHistory::Put(vorlane::Process& process, GatePlaces& places, const ItemC
   } else {
     Fields was;
     for (const auto& [name, value] : state->fields) was.emplace_back(name, com::GetProperty(item.get(), name));
-    done.before = ItemState{};
+    done.before = state->lists ? ReadLists(*com::Query<vorlane::Variable>(item)) : ItemState{};
     done.before->fields = std::move(was);
     if (change.kind == ItemKind::Gate && state->place) {
       auto place = places.find(NormalizeId(id));
@@ -197,12 +204,15 @@ void EditHistory::Put(vorlane::Process& process, GatePlaces& places, const ItemC
     }
   }
   std::map<std::string, std::string> enum_ids;
-  if (made && change.kind == ItemKind::Variable) {
+  const bool lists = change.kind == ItemKind::Variable && (made || state->lists);
+  if (lists) {
     auto variable = com::Query<vorlane::Variable>(item);
+    auto enums = variable->EnumValues();
+    while (enums->Count() > 0) enums->Remove(com::Variant(1));
     for (const EnumEntry& e : state->enum_values) {
       auto remade = variable->EnumValues()->AddNew(e.text);
       remade->SetNumericValue(e.number);
-      enum_ids[text::Upper(e.id)] = remade->ID();
+      if (!e.id.empty()) enum_ids[text::Upper(e.id)] = remade->ID();  // a new entry has no ID yet
     }
   }
   for (const auto& [name, value] : state->fields) {
@@ -211,7 +221,7 @@ void EditHistory::Put(vorlane::Process& process, GatePlaces& places, const ItemC
                           (text::NoCaseEqual()(name, "Source") || text::NoCaseEqual()(name, "Destination"));
     com::SetProperty(item.get(), name, node_ref ? com::Variant(Current(value.ToText())) : Renamed(value, enum_ids));
   }
-  if (made && change.kind == ItemKind::Variable) {
+  if (lists) {
     auto values = com::Query<vorlane::Variable>(item)->Values();
     values->Clear();
     for (const com::Variant& v : state->values) values->AddNew(Renamed(v, enum_ids));

@@ -29,12 +29,15 @@ struct EnumEntry {
 
 // One item's state on one side of a change. An item that does not exist
 // on that side has no state; a gate's state holds its place too, and a
-// removed variable its values and enumeration values.
+// removed variable its values and enumeration values. `lists` says that a
+// variable's values and enumeration values are part of the change: the
+// variable's lists are replaced by these.
 struct ItemState {
   Fields fields;
   std::optional<Box> place;
   std::vector<com::Variant> values;
   std::vector<EnumEntry> enum_values;
+  bool lists = false;
 };
 
 struct ItemChange {
@@ -57,6 +60,8 @@ Fields ReadFields(com::Unknown* item, std::initializer_list<const char*> names);
 Fields ReadAllFields(com::Unknown* item);
 // All of that, with a variable's values and enumeration values.
 ItemState ReadWholeItem(ItemKind kind, com::Unknown* item);
+// A variable's values and enumeration values alone (`lists` set).
+ItemState ReadLists(vorlane::Variable& variable);
 
 class EditHistory {
  public:
@@ -75,6 +80,11 @@ class EditHistory {
   // failed half-way.
   void Revert(const EditStep& step, vorlane::Process& process, GatePlaces& places);
 
+  // Brings the item of `change` to `state` (made, changed or taken away);
+  // what it changes goes to `applied` when there is one.
+  void Put(vorlane::Process& process, GatePlaces& places, const ItemChange& change,
+           const std::optional<ItemState>& state, EditStep* applied = nullptr);
+
   // The ID an item has now: an item that undo or redo had to make again
   // has a new ID, and older steps still name it by its first one.
   std::string Current(const std::string& id) const;
@@ -84,8 +94,6 @@ class EditHistory {
   // reverse order, `after` in order. What it changes is recorded in
   // `applied` so that a failure part-way can be put back.
   void Apply(const EditStep& step, bool before, vorlane::Process& process, GatePlaces& places);
-  void Put(vorlane::Process& process, GatePlaces& places, const ItemChange& change,
-           const std::optional<ItemState>& state, EditStep* applied);
 
   std::vector<EditStep> done_;
   std::vector<EditStep> undone_;

@@ -18,6 +18,7 @@ std::string GraphJson(vorlane::Process& process, const GatePlaces& gate_places) 
                             {"caption", n.caption},
                             {"type", n.type_id},
                             {"description", n.description},
+                            {"settings", n.settings},
                             {"x", n.box.x},
                             {"y", n.box.y},
                             {"width", n.box.width},
@@ -47,13 +48,27 @@ std::string GraphJson(vorlane::Process& process, const GatePlaces& gate_places) 
   auto variables = process.Variables();
   for (int32_t i = 1, n = variables->Count(); i <= n; ++i) {
     auto v = variables->Item(com::Variant(i));
-    const com::Variant value = v->Value();
+    const auto text = [](const com::Variant& value) {
+      return value.IsEmpty() || value.IsNull() ? std::string() : value.ToText();
+    };
+    Json values = Json::array();
+    auto list = v->Values();
+    for (int32_t j = 1, m = list->Count(); j <= m; ++j) values.push_back(text(list->Item(com::Variant(j))->GetValue()));
+    Json enum_values = Json::array();
+    auto enums = v->EnumValues();
+    for (int32_t j = 1, m = enums->Count(); j <= m; ++j) {
+      auto e = enums->Item(com::Variant(j));
+      enum_values.push_back({{"text", e->Value()}, {"number", e->NumericValue()}});
+    }
     out["variables"].push_back({{"id", v->ID()},
                                 {"name", v->Name()},
                                 {"type", static_cast<int32_t>(v->VarType())},
                                 {"description", v->Description()},
-                                {"value", value.IsEmpty() || value.IsNull() ? std::string() : value.ToText()},
-                                {"required", v->IsRequered()}});
+                                {"value", text(v->Value())},
+                                {"required", v->IsRequered()},
+                                {"multiple", v->IsMultipleValued()},
+                                {"values", std::move(values)},
+                                {"enumValues", std::move(enum_values)}});
   }
   return out.dump(-1, ' ', false, Json::error_handler_t::replace);
 }

@@ -69,6 +69,7 @@ std::vector<NodeShape> PlaceNodes(vorlane::Process& process, const GatePlaces& g
     n.caption = f->Caption();
     n.type_id = f->TypeID();
     n.description = f->Description();
+    n.settings = f->Data();
     n.box = {f->XPos(), f->YPos(), SizeOr(f->Width(), kFunctionWidth), SizeOr(f->Height(), kFunctionHeight)};
     left = std::min(left, n.box.x);
     top = std::min(top, n.box.y);
@@ -88,6 +89,7 @@ std::vector<NodeShape> PlaceNodes(vorlane::Process& process, const GatePlaces& g
     n.caption = g->Caption();
     n.type_id = g->TypeID();
     n.description = g->Description();
+    n.settings = g->Data();
     if (auto place = gate_places.find(n.id); place != gate_places.end()) {
       n.box = place->second;
     } else {

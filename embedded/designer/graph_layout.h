@@ -41,6 +41,7 @@ struct NodeShape {
   std::string caption;
   std::string type_id;  // as stored
   std::string description;
+  std::string settings;  // the type's settings text ("Data")
   Box box;
 };
 

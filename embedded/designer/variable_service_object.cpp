@@ -50,17 +50,6 @@ std::optional<int32_t> WholeNumberOf(const com::Variant& v) {
   return static_cast<int32_t>(*n);
 }
 
-bool IsEnumValue(vorlane::Variable& variable, const com::Variant& v) {
-  auto values = variable.EnumValues();
-  const std::optional<int32_t> number = WholeNumberOf(v);
-  const std::string* text = v.TryText();
-  for (int32_t i = 1, n = values->Count(); i <= n; ++i) {
-    auto e = values->Item(com::Variant(i));
-    if (number && e->NumericValue() == *number) return true;
-    if (text && e->Value() == *text) return true;
-  }
-  return false;
-}
 
 // The type's name for a finding, and whether `v` fits it.
 struct TypeRule {
@@ -89,6 +78,18 @@ TypeRule Fit(vorlane::Variable& variable, vorlane::VarTypeEnum type, const com::
 }
 
 }  // namespace
+
+bool IsEnumValue(vorlane::Variable& variable, const com::Variant& v) {
+  auto values = variable.EnumValues();
+  const std::optional<int32_t> number = WholeNumberOf(v);
+  const std::string* text = v.TryText();
+  for (int32_t i = 1, n = values->Count(); i <= n; ++i) {
+    auto e = values->Item(com::Variant(i));
+    if (number && e->NumericValue() == *number) return true;
+    if (text && e->Value() == *text) return true;
+  }
+  return false;
+}
 
 void VariableServiceObject::Initialize(const com::Variant& /*session*/, const com::Variant& /*pellory*/,
                                        const com::Variant& /*library*/, const com::Variant& process,

@@ -9,6 +9,10 @@
 
 namespace designer {
 
+// Whether `v` is one of the variable's enumeration values, by its number or
+// its text.
+bool IsEnumValue(vorlane::Variable& variable, const com::Variant& v);
+
 // The variable service ("QXDesigner.VariableService", creatable). It holds
 // the process it checks until it is initialised again. Whether another
 // variable has a checked variable's name is worked out when the findings

@@ -430,6 +430,10 @@ CardWorker::CardWorker(Options options) : options_(std::move(options)) { thread_
 CardWorker::~CardWorker() {
   Shutdown();
   Join();
+  // The last reference can go on the worker's own thread, as its last tab
+  // lets go of it after the closing message: the thread then has nothing
+  // left of the worker to touch and ends by itself.
+  if (thread_.joinable()) thread_.detach();
 }
 
 void CardWorker::Join() {
@@ -446,6 +450,11 @@ void CardWorker::Attach(const std::shared_ptr<Tab>& tab) {
   bool owner = false;
   {
     std::lock_guard lock(mutex_);
+    if (finished_) {
+      // Closed between the tab's request and now: the tab is told so.
+      tab->Send(Json{{"type", "closed"}}.dump());
+      return;
+    }
     std::erase_if(tabs_, [](const std::weak_ptr<Tab>& t) { return t.expired(); });
     tabs_.push_back(tab);
     owner = tabs_.size() == 1;
@@ -857,14 +866,19 @@ void CardWorker::Run() {
     Notify({{"type", "error"}, {"text", e.ToString()}});
     if (options_.log) options_.log("card " + options_.card_id + ": " + e.ToString());
   }
-  Notify({{"type", "closed"}});
+  // Everything the card held (its lock among it) is let go before its tabs
+  // hear that it closed: a tab that opens the card again then gets a card
+  // of its own rather than this one, still closing.
   card_ = nullptr;
   host_ = nullptr;
   card_data_ = nullptr;
   session_ = nullptr;
   session = nullptr;
-  std::lock_guard lock(mutex_);
-  finished_ = true;
+  {
+    std::lock_guard lock(mutex_);
+    finished_ = true;
+  }
+  Notify({{"type", "closed"}});
 }
 
 }  // namespace embedded::web

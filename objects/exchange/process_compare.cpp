@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <string_view>
@@ -64,6 +65,18 @@ std::map<std::string, std::string> FieldsOf(pugi::xml_node item) {
   return fields;
 }
 
+// An attribute a document leaves out is read as its field's empty value:
+// no text, or zero for numbers, flags and dates. One side's value that is
+// such is no difference from the other side's leaving the field out (a
+// card's export writes every field; a file written by hand or by another
+// tool may not).
+bool EmptyValue(const std::string& value) {
+  if (value.empty()) return true;
+  char* end = nullptr;
+  const double number = std::strtod(value.c_str(), &end);
+  return end == value.c_str() + value.size() && number == 0;
+}
+
 // The differences of one item's fields; "moved" when only geometry differs.
 Json FieldChanges(const std::map<std::string, std::string>& before, const std::map<std::string, std::string>& after,
                   bool* only_layout) {
@@ -77,10 +90,10 @@ Json FieldChanges(const std::map<std::string, std::string>& before, const std::m
   auto b = before.begin(), a = after.begin();
   while (b != before.end() || a != after.end()) {
     if (a == after.end() || (b != before.end() && b->first < a->first)) {
-      add(b->first, &b->second, nullptr);
+      if (!EmptyValue(b->second)) add(b->first, &b->second, nullptr);
       ++b;
     } else if (b == before.end() || a->first < b->first) {
-      add(a->first, nullptr, &a->second);
+      if (!EmptyValue(a->second)) add(a->first, nullptr, &a->second);
       ++a;
     } else {
       if (b->second != a->second) add(b->first, &b->second, &a->second);
@@ -143,10 +156,12 @@ class ProcessCompareObject final : public com::Object<ProcessCompare> {
     }
 
     for (const Kind& kind : kKinds) {
-      // The rows of `before` by their ID, as written and in upper case.
+      // The rows of `before` by their ID in upper case, and in their order.
       std::map<std::string, pugi::xml_node> old_rows;
+      std::vector<std::string> old_order;
       for (pugi::xml_node row : before.child(kind.section).children(kind.row)) {
-        old_rows.emplace(text::Upper(row.attribute("ID").value()), row);
+        old_order.push_back(text::Upper(row.attribute("ID").value()));
+        old_rows.emplace(old_order.back(), row);
       }
       for (pugi::xml_node row : after.child(kind.section).children(kind.row)) {
         const std::string key = text::Upper(row.attribute("ID").value());
@@ -164,10 +179,12 @@ class ProcessCompareObject final : public com::Object<ProcessCompare> {
         old_rows.erase(old);
       }
       // What only `before` has, in its document order.
-      for (pugi::xml_node row : before.child(kind.section).children(kind.row)) {
-        if (old_rows.count(text::Upper(row.attribute("ID").value()))) {
-          record(kind.name, row.attribute("ID").value(), row.attribute(kind.caption).value(), "removed", Json::array());
-        }
+      for (const std::string& key : old_order) {
+        auto old = old_rows.find(key);
+        if (old == old_rows.end()) continue;
+        const pugi::xml_node row = old->second;
+        record(kind.name, row.attribute("ID").value(), row.attribute(kind.caption).value(), "removed", Json::array());
+        old_rows.erase(old);  // an ID that repeats is told once
       }
     }
     out["counts"] = counts;

@@ -11,7 +11,7 @@ import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 import { chromium } from "playwright-core";
-import { acknowledge, closeCard, openCard, serve } from "./helpers.mjs";
+import { acknowledge, closeCard, openCard, serve, stopServer } from "./helpers.mjs";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const docs = process.env.VORLANE_SCREENSHOTS ?? mkdtempSync(path.join(tmpdir(), "vorlane-screenshots-"));
@@ -31,11 +31,8 @@ before(async () => {
 
 after(async () => {
   await browser?.close();
-  if (server && server.exitCode === null) {
-    const ended = new Promise((resolve) => server.on("exit", resolve));
-    server.kill("SIGINT");
-    assert.equal(await ended, 0, "Ctrl-C ends the server with 0");
-  }
+  const code = await stopServer(server);
+  if (code !== null) assert.equal(code, 0, "Ctrl-C ends the server with 0");
   rmSync(folder, { recursive: true, force: true });
 });
 

@@ -11,7 +11,7 @@ import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 import { chromium } from "playwright-core";
-import { acknowledge, closeCard, openCard, serveAccounts } from "./helpers.mjs";
+import { acknowledge, closeCard, openCard, serveAccounts, stopServer } from "./helpers.mjs";
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const docs = process.env.VORLANE_SCREENSHOTS ?? mkdtempSync(path.join(tmpdir(), "vorlane-screenshots-"));
@@ -32,11 +32,7 @@ before(async () => {
 
 after(async () => {
   await browser?.close();
-  if (server && server.exitCode === null) {
-    const ended = new Promise((resolve) => server.on("exit", resolve));
-    server.kill("SIGINT");
-    await ended;
-  }
+  await stopServer(server);
   rmSync(folder, { recursive: true, force: true });
 });
 
@@ -157,6 +153,8 @@ test("an approval process built from an empty template by mouse and keyboard, sa
     await select(page, "Task");
     await setField(page, "Caption", "Approve leave");
     await setField(page, "Description", "The manager approves or refuses.");
+    await setField(page, "Data", "Approver=Manager");
+    assert.equal(await page.evaluate(() => card.view.graph.nodes.find((n) => n.caption === "Approve leave").settings), "Approver=Manager");
     assert.equal(await page.locator(".finding-marker").count(), 0);
     assert.equal(await page.locator("#findings-count").textContent(), "0");
 
@@ -180,11 +178,81 @@ test("an approval process built from an empty template by mouse and keyboard, sa
     assert.equal(await page.locator(".link-line").count(), 2);
 
     // What a script reads from the store.
-    const stored = JSON.parse(execFileSync("python3", [path.join(here, "read_process.py"), store, id], { encoding: "utf8" }));
+    const python = { ...process.env, ...(process.env.VORLANE_PYTHON_PRELOAD ? { LD_PRELOAD: process.env.VORLANE_PYTHON_PRELOAD } : {}) };
+    const stored = JSON.parse(execFileSync("python3", [path.join(here, "read_process.py"), store, id], { encoding: "utf8", env: python }));
     assert.deepEqual(stored.functions.map((f) => [f.caption, f.type]),
                      [["Start", types.Start], ["Approve leave", types.Task], ["Notification", types.Finish]]);
     assert.deepEqual(stored.links, [{ from: "Start", to: "Approve leave", type: 0 }, { from: "Approve leave", to: "Notification", type: 1 }]);
     assert.deepEqual(stored.variables, [{ name: "Days", type: 1, value: 3 }]);
+  } finally {
+    await closeCard(page);
+    await context.close();
+  }
+});
+
+test("an enumeration's values and several values are typed in the variables panel, and undone", async () => {
+  const id = newTemplate("Lists");
+  const context = await browser.newContext();
+  const page = await openCard(context, id, urls.alice);
+  try {
+    const variable = () => page.evaluate(() => {
+      const v = card.view.graph.variables[0];
+      return { type: v.type, value: v.value, multiple: v.multiple, values: v.values, enumValues: v.enumValues.map((e) => `${e.number}=${e.text}`) };
+    });
+    await redrawn(page, () => page.locator("#add-variable").click());
+    await redrawn(page, () => page.locator("#variables [name=VarType]").selectOption("6"));
+    const enums = page.locator("#variables [name=EnumValues]");
+    await redrawn(page, async () => { await enums.fill("1 = Low\n5 = High\nHighest"); await enums.press("Tab"); });
+    assert.deepEqual((await variable()).enumValues, ["1=Low", "5=High", "6=Highest"]);
+    await redrawn(page, () => page.locator("#variables select[name=Value]").selectOption("High"));
+    assert.equal((await variable()).value, "High");
+    await redrawn(page, () => page.locator("#variables [name=IsMultipleValued]").check());
+    const values = page.locator("#variables [name=Values]");
+    // A value that is not one of the enumeration's is refused, naming it.
+    await redrawn(page, async () => { await values.fill("Low\nMedium"); await values.press("Tab"); });
+    assert.match(await page.locator("#note").textContent(), /takes one of its enumeration values: "Medium" is not one/);
+    assert.deepEqual((await variable()).values, []);
+    await redrawn(page, async () => { await values.fill("Low\nHighest"); await values.press("Tab"); });
+    assert.deepEqual(await variable(), { type: 6, value: "High", multiple: true, values: ["Low", "Highest"], enumValues: ["1=Low", "5=High", "6=Highest"] });
+    await page.screenshot({ path: path.join(docs, "editor-variables.png") });
+    await keys(page, "Control+z");
+    assert.deepEqual((await variable()).values, []);
+    await keys(page, "Control+z");
+    await keys(page, "Control+z");
+    await keys(page, "Control+z");
+    assert.deepEqual(await variable(), { type: 6, value: "", multiple: false, values: [], enumValues: [] });
+  } finally {
+    await closeCard(page);
+    await context.close();
+  }
+});
+
+test("a node dragged near another's line snaps to it, off the grid", async () => {
+  const id = newTemplate("Snapping");
+  const context = await browser.newContext();
+  const page = await openCard(context, id, urls.alice);
+  try {
+    await addFromPalette(page, "Start", 120, 150);
+    await addFromPalette(page, "Task", 420, 300);
+    // Start stands off the grid, as a stored process may have it.
+    const at = (caption) => page.evaluate((c) => card.view.graph.nodes.find((n) => n.caption === c), caption);
+    const start = await at("Start");
+    await redrawn(page, () => page.evaluate((id) => edit([{ op: "move", id, x: 103, y: 153 }]), start.id));
+    const task = await at("Task");
+    assert.equal(task.height, (await at("Start")).height);
+    // Dragged to 4 points below Start's middle line: it lands on the line.
+    await page.waitForTimeout(450);
+    const from = await centreOf(page, "Task");
+    const scale = Number(await page.locator("#designer").getAttribute("data-zoom"));
+    const dy = (153 + 4 - task.y) * scale;
+    await redrawn(page, async () => {
+      await page.mouse.move(from.x, from.y);
+      await page.mouse.down();
+      await page.mouse.move(from.x + 30, from.y + dy / 2, { steps: 4 });
+      await page.mouse.move(from.x + 60, from.y + dy, { steps: 4 });
+      await page.mouse.up();
+    });
+    assert.equal((await at("Task")).y, 153);
   } finally {
     await closeCard(page);
     await context.close();

@@ -19,6 +19,15 @@ export async function serveAccounts(tool, store, accounts, ...options) {
   return [child, urls];
 }
 
+// Stops the server as Ctrl-C does: its exit code, or null when it was not
+// running.
+export async function stopServer(server) {
+  if (!server || server.exitCode !== null) return null;
+  const ended = new Promise((resolve) => server.on("exit", resolve));
+  server.kill("SIGINT");
+  return ended;
+}
+
 // The same for one account: the process and its address.
 export async function serve(tool, store, account, ...options) {
   const [child, urls] = await serveAccounts(tool, store, [account], ...options);

@@ -101,8 +101,9 @@ async function editorTimings(page) {
 
   // An edit sent to the designer and its graph back, drawn and painted, on
   // the page's clock: a move of one node back and forth (median of 21).
-  const roundTrips = await page.evaluate(async (nodeId) => {
-    const graphBack = () => new Promise((resolve) => {
+  // The next graph from the designer, drawn and painted.
+  await page.evaluate(() => {
+    window.graphBack = () => new Promise((resolve) => {
       const on = (e) => {
         if (JSON.parse(e.data).type !== "graph") return;
         card.socket.removeEventListener("message", on);
@@ -110,6 +111,8 @@ async function editorTimings(page) {
       };
       card.socket.addEventListener("message", on);
     });
+  });
+  const roundTrips = await page.evaluate(async (nodeId) => {
     const times = [];
     for (let i = 0; i < 21; ++i) {
       const t0 = performance.now();
@@ -134,14 +137,7 @@ async function editorTimings(page) {
     let t0 = performance.now();
     const moves = card.view.tidyUp(false);
     const layout = performance.now() - t0;
-    const back = new Promise((resolve) => {
-      const on = (e) => {
-        if (JSON.parse(e.data).type !== "graph") return;
-        card.socket.removeEventListener("message", on);
-        requestAnimationFrame(() => setTimeout(resolve, 0));
-      };
-      card.socket.addEventListener("message", on);
-    });
+    const back = graphBack();
     t0 = performance.now();
     document.querySelector("#tidy").click();
     await back;

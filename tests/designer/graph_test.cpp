@@ -23,11 +23,12 @@ TEST_F(Graph, NodesAndLinksComeWithWhatItTakesToDrawThem) {
   process->Links()->Item(Variant(failed))->SetPoints("332,64;332,100;70,100;70,80");
   process->Links()->Item(Variant(failed))->SetDisabled(true);
   designer->SetItemCaption(plain, "approved");
+  process->Functions()->Item(Variant(a))->SetData("Approver=Manager\n");
 
   const Json graph = Read();
   ASSERT_EQ(graph["nodes"].size(), 2u);
   EXPECT_EQ(graph["nodes"][0], (Json{{"id", a}, {"kind", "function"}, {"caption", "Review \"draft\""},
-                                     {"type", FunctionType()}, {"description", ""},
+                                     {"type", FunctionType()}, {"description", ""}, {"settings", "Approver=Manager\n"},
                                      {"x", 10.0}, {"y", 20.0}, {"width", 120.0}, {"height", 60.0}}));
   EXPECT_EQ(graph["nodes"][1]["kind"], "gate");
   EXPECT_EQ(graph["nodes"][1]["id"], g);

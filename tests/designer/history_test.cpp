@@ -40,7 +40,8 @@ class History : public DesignerFixture {
                       " type " + std::to_string(static_cast<int>(l->LinkType())) + " " + l->Caption() +
                       (l->Disabled() ? " disabled" : ""));
     }
-    for (const auto& node : Json::parse(designer->Graph())["nodes"]) {
+    const Json graph = Json::parse(designer->Graph());
+    for (const auto& node : graph["nodes"]) {
       if (node["kind"] == "gate") lines.push_back("gate at " + node["x"].dump() + "," + node["y"].dump());
     }
     std::sort(lines.begin(), lines.end());
@@ -199,6 +200,59 @@ TEST_F(History, VariablesAreAddedSetRemovedAndBroughtBack) {
   // The first ID still reaches the variable made again.
   designer->ApplyEdits(R"([{"op":"set","id":")" + level_id + R"(","field":"Name","value":"Urgency"}])");
   EXPECT_EQ(back->Name(), "Urgency");
+}
+
+// A variable's enumeration values and its several values are replaced as
+// whole lists, each checked against the type, and undone as one step.
+TEST_F(History, AVariablesListsAreSetCheckedAndUndone) {
+  const std::string level = Json::parse(designer->ApplyEdits(
+      R"([{"op":"add","kind":"variable","name":"Level","varType":6},
+          {"op":"enumValues","id":"$0","enumValues":[{"text":"Low","number":1},{"text":"High","number":5}]},
+          {"op":"set","id":"$0","field":"Value","value":"High"}])"))[0];
+  auto variable = [&] { return process->Variables()->Item(Variant(level)); };
+  auto lists = [&] {
+    const Json graph = Json::parse(designer->Graph());
+    for (const Json& v : graph["variables"]) {
+      if (v["id"] == level) return v["enumValues"].dump() + " " + v["values"].dump() + " " + v["value"].dump();
+    }
+    return std::string("none");
+  };
+  EXPECT_EQ(lists(), R"([{"number":1,"text":"Low"},{"number":5,"text":"High"}] [] "High")");
+
+  // What does not fit is refused, saying why, and changes nothing.
+  const std::string before = lists();
+  const std::string at = R"("id":")" + level + R"(",)";
+  for (const auto& [edit, why] : std::vector<std::pair<std::string, std::string>>{
+           {R"({"op":"set",)" + at + R"("field":"Value","value":"Medium"})", "Level takes one of its enumeration values"},
+           {R"({"op":"enumValues",)" + at + R"("enumValues":[{"text":"Low","number":1},{"text":"Low","number":2}]})",
+            "Level repeat \"Low\""},
+           {R"({"op":"enumValues",)" + at + R"("enumValues":[{"text":"","number":1}]})", "of Level has no text"},
+           {R"({"op":"enumValues",)" + at + R"("enumValues":[{"text":"Low","number":1.5}]})", "a whole \"number\""},
+           {R"({"op":"values",)" + at + R"("values":["Low","Huge"]})", "\"Huge\" is not one"},
+           {R"({"op":"values",)" + at + R"("values":"Low"})", "must be a list"}}) {
+    std::string text;
+    EXPECT_NE(CodeOf([&] { designer->ApplyEdits("[" + edit + "]"); }, &text), com::hr::kOk) << edit;
+    EXPECT_NE(text.find(why), std::string::npos) << edit << ": " << text;
+    EXPECT_EQ(lists(), before) << edit;
+  }
+
+  designer->ApplyEdits(R"([{"op":"set","id":")" + level + R"(","field":"IsMultipleValued","value":true},
+                           {"op":"values","id":")" + level + R"(","values":["Low","5"]}])");
+  EXPECT_TRUE(variable()->IsMultipleValued());
+  ASSERT_EQ(variable()->Values()->Count(), 2);
+  EXPECT_EQ(variable()->Values()->Item(Variant(2))->GetValue().ToText(), "5");
+  designer->ApplyEdits(R"([{"op":"enumValues","id":")" + level + R"(","enumValues":[{"text":"Low","number":1},{"text":"Medium","number":3},{"text":"High","number":5}]}])");
+  const std::string three = lists();
+
+  designer->Undo();
+  EXPECT_EQ(variable()->EnumValues()->Count(), 2);
+  designer->Undo();
+  EXPECT_FALSE(variable()->IsMultipleValued());
+  EXPECT_EQ(lists(), before);
+  designer->Redo();
+  designer->Redo();
+  EXPECT_EQ(lists(), three);
+  EXPECT_EQ(variable()->EnumValues()->Item(Variant(2))->Value(), "Medium");
 }
 
 // Copied functions pasted into another process come with the link between

@@ -1,6 +1,9 @@
 // Comparing two versions of a process: exactly the differences planted
 // between them, each in its kind, with geometry apart.
+#include <sstream>
+
 #include <nlohmann/json.hpp>
+#include <pugixml.hpp>
 
 #include "platform/com/registry.h"
 #include "tests/objects/exchange_fixture.h"
@@ -69,6 +72,39 @@ TEST_F(ProcessCompareTest, ListsExactlyThePlantedDifferences) {
 
   // The other way round, added and removed trade places.
   EXPECT_EQ(Compare(after, before)["counts"], (Json{{"added", 1}, {"removed", 1}, {"changed", 4}, {"moved", 1}}));
+}
+
+// A file that leaves out fields holding nothing (as files written by hand
+// do) is the same process as the card's export that writes them all; a
+// field left out where the other side holds something is a difference.
+TEST_F(ProcessCompareTest, AFieldLeftOutIsItsEmptyValue) {
+  BuildSample();
+  const std::string exported = io->SerializeProcess(session, card);
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_string(exported.c_str()));
+  int left_out = 0;
+  for (pugi::xpath_node found : doc.select_nodes("/Data/Process/Functions/FunctionsRow")) {
+    pugi::xml_node row = found.node();
+    for (pugi::xml_attribute a = row.first_attribute(); a;) {
+      pugi::xml_attribute next = a.next_attribute();
+      const std::string value = a.value();
+      if (value.empty() || value == "0" || value == "0.0") {
+        row.remove_attribute(a);
+        ++left_out;
+      }
+      a = next;
+    }
+  }
+  ASSERT_GT(left_out, 0);
+  std::ostringstream sparse;
+  doc.save(sparse);
+  EXPECT_EQ(Lines(Compare(exported, sparse.str())), std::vector<std::string>{});
+
+  pugi::xml_node first = doc.select_node("/Data/Process/Functions/FunctionsRow").node();
+  first.remove_attribute("Caption");
+  std::ostringstream without_caption;
+  doc.save(without_caption);
+  EXPECT_EQ(Lines(Compare(exported, without_caption.str())), std::vector<std::string>{"changed function : Caption"});
 }
 
 TEST_F(ProcessCompareTest, RowsInsideAnItemCountAsOneFieldAndTextThatIsNoProcessIsRefused) {

@@ -110,6 +110,38 @@ function addNode(kind, type, x, y) {
   edit([{ op: "add", kind, type, x: Math.round(x - w / 2), y: Math.round(y - h / 2) }]);
 }
 
+// Pictures of the standard function and gate types (24 x 18), by type ID;
+// a type of the dictionary's own gets the plain picture of its kind.
+const TYPE_PICTURES = (() => {
+  const box = (inner, stroke = "#1565c0", fill = "#e3f2fd") =>
+    `<rect x="1" y="2" width="22" height="14" rx="3" fill="${fill}" stroke="${stroke}" stroke-width="1.5"/>${inner}`;
+  const diamond = (inner) =>
+    `<path d="M12 1 L22 9 L12 17 L2 9 Z" fill="#fff8e1" stroke="#ef6c00" stroke-width="1.5"/>${inner}`;
+  return {
+    "{2E0A9AAF-CC20-46CD-875E-F3987718C551}": box('<path d="M9.5 5.5 L16 9 L9.5 12.5 Z" fill="#2e7d32"/>', "#1565c0"),  // Start
+    "{E1C766C6-94E0-48D3-8150-82E5B66B43FB}": box('<rect x="9" y="6" width="6" height="6" fill="#b71c1c"/>'),  // Finish
+    "{2B262D6F-6195-44DE-A0CC-A60129BBCF99}": box('<path d="M8 9 L11 12 L16.5 6" fill="none" stroke="#1565c0" stroke-width="1.8"/>'),  // Task
+    "{8622C9E1-924E-4A25-95CB-DFC663B216FF}": box('<rect x="7" y="5.5" width="10" height="7" fill="#fff" stroke="#1565c0"/><path d="M7 5.5 L12 9.5 L17 5.5" fill="none" stroke="#1565c0"/>'),  // Notification
+    "{9B22FD0E-5FAF-44E4-8C28-274470DC1C85}": box('<path d="M12 4.5 L16.5 9 L12 13.5 L7.5 9 Z" fill="#fff" stroke="#1565c0"/>'),  // Condition
+    "{2BF8B01D-3EDF-40C2-8C94-C6F5F3BC82AC}": box('<rect x="8" y="5.5" width="8" height="7" fill="#fff" stroke="#1565c0"/><path d="M12 7 V11 M10 9 H14" stroke="#1565c0" stroke-width="1.3"/>'),  // Sub-process
+    "{00000000-0000-0000-0000-000000000000}": diamond('<circle cx="12" cy="9" r="2.6" fill="none" stroke="#ef6c00" stroke-width="1.5"/>'),  // Process
+    "{DE24E4D4-4097-48C5-8A7F-3B9A6A65810D}": diamond('<rect x="9" y="6" width="5" height="6" fill="#fff" stroke="#ef6c00"/><rect x="10.5" y="7.5" width="5" height="6" fill="#fff" stroke="#ef6c00"/>'),  // Cards
+    "{A7E505E8-C639-49B1-9E74-3A7FAD6E330D}": diamond('<circle cx="12" cy="7" r="1.8" fill="#ef6c00"/><path d="M8.8 12.5 Q12 8.5 15.2 12.5 Z" fill="#ef6c00"/>'),  // Staff
+    "{64CF7CC6-3172-4108-A9F1-9BBC523EC511}": diamond('<rect x="8.5" y="6.5" width="7" height="5" fill="#fff" stroke="#ef6c00"/><path d="M8.5 6.5 L12 9.3 L15.5 6.5" fill="none" stroke="#ef6c00"/>'),  // Mail
+  };
+})();
+
+function typePicture(kind, type) {
+  const picture = TYPE_PICTURES[String(type.id).toUpperCase()];
+  if (!picture) return Object.assign(document.createElement("span"), { className: `palette-icon ${kind}${type.start ? " start" : ""}` });
+  const svg = document.createElementNS("http://www.w3.org/2000/svg", "svg");
+  svg.setAttribute("class", "palette-picture");
+  svg.setAttribute("viewBox", "0 0 24 18");
+  svg.setAttribute("aria-hidden", "true");
+  svg.innerHTML = picture;
+  return svg;
+}
+
 function drawPalette(palette) {
   if (JSON.stringify(palette) === JSON.stringify(editor.palette)) return;
   editor.palette = palette;
@@ -119,7 +151,7 @@ function drawPalette(palette) {
     for (const t of list) {
       const button = Object.assign(document.createElement("button"), { type: "button", draggable: true, className: `palette-${kind}` });
       button.dataset.type = t.id;
-      button.append(Object.assign(document.createElement("span"), { className: `palette-icon ${kind}${t.start ? " start" : ""}` }), t.name);
+      button.append(typePicture(kind, t), t.name);
       button.title = t.name;
       button.addEventListener("dragstart", (e) => {
         e.dataTransfer.setData("application/x-vorlane-type", JSON.stringify({ kind, id: t.id }));
@@ -194,8 +226,11 @@ function drawProperties() {
     const node = graph.nodes.find((n) => n.id === id) ?? chosen;
     heading = word(chosen.kind);
     const types = chosen.kind === "function" ? editor.palette.functions : editor.palette.gates;
+    // The type's settings as their text (a type's own settings editor is a
+    // program of the desktop, not of the page).
     rows.push(["Caption", "caption", "text", node.caption], ["Description", "description", "area", node.description],
-              ["TypeID", "type", "select", node.type, types.map((t) => [t.id, t.name])]);
+              ["TypeID", "type", "select", node.type, types.map((t) => [t.id, t.name])],
+              ["Data", "settings", "area", node.settings ?? ""]);
   } else {
     id = chosen.id;
     const link = graph.links.find((l) => l.id === id) ?? chosen;
@@ -242,6 +277,48 @@ function drawProperties() {
 // The process's variables: name, type and value, each change an edit; a
 // value that does not fit the type is refused by the designer with a
 // message of its own.
+const ENUM_TYPE = 6;
+
+// Under a variable's row: whether it takes several values, and then its
+// values, one per line; an enumeration's values, one "number = text" per
+// line (a line without a number takes the one after the largest). Each list
+// goes to the designer whole.
+function drawVariableLists(body, v) {
+  const row = body.insertRow();
+  row.className = "lists";
+  row.dataset.id = v.id;
+  const cell = row.insertCell();
+  cell.colSpan = 4;
+  const several = Object.assign(document.createElement("input"), { type: "checkbox", name: "IsMultipleValued", checked: !!v.multiple });
+  several.disabled = !!editor.readOnly;
+  several.addEventListener("change", () => edit([{ op: "set", id: v.id, field: "IsMultipleValued", value: several.checked }]));
+  const label = document.createElement("label");
+  label.append(several, " ", word("severalValues"));
+  cell.append(label);
+  const area = (name, text, title, send) => {
+    const input = Object.assign(document.createElement("textarea"), { name, value: text, title, placeholder: title, rows: 2 });
+    input.disabled = !!editor.readOnly;
+    input.addEventListener("change", () => send(input.value.split("\n").map((l) => l.trim()).filter(Boolean)));
+    const caption = document.createElement("label");
+    caption.append(title, input);
+    cell.append(caption);
+  };
+  if (v.multiple) area("Values", (v.values ?? []).join("\n"), word("valuesPerLine"), (values) => edit([{ op: "values", id: v.id, values }]));
+  if (v.type === ENUM_TYPE) {
+    area("EnumValues", (v.enumValues ?? []).map((e) => `${e.number} = ${e.text}`).join("\n"), word("enumValuesPerLine"), (lines) => {
+      const entries = [];
+      for (const line of lines) {
+        const m = line.match(/^(-?\d+)\s*=\s*(.*)$/);
+        const number = m ? Number(m[1]) : Math.max(0, ...entries.map((e) => e.number)) + 1;
+        const text = (m ? m[2] : line).trim();
+        if (!text) return note(word("enumLineBad") + line);
+        entries.push({ text, number });
+      }
+      edit([{ op: "enumValues", id: v.id, enumValues: entries }]);
+    });
+  }
+}
+
 function drawVariables() {
   const body = $("variables").tBodies[0];
   const variables = card.view.graph.variables ?? [];
@@ -264,11 +341,21 @@ function drawVariables() {
     const type = document.createElement("select");
     types.forEach((t, i) => type.append(new Option(t, String(i), false, i === v.type)));
     cell(type, "VarType", (i) => Number(i.value));
-    cell(Object.assign(document.createElement("input"), { value: v.value, title: word("value") }), "Value", (i) => i.value);
+    // An enumeration's value is chosen among its values.
+    const value = v.type === ENUM_TYPE ? document.createElement("select") : document.createElement("input");
+    if (v.type === ENUM_TYPE) {
+      value.append(new Option("", ""));
+      for (const e of v.enumValues ?? []) value.append(new Option(e.text, e.text));
+    }
+    value.value = v.value;
+    value.title = word("value");
+    cell(value, "Value", (i) => i.value);
+    value.disabled ||= !!v.multiple;
     const remove = Object.assign(document.createElement("button"), { type: "button", textContent: "✕", title: word("remove") });
     remove.disabled = !!editor.readOnly;
     remove.addEventListener("click", () => edit([{ op: "remove", id: v.id }]));
     row.insertCell().append(remove);
+    drawVariableLists(body, v);
   }
   $("add-variable").disabled = !!editor.readOnly;
   const again = focused && body.querySelector(`tr[data-id="${focused[0]}"] [name="${focused[1]}"]`);

@@ -106,6 +106,14 @@ const WORDS = {
   moved: ["moved", "перемещено", "переміщено", "pārvietots", "жылжытылды"],
   noDifferences: ["The processes do not differ.", "Процессы не различаются.", "Процеси не відрізняються.", "Procesi neatšķiras.", "Процестер айырмашылығы жоқ."],
   variablesHeading: ["Variables", "Переменные", "Змінні", "Mainīgie", "Айнымалылар"],
+  settings: ["Settings", "Настройки", "Налаштування", "Iestatījumi", "Баптаулар"],
+  severalValues: ["Several values", "Несколько значений", "Кілька значень", "Vairākas vērtības", "Бірнеше мән"],
+  valuesPerLine: ["Values, one per line", "Значения, по одному в строке", "Значення, по одному в рядку", "Vērtības, pa vienai rindā", "Мәндер, әр жолда біреуден"],
+  enumValuesPerLine: ["Enumeration values, one per line: number = text", "Значения перечисления, по одному в строке: число = текст",
+                      "Значення переліку, по одному в рядку: число = текст", "Uzskaitījuma vērtības, pa vienai rindā: skaitlis = teksts",
+                      "Тізбе мәндері, әр жолда біреуден: сан = мәтін"],
+  enumLineBad: ["Not an enumeration value (number = text): ", "Не значение перечисления (число = текст): ", "Не значення переліку (число = текст): ",
+                "Nav uzskaitījuma vērtība (skaitlis = teksts): ", "Тізбе мәні емес (сан = мәтін): "],
 };
 const LOCALES = [1033, 1049, 1058, 1062, 1087];
 let localeIndex = 0;

@@ -10,6 +10,7 @@ import BendpointsModule from "diagram-js/lib/features/bendpoints/index.js";
 import ConnectModule from "diagram-js/lib/features/connect/index.js";
 import ContextPadModule from "diagram-js/lib/features/context-pad/index.js";
 import GridSnappingModule from "diagram-js/lib/features/grid-snapping/index.js";
+import SnappingModule from "diagram-js/lib/features/snapping/index.js";
 import InteractionEventsModule from "diagram-js/lib/features/interaction-events/index.js";
 import LassoToolModule from "diagram-js/lib/features/lasso-tool/index.js";
 import ModelingModule from "diagram-js/lib/features/modeling/index.js";
@@ -271,7 +272,7 @@ export function createView(container, handlers = {}) {
     pad: { onRemove: removeElements, onType: (node, x, y) => { if (!readOnly()) on.changeType(node, x, y); } },
     modules: [RendererModule, InteractionEventsModule, ModelingModule, MoveModule, MoveCanvasModule, ZoomScrollModule,
               RulesModule, ConnectModule, ResizeModule, LassoToolModule, BendpointsModule, ContextPadModule,
-              OverlaysModule, GridSnappingModule, EditingModule],
+              OverlaysModule, SnappingModule, GridSnappingModule, EditingModule],
   });
   const canvas = diagram.get("canvas");
   const factory = diagram.get("elementFactory");
