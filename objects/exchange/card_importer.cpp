@@ -2,6 +2,7 @@
 #include "objects/exchange/card_importer.h"
 
 #include <array>
+#include <memory_resource>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -109,19 +110,17 @@ pugi::xml_attribute IdAttribute(pugi::xml_node element) {
   return pugi::xml_attribute();
 }
 
-using IdSet = std::unordered_set<com::Guid, com::GuidHash>;
+using IdSet = std::pmr::unordered_set<com::Guid, com::GuidHash>;
 
-// The IDs the rows of a section hold already, for a section that is added
-// to rather than replaced.
-IdSet IdsOfRows(ostrel::RowCollection& rows) {
-  IdSet ids;
+// Adds the IDs the rows of a section hold already, for a section that is
+// added to rather than replaced.
+void AddIdsOfRows(ostrel::RowCollection& rows, IdSet& ids) {
   const int32_t count = rows.Count();
   for (int32_t i = 0; i < count; ++i) {
     const com::Variant id = rows.Item(com::Variant(i))->GetField("ID");
     if (id.IsNull() || id.IsEmpty()) continue;
     if (std::optional<com::Guid> guid = com::Guid::Parse(id.ToText())) ids.insert(*guid);
   }
-  return ids;
 }
 
 // Refuses the `position`th row element of a section that the object model
@@ -130,22 +129,22 @@ IdSet IdsOfRows(ostrel::RowCollection& rows) {
 // and document types could not be read again, and with them every list of
 // the store's processes.
 void CheckRowKey(pugi::xml_node element, const Section& section, int position, IdSet& taken) {
-  const std::string row = "row " + std::to_string(position) + " of \"" + section.name + "\"";
+  auto row = [&] { return "row " + std::to_string(position) + " of \"" + section.name + "\""; };
   const pugi::xml_attribute attribute = IdAttribute(element);
   if (!attribute) {
     throw com::Error(com::hr::kInvalidUseOfNull, "Vorlane",
-                     "Element \"" + std::string(element.name()) + "\" (" + row +
+                     "Element \"" + std::string(element.name()) + "\" (" + row() +
                          ") has no attribute \"ID\": each row of the section is known by its ID");
   }
   const std::string_view value = attribute.value();
   const std::optional<com::Guid> id = com::Guid::Parse(value);
   if (!id) {
     throw com::Error(com::hr::kTypeMismatch, "Vorlane",
-                     Where(element, attribute.name(), value) + " of " + row + ": an ID must be a GUID");
+                     Where(element, attribute.name(), value) + " of " + row() + ": an ID must be a GUID");
   }
   if (!taken.insert(*id).second) {
     throw com::Error(com::hr::kDuplicateKey, "Vorlane",
-                     Where(element, attribute.name(), value) + " of " + row +
+                     Where(element, attribute.name(), value) + " of " + row() +
                          ": another row of the section has this ID");
   }
 }
@@ -280,8 +279,10 @@ void CardImporter::ImportRows(ostrel::RowCollection& rows, const Section& sectio
   const bool hooked = hook_ && section.id == hook_section_;
   if (section.kind != ostrel::section_kind::kSingleRow) {
     const char* row_name = section.row_name.c_str();
-    IdSet taken;
-    if (section.keyed_by_id && !clear) taken = IdsOfRows(rows);
+    // One key per row, none removed: kept in blocks that go with the set.
+    std::pmr::monotonic_buffer_resource blocks;
+    IdSet taken(&blocks);
+    if (section.keyed_by_id && !clear) AddIdsOfRows(rows, taken);
     int position = 0;
     for (pugi::xml_node row_element = element.child(row_name); row_element;
          row_element = row_element.next_sibling(row_name)) {

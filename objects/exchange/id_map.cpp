@@ -17,7 +17,7 @@ std::optional<com::Guid> GuidOf(std::string_view id) { return com::Guid::Parse(t
 
 void IdMap::Add(std::string_view id, std::string made) {
   const bool added = [&] {
-    if (const std::optional<com::Guid> key = GuidOf(id)) return guids_.try_emplace(*key, std::move(made)).second;
+    if (const std::optional<com::Guid> key = GuidOf(id)) return guids_.try_emplace(*key, made).second;
     return texts_.try_emplace(NormalizeID(id), std::move(made)).second;
   }();
   if (!added) throw com::Error(com::hr::kDuplicateKey);
@@ -27,7 +27,7 @@ std::optional<std::string> IdMap::Find(std::string_view id) const {
   if (const std::optional<com::Guid> key = GuidOf(id)) {
     auto it = guids_.find(*key);
     if (it == guids_.end()) return std::nullopt;
-    return it->second;
+    return std::string(it->second);
   }
   auto it = texts_.find(NormalizeID(id));
   if (it == texts_.end()) return std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,7 +26,10 @@ class IdMap {
   size_t size() const { return guids_.size() + texts_.size(); }
 
  private:
-  std::unordered_map<com::Guid, std::string, com::GuidHash> guids_;
+  // One entry per row of an import, none ever removed: they are kept in
+  // blocks that go with the map.
+  std::pmr::monotonic_buffer_resource blocks_;
+  std::pmr::unordered_map<com::Guid, std::pmr::string, com::GuidHash> guids_{&blocks_};
   std::unordered_map<std::string, std::string> texts_;  // NormalizeID form -> made
 };
 
