@@ -28,10 +28,14 @@ test-asan: deps
 # follow the heap's history rather than the code.
 BENCH_ENV ?= GLIBC_TUNABLES=glibc.malloc.trim_threshold=2147483647:glibc.malloc.mmap_threshold=33554432:glibc.malloc.top_pad=67108864
 
+# After the runs, the ratios the project tracks (each operation against its
+# floor, measured in the same run) from the runs' JSON files.
 bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS) >/dev/null
 	@cmake --build build-bench -j$(JOBS)
-	@for b in build-bench/bench/*_bench; do echo "== $$b"; $(BENCH_ENV) $$b --benchmark_min_time=0.2 || exit 1; done
+	@for b in build-bench/bench/*_bench; do echo "== $$b"; \
+	  $(BENCH_ENV) $$b --benchmark_min_time=0.2 --benchmark_out=$$b.json --benchmark_out_format=json || exit 1; done
+	@python3 scripts/bench-ratios.py build-bench/bench
 
 demo: build
 	@demo/run-demo.sh $(BUILD)

@@ -270,8 +270,12 @@ void BM_RawSelectOfTheSameRows(benchmark::State& state) {
 BENCHMARK(BM_RawSelectOfTheSameRows)->Arg(2000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // A write after changing one field of one row of the large card, in a
-// bracket that stays open (UpdateNow), at each durability.
+// bracket that stays open (UpdateNow), at each durability. Every durability
+// and repetition writes the same card: the values count on across them, so
+// that each iteration changes the row instead of writing what an earlier
+// run left there.
 void BM_UpdateNowOfOneChangedRow(benchmark::State& state) {
+  static int64_t written = 0;
   const WrittenCard& w = Written(10000);
   const auto durability = static_cast<embedded::Durability>(state.range(0));
   auto session = embedded::Open({.store = embedded::Store::Open({.path = w.file, .durability = durability})});
@@ -279,10 +283,10 @@ void BM_UpdateNowOfOneChangedRow(benchmark::State& state) {
   auto update = com::Query<ostrel::CardUpdate>(card);
   auto functions = card->GetSections()->Item(kFunctions)->GetRows();
   update->BeginUpdate();
-  int n = 0;
   for (auto _ : state) {
-    functions->Item(Variant(int32_t{n % 10000}))->SetField("Caption", Variant("Changed " + std::to_string(n)));
-    ++n;
+    ++written;
+    functions->Item(Variant(static_cast<int32_t>(written % 10000)))
+        ->SetField("Caption", Variant("Changed " + std::to_string(written)));
     update->UpdateNow();
   }
   update->EndUpdate();

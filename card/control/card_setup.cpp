@@ -19,6 +19,7 @@
 #include "vorlane/proc_function.h"
 #include "vorlane/variable.h"
 #include "vorlane/variables.h"
+#include "platform/ostrel/card_types.h"
 
 namespace card {
 namespace {
@@ -27,7 +28,7 @@ namespace {
 constexpr const char* kCardReferenceGate = "{DE24E4D4-4097-48C5-8A7F-3B9A6A65810D}";
 constexpr const char* kDocumentType = "{bfc9d190-bcd6-411a-b9f9-3160d3f68819}";
 constexpr const char* kDocumentFiles = "{e962ac85-0f53-4439-a1cd-171e46c3ef91}";
-constexpr const char* kFolderType = "{DA86FABF-4DD7-4A86-B6FF-C58C24D12DE2}";
+constexpr const char* kFolderType = ostrel::card_type::kFolderTree;
 // Cards of this type get no shortcut.
 constexpr const char* kNoShortcutType = "{F7E2090A-EEC3-4B51-B1BB-567D4A0117D6}";
 constexpr const char* kFilePrefix = "VARFILE";

@@ -3,11 +3,12 @@
 #include "platform/ostrel/card_data.h"
 #include "platform/ostrel/card_manager.h"
 #include "platform/ostrel/folder_tree.h"
+#include "platform/ostrel/card_types.h"
 
 namespace embedded::folders {
 
 // The folder card's type, and the sections of its tree.
-inline constexpr com::Guid kFolderCardType{"{DA86FABF-4DD7-4A86-B6FF-C58C24D12DE2}"};
+inline constexpr com::Guid kFolderCardType{ostrel::card_type::kFolderTree};
 inline constexpr const char* kFoldersSection = "{1E0BB405-660D-4945-82E0-565221AC839A}";
 inline constexpr const char* kShortcutsSection = "{DD05BFE8-3041-4245-9FFF-3692817161B9}";
 

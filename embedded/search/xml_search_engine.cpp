@@ -75,7 +75,7 @@ std::optional<Variant> TypedValue(const std::string& text, int code) {
 
 Condition Resolve(const CardTypeDef& type, const SectionDef& section, const ConditionSpec& wanted) {
   Condition c;
-  std::optional<size_t> index = section.Field(wanted.field);
+  std::optional<size_t> index = section.FieldIndex(wanted.field);
   if (!index) {
     Fail(ostrel::err::kUnknownSchemaItem, "Search query: the section " + section.name + " of " + type.name +
                                               " has no field \"" + wanted.field + "\"");

@@ -6,12 +6,13 @@
 #include "embedded/server/workflow_service.h"
 #include "embedded/store/session_state.h"
 #include "platform/ostrel/card_type.h"
+#include "platform/ostrel/card_types.h"
 
 namespace embedded::server {
 namespace {
 
 // The card type of process templates and instances.
-constexpr com::Guid kProcessCardType{"{AE82DD57-348C-4407-A50A-9F2C7D694DA8}"};
+constexpr com::Guid kProcessCardType{ostrel::card_type::kProcess};
 
 }  // namespace
 

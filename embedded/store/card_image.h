@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/com/guid_map.h"
+#include "embedded/store/guid_map.h"
 #include "platform/com/guid.h"
 #include "platform/com/variant.h"
 
@@ -78,7 +78,7 @@ struct RowRecord {
 };
 
 // The rows of a card image by ID.
-using RowMap = com::GuidMap<RowRecord>;
+using RowMap = GuidMap<RowRecord>;
 
 struct CardImage {
   CardHeader header;

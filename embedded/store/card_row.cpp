@@ -1,7 +1,5 @@
 #include "embedded/store/card_row.h"
 
-#include <algorithm>
-
 #include "embedded/store/card_rows.h"
 #include "embedded/store/card_section.h"
 #include "embedded/store/row_sub_sections.h"
@@ -13,23 +11,6 @@ namespace embedded {
 void CardRow::Deleted() const {
   throw com::Error(ostrel::err::kRowDeleted, std::string(ostrel::err::kSource),
                    "Row " + node_->id_text.str() + " has been deleted");
-}
-
-size_t CardRow::FindField(std::string_view name) {
-  const std::vector<FieldDef>& fields = node_->section->fields;
-  // A few fields on: the ones in between were left out (an export leaves
-  // out fields that hold nothing).
-  constexpr size_t kAhead = 6;
-  const size_t end = std::min(fields.size(), next_field_ + kAhead);
-  for (size_t i = next_field_ + 1; i < end; ++i) {
-    if (SectionDef::SameBytes(fields[i].name, name)) {
-      next_field_ = i + 1;
-      return i;
-    }
-  }
-  const size_t i = card_->FieldIndex(*node_->section, name);
-  next_field_ = i + 1;
-  return i;
 }
 
 com::Variant CardRow::GetField(const std::string& name) {
@@ -50,6 +31,15 @@ void CardRow::SetFieldOfType(const std::string& name, const com::Variant& value,
   }
   com::Variant converted = ostrel::ConvertToFieldType(value, type_code);
   card_->SetField(*node_, FieldIndex(name), std::move(converted));
+}
+
+void CardRow::SetFieldAt(int32_t position, com::Variant value) {
+  Enter();
+  if (position < 0 || static_cast<size_t>(position) >= node_->section->fields.size()) {
+    throw com::Error(com::hr::kSubscriptOutOfRange, std::string(ostrel::err::kSource),
+                     "No field at position " + std::to_string(position) + " of section \"" + node_->section->name + "\"");
+  }
+  card_->SetField(*node_, static_cast<size_t>(position), std::move(value));
 }
 
 com::Ref<ostrel::Section> CardRow::GetSection() {

@@ -21,6 +21,7 @@ class CardRow final : public com::Object<ostrel::Row, ostrel::RowEx> {
   void Refresh(bool deep) override;
 
   void SetFieldOfType(const std::string& name, const com::Variant& value, int32_t type_code) override;
+  void SetFieldAt(int32_t position, com::Variant value) override;
 
   const std::shared_ptr<RowNode>& node() const { return node_; }
 
@@ -32,20 +33,12 @@ class CardRow final : public com::Object<ostrel::Row, ostrel::RowEx> {
     if (node_->deleted) Deleted();
   }
   [[noreturn]] void Deleted() const;
-  // The field's index in the row's section. A caller that reads or sets
-  // several fields of a row mostly goes in the schema's order (an import
-  // does, attribute by attribute), so the field after the last one named
-  // is tried first, inline, and then a few more before the section's table.
-  size_t FieldIndex(std::string_view name) {
-    const std::vector<FieldDef>& fields = node_->section->fields;
-    if (next_field_ < fields.size() && SectionDef::SameBytes(fields[next_field_].name, name)) return next_field_++;
-    return FindField(name);
-  }
-  size_t FindField(std::string_view name);
+  // The field's index in the row's section; an unknown name fails with
+  // ostrel::err::kUnknownSchemaItem.
+  size_t FieldIndex(std::string_view name) const { return card_->FieldIndex(*node_->section, name); }
 
   com::Ref<OpenCard> card_;
   std::shared_ptr<RowNode> node_;
-  size_t next_field_ = 0;
 };
 
 }  // namespace embedded

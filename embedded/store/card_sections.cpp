@@ -119,11 +119,6 @@ com::Ref<ostrel::SubSection> RowSubSections::Item(const std::string& section_id)
     throw com::Error(ostrel::err::kRowDeleted, std::string(ostrel::err::kSource),
                      "Row " + row_->id_text.str() + " has been deleted");
   }
-  // Callers mostly name the sub-section in its text form: it is found
-  // without reading the ID.
-  for (const SectionDef* sub : row_->section->subsections) {
-    if (SectionDef::SameBytes(sub->id_text, section_id)) return com::Make<RowSubSection>(card_, row_, *sub);
-  }
   auto id = com::Guid::Parse(section_id);
   for (const SectionDef* sub : row_->section->subsections) {
     if (id && sub->id == *id) return com::Make<RowSubSection>(card_, row_, *sub);

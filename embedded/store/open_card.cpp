@@ -354,7 +354,7 @@ namespace {
 }  // namespace
 
 size_t OpenCard::FieldIndex(const SectionDef& s, std::string_view name) const {
-  if (auto i = s.Field(name)) return *i;
+  if (auto i = s.FieldIndex(name)) return *i;
   NoField(s, name);
 }
 

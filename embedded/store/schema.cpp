@@ -169,7 +169,7 @@ class Loader {
         fault_.At(child, "unexpected element <" + std::string(n) + "> in a section");
       }
     }
-    s->IndexFields();
+    s->PrepareRows();
   }
 
   void ReadField(pugi::xml_node node, SectionDef& s) {
@@ -204,7 +204,7 @@ class Loader {
       if (f.code != ostrel::field_type::kInteger) fault_.At(node, "a row timestamp must be of type int");
       s.timestamp_field = static_cast<int>(s.fields.size());
     }
-    if (s.Field(f.name)) fault_.At(node, "field " + Quote(f.name) + " is defined twice");
+    if (s.FieldIndex(f.name)) fault_.At(node, "field " + Quote(f.name) + " is defined twice");
     s.field_index.emplace(f.name, s.fields.size());
     s.fields.push_back(std::move(f));
   }
@@ -212,7 +212,7 @@ class Loader {
   void ReadTemplateField(pugi::xml_node root, std::string_view path) {
     size_t slash = path.find('/');
     const SectionDef* s = slash == std::string_view::npos ? nullptr : type_.SectionNamed(path.substr(0, slash));
-    auto field = s ? s->Field(path.substr(slash + 1)) : std::nullopt;
+    auto field = s ? s->FieldIndex(path.substr(slash + 1)) : std::nullopt;
     if (!field) fault_.At(root, "templateField " + Quote(path) + " names no field (write Section/Field)");
     if (!s->IsSingleRow() || s->parent) fault_.At(root, "templateField must be in a card-level single-row section");
     type_.template_section = s;
@@ -263,7 +263,7 @@ class Loader {
         continue;
       }
       if (name.starts_with("_Type_")) continue;
-      auto index = s.Field(name);
+      auto index = s.FieldIndex(name);
       if (!index || s.fields[*index].name != name) {
         fault_.At(node, "section " + Quote(s.name) + " has no field " + Quote(name));
       }
@@ -311,17 +311,7 @@ class Loader {
 
 }  // namespace
 
-void SectionDef::IndexFields() {
-  size_t size = 8;
-  while (size < fields.size() * 2) size *= 2;
-  exact_slots.assign(size, {0, 0});
-  exact_mask = size - 1;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    const uint64_t h = NameHash(fields[i].name);
-    size_t slot = h & exact_mask;
-    while (exact_slots[slot].second != 0) slot = (slot + 1) & exact_mask;
-    exact_slots[slot] = {h, static_cast<uint32_t>(i + 1)};
-  }
+void SectionDef::PrepareRows() {
   new_row.clear();
   new_guid_fields.clear();
   packed_names.clear();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,57 +45,20 @@ struct SectionDef {
   // The field the platform stamps on every write of a row, -1 for none.
   int timestamp_field = -1;
 
-  // The index of a field by name, without regard to case. Callers mostly
-  // spell names as the schema does, so the exact spelling is looked up
-  // first, in a small open-addressing table: a field read is one such
-  // look-up, so it must cost little more than a hash of the name.
-  std::optional<size_t> Field(std::string_view field_name) const {
-    if (!exact_slots.empty()) {
-      const uint64_t h = NameHash(field_name);
-      for (size_t i = h & exact_mask;; i = (i + 1) & exact_mask) {
-        const auto& [slot_hash, slot] = exact_slots[i];
-        if (slot == 0) break;
-        if (slot_hash == h && SameBytes(fields[slot - 1].name, field_name)) return slot - 1;
-      }
-    }
+  // The index of a field by name, without regard to case, as the platform
+  // matches field names; nullopt when the section has no such field.
+  std::optional<size_t> FieldIndex(std::string_view field_name) const {
     auto it = field_index.find(field_name);
     if (it == field_index.end()) return std::nullopt;
     return it->second;
   }
-  static bool SameBytes(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && text::SameBytes(a.data(), b.data(), a.size());
-  }
-  // Builds the exact-spelling table and the values of a new row once the
-  // fields are known.
-  void IndexFields();
-  // A hash of a short name from its first and last bytes and its length:
-  // a few instructions, where a byte-wise hash costs a multiply per byte.
-  static uint64_t NameHash(std::string_view s) {
-    const size_t n = s.size();
-    uint64_t a = 0, b = 0;
-    if (n >= 8) {
-      std::memcpy(&a, s.data(), 8);
-      std::memcpy(&b, s.data() + n - 8, 8);
-    } else if (n >= 4) {
-      uint32_t x, y;
-      std::memcpy(&x, s.data(), 4);
-      std::memcpy(&y, s.data() + n - 4, 4);
-      a = x;
-      b = y;
-    } else if (n > 0) {
-      a = static_cast<unsigned char>(s[0]) | static_cast<unsigned char>(s[n / 2]) << 8 |
-          static_cast<unsigned char>(s[n - 1]) << 16;
-    }
-    unsigned __int128 m = static_cast<unsigned __int128>(a ^ 0x9E3779B97F4A7C15ull) * (b ^ n ^ 0xC2B2AE3D27D4EB4Full);
-    return static_cast<uint64_t>(m) ^ static_cast<uint64_t>(m >> 64);
-  }
+  // Makes what a new row starts from and the packed names once the fields
+  // are known.
+  void PrepareRows();
   bool IsTree() const { return kind == 2; }
   bool IsSingleRow() const { return kind == 0; }
 
   std::unordered_map<std::string, size_t, text::NoCaseHash, text::NoCaseEqual> field_index;
-  // (hash, index + 1) slots, 0 marking an empty one; a power of two long.
-  std::vector<std::pair<uint64_t, uint32_t>> exact_slots;
-  uint64_t exact_mask = 0;
   // What a new row holds, field by field: the defaults, and Null where a
   // fresh GUID goes (the fields in `new_guid_fields`). A new row copies it
   // whole instead of building its values one by one.

@@ -15,7 +15,7 @@ class SchemaFieldTypes final : public com::Object<ostrel::FieldTypeCollection> {
 
   int32_t Count() override { return static_cast<int32_t>(section_.fields.size()); }
   com::Ref<ostrel::FieldType> Item(const com::Variant& index) override;
-  bool Contains(const std::string& name) override { return section_.Field(name).has_value(); }
+  bool Contains(const std::string& name) override { return section_.FieldIndex(name).has_value(); }
 
  private:
   std::shared_ptr<const Schema> schema_;

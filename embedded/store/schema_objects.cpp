@@ -67,7 +67,7 @@ com::Ref<ostrel::FieldTypeCollection> SchemaSectionType::GetFieldTypes() {
 
 com::Ref<ostrel::FieldType> SchemaFieldTypes::Item(const com::Variant& index) {
   if (const std::string* name = index.TryText()) {
-    auto i = section_.Field(*name);
+    auto i = section_.FieldIndex(*name);
     if (!i) Missing("field of section \"" + section_.name + "\":", *name);
     return com::Make<SchemaFieldType>(schema_, section_.fields[*i]);
   }

@@ -277,7 +277,11 @@ class SqliteStorage::Db {
   std::string path_;
   int busy_ms_;
   sqlite3* db_ = nullptr;
-  // By the address of the statement's text: each text is a literal here.
+  // Keyed by the address of the statement's text, not by the text: every
+  // statement is one of the k... literals of this file, so an address names
+  // one statement and a look-up costs no hashing of SQL. A text built at
+  // run time would be prepared anew (and kept) on every call; two literals
+  // of the same text are two statements.
   std::unordered_map<const char*, std::unique_ptr<Stmt>> statements_;
 };
 
@@ -540,21 +544,21 @@ void SqliteStorage::SweepDeadSessions() {
   ReleaseIfDead(holders);
 }
 
+std::optional<Storage::LockHolder> SqliteStorage::LockOf(const com::Guid& card) {
+  Db::Use q(*db_, kLockOf);
+  q->Bind(1, card);
+  if (!q->Step()) return std::nullopt;
+  return LockHolder{ToText(q->Text(0)), ToText(q->Text(1))};
+}
+
 std::optional<Storage::LockHolder> SqliteStorage::GetLock(const com::Guid& card) {
   std::lock_guard lock(mutex_);
-  std::optional<LockHolder> holder;
-  auto read = [&] {
-    Db::Use q(*db_, kLockOf);
-    q->Bind(1, card);
-    if (q->Step()) holder = LockHolder{ToText(q->Text(0)), ToText(q->Text(1))};
-  };
-  read();
+  std::optional<LockHolder> holder = LockOf(card);
   if (holder && !live_.contains(holder->session) && !SessionLock::IsAlive(sessions_folder_, holder->session)) {
     // Decided again inside a write, where a holder that puts its mark back
     // (which it does inside its own writes) cannot be between look and act.
     Db::Transaction txn(*db_, true);
-    holder.reset();
-    read();
+    holder = LockOf(card);
     if (holder && !HolderAlive(holder->session)) holder.reset();
     txn.Commit();
   }
@@ -569,17 +573,9 @@ std::optional<Storage::LockHolder> SqliteStorage::TryLock(const com::Guid& card,
   // its mark is put back if it went, so that no lock of a live session ever
   // looks stale.
   KeepMarked(holder.session);
-  {
-    std::optional<LockHolder> other;
-    {
-      Db::Use q(db, kLockOf);
-      q->Bind(1, card);
-      if (q->Step()) other = LockHolder{ToText(q->Text(0)), ToText(q->Text(1))};
-    }
-    if (other) {
-      if (other->session == holder.session) return std::nullopt;
-      if (HolderAlive(other->session)) return other;
-    }
+  if (std::optional<LockHolder> other = LockOf(card)) {
+    if (other->session == holder.session) return std::nullopt;
+    if (HolderAlive(other->session)) return other;
   }
   {
     Db::Use q(db, kInsertLock);
@@ -760,12 +756,7 @@ void SqliteStorage::CheckWritable(const com::Guid& card, const Writer& writer, i
     if (q->Int(1) != 0) Throw(ostrel::err::kCardDeleted, "Card " + card.ToString() + " has been deleted");
     *ord = q->Int(0);
   }
-  std::optional<LockHolder> holder;
-  {
-    Db::Use q(db, kLockOf);
-    q->Bind(1, card);
-    if (q->Step()) holder = LockHolder{ToText(q->Text(0)), ToText(q->Text(1))};
-  }
+  std::optional<LockHolder> holder = LockOf(card);
   if (holder && !HolderAlive(holder->session)) holder.reset();
   if (holder && LockRefuses(*holder, writer)) {
     Throw(ostrel::err::kRefused, "The card " + card.ToString() + " is locked by " + holder->account + ".");
@@ -787,8 +778,7 @@ CardHeader SqliteStorage::WrittenBy(const com::Guid& card, int64_t ord) {
 
 void SqliteStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
   std::lock_guard lock(mutex_);
-  Db& db = *db_;
-  Db::Transaction txn(db, true);
+  Db::Transaction txn(*db_, true);
   // A session that holds locks writes only while it is marked alive: a
   // mark removed behind its back is put back first, inside the write, so
   // that no checker takes it for dead between that look and its write.
@@ -798,163 +788,197 @@ void SqliteStorage::DoWrite(ChangeSet& changes, const Writer& writer) {
   std::vector<int64_t> ords(changes.cards.size());
   for (size_t i = 0; i < changes.cards.size(); ++i) {
     const CardChange& c = changes.cards[i];
-    if (!c.create) {
+    if (c.create) {
+      CheckNewCard(c);
+    } else {
       CheckWritable(c.card, writer, &ords[i], &c);
-      continue;
-    }
-    if (!c.header) Throw(com::hr::kInvalidArg, "A new card needs its header");
-    {
-      Db::Use q(db, kCardExists);
-      q->Bind(1, c.card);
-      if (q->Step()) Throw(ostrel::err::kRefused, "Card " + c.card.ToString() + " exists already");
-    }
-    if (c.header->single) {
-      Db::Use q(db, kSinglesOfType);
-      q->Bind(1, c.header->type);
-      while (q->Step()) {
-        if (text::EqualNoCase(q->Text(1), c.header->single_scope)) {
-          Throw(ostrel::err::kRefused, "The single card of type " + c.header->type.ToString() + " exists already");
-        }
-      }
     }
   }
   std::vector<int64_t> deleted(changes.deleted.size());
   for (size_t i = 0; i < changes.deleted.size(); ++i) CheckWritable(changes.deleted[i], writer, &deleted[i], nullptr);
 
-  std::string blob;
-  for (size_t i = 0; i < changes.cards.size(); ++i) {
-    const CardChange& c = changes.cards[i];
-    // The fault strikes once part of the change is in the file.
-    bool first = true;
-    auto step = [&] {
-      if (first) StrikeFaultIfDue();
-      first = false;
-    };
-    int64_t ord = ords[i];
-    // Who wrote the card last, before this write's header says otherwise:
-    // a conflict names them.
-    std::optional<CardHeader> written;
-    if (!c.create && std::any_of(c.updated.begin(), c.updated.end(), [](const FieldUpdate& u) { return u.read; })) {
-      written = WrittenBy(c.card, ord);
-    }
-    if (c.create) {
-      const CardHeader& h = *c.header;
-      Db::Use q(db, kInsertCard);
-      q->Bind(1, c.card).Bind(2, h.type).Bind(3, int64_t{h.is_template}).Bind(4, int64_t{h.deleted});
-      q->Bind(5, int64_t{h.single}).Bind(6, std::string_view(h.single_scope)).Bind(7, int64_t{h.name_fixed});
-      q->Bind(8, std::string_view(h.description)).Bind(9, std::string_view(h.name));
-      q->Bind(10, std::string_view(h.owner_process)).Bind(11, h.created.serial).Bind(12, h.modified.serial);
-      q->Bind(13, std::string_view(h.modified_by)).Run();
-      ord = sqlite3_last_insert_rowid(db.handle());
-      step();
-    } else if (c.header) {
-      const CardHeader& h = *c.header;
-      Db::Use q(db, kUpdateHeader);
-      q->Bind(1, ord).Bind(2, std::string_view(h.description)).Bind(3, std::string_view(h.name));
-      q->Bind(4, std::string_view(h.owner_process)).Bind(5, int64_t{h.is_template}).Bind(6, h.modified.serial);
-      q->Bind(7, int64_t{c.header_parts}).Bind(8, std::string_view(h.modified_by)).Run();
-      step();
-    }
-    int64_t counted = 0;
-    for (const com::Guid& row : c.removed) {
-      Db::Use q(db, kRemoveRow);
-      q->Bind(1, ord).Bind(2, row).Run();
-      if (int gone = sqlite3_changes(db.handle()); gone > 0) {
-        counted -= gone;
-        step();
-      }
-    }
-    int64_t next_seq = 0;
-    auto insert = [&](const RowRecord& row, const char* sql) {
-      blob.clear();
-      if (row.packed.empty()) EncodeFields(row.fields, blob);
-      Db::Use q(db, sql);
-      q->Bind(1, ord).Bind(2, row.id).Bind(3, row.section).BindOrNull(4, row.parent).Bind(5, row.seq);
-      q->BindBlob(6, row.packed.empty() ? std::string_view(blob) : std::string_view(row.packed)).Run();
-      if (sqlite3_changes(db.handle()) == 0) return false;
-      ++counted;
-      next_seq = std::max(next_seq, row.seq + 1);
-      step();
-      return true;
-    };
-    // Which rows go in: a row whose parent is among the rows of the change
-    // that go in (parents come first), or is in the file; an insert under a
-    // parent that is gone is skipped. A new card has no rows in the file.
-    std::unordered_set<com::Guid, com::GuidHash> placed;
-    placed.reserve(c.inserted.size());
-    std::vector<const RowRecord*> rows;
-    rows.reserve(c.inserted.size());
-    for (const RowRecord& row : c.inserted) {
-      if (!row.parent.IsNull() && !placed.contains(row.parent)) {
-        if (c.create) continue;
-        Db::Use q(db, kRowExists);
-        q->Bind(1, ord).Bind(2, row.parent);
-        if (!q->Step()) continue;
-      }
-      if (placed.insert(row.id).second) rows.push_back(&row);
-    }
-    // They go in in the order of the file's key, so that each lands next to
-    // the one before instead of being searched for: at the end of the table
-    // for a new card. A row of an existing card that is there already is
-    // left as it is.
-    std::sort(rows.begin(), rows.end(),
-              [](const RowRecord* a, const RowRecord* b) { return a->id.bytes() < b->id.bytes(); });
-    for (const RowRecord* row : rows) insert(*row, c.create ? kInsertNewRow : kInsertRowUnder);
-    if (counted != 0 || next_seq > 0) {
-      Db::Use q(db, kCountRows);
-      q->Bind(1, ord).Bind(2, next_seq).Bind(3, counted).Run();
-    }
-    // Updates of one row are read and written back once, in their order.
-    std::vector<std::pair<com::Guid, std::vector<const FieldUpdate*>>> by_row;
-    std::unordered_map<com::Guid, size_t, com::GuidHash> slot;
-    for (const FieldUpdate& u : c.updated) {
-      auto [it, added] = slot.try_emplace(u.row, by_row.size());
-      if (added) by_row.push_back({u.row, {}});
-      by_row[it->second].second.push_back(&u);
-    }
-    for (const auto& [row, updates] : by_row) {
-      RowRecord record;
-      {
-        Db::Use q(db, kRowFields);
-        q->Bind(1, ord).Bind(2, row);
-        if (!q->Step()) continue;  // the row is gone: its updates are dropped
-        auto fields = DecodeFields(q->Blob(0));
-        if (!fields) {
-          db.Damaged("the fields of row " + row.ToString() + " of card " + c.card.ToString() + " do not read");
-        }
-        record.fields = std::move(*fields);
-      }
-      // Inside the transaction: the rollback undoes whatever went before.
-      for (const FieldUpdate* u : updates) {
-        if (Conflicts(record, *u)) ThrowConflict(*written);
-      }
-      for (const FieldUpdate* u : updates) record.Set(u->field, u->value);
-      blob.clear();
-      EncodeFields(record.fields, blob);
-      Db::Use q(db, kSetRowFields);
-      q->Bind(1, ord).Bind(2, row).BindBlob(3, blob).Run();
-      step();
-    }
-    Db::Use q(db, kCountWrite);
-    q->Bind(1, ord).Run();
-  }
+  for (size_t i = 0; i < changes.cards.size(); ++i) WriteCard(changes.cards[i], ords[i]);
   for (size_t i = 0; i < changes.deleted.size(); ++i) {
-    {
-      Db::Use q(db, kMarkDeleted);
-      q->Bind(1, deleted[i]).Run();
-    }
-    {
-      Db::Use q(db, kDeleteRowsOfCard);
-      q->Bind(1, deleted[i]).Run();
-    }
-    {
-      Db::Use q(db, kDeleteLocksOfCard);
-      q->Bind(1, changes.deleted[i]).Run();
-    }
+    DeleteCard(changes.deleted[i], deleted[i]);
     StrikeFaultIfDue();
   }
   StrikeFaultIfDue();
   txn.Commit();
+}
+
+void SqliteStorage::CheckNewCard(const CardChange& c) {
+  Db& db = *db_;
+  if (!c.header) Throw(com::hr::kInvalidArg, "A new card needs its header");
+  {
+    Db::Use q(db, kCardExists);
+    q->Bind(1, c.card);
+    if (q->Step()) Throw(ostrel::err::kRefused, "Card " + c.card.ToString() + " exists already");
+  }
+  if (c.header->single) {
+    Db::Use q(db, kSinglesOfType);
+    q->Bind(1, c.header->type);
+    while (q->Step()) {
+      if (text::EqualNoCase(q->Text(1), c.header->single_scope)) {
+        Throw(ostrel::err::kRefused, "The single card of type " + c.header->type.ToString() + " exists already");
+      }
+    }
+  }
+}
+
+void SqliteStorage::WriteCard(const CardChange& c, int64_t ord) {
+  Db& db = *db_;
+  // Who wrote the card last, before this write's header says otherwise:
+  // a conflict names them.
+  std::optional<CardHeader> written;
+  if (!c.create && std::any_of(c.updated.begin(), c.updated.end(), [](const FieldUpdate& u) { return u.read; })) {
+    written = WrittenBy(c.card, ord);
+  }
+  // The fault strikes once part of the change is in the file.
+  bool struck = false;
+  auto part = [&](bool wrote) {
+    if (wrote && !struck) {
+      struck = true;
+      StrikeFaultIfDue();
+    }
+  };
+  if (c.create) {
+    ord = InsertCard(c.card, *c.header);
+    part(true);
+  } else if (c.header) {
+    UpdateHeader(*c.header, c.header_parts, ord);
+    part(true);
+  }
+  const int64_t removed = WriteRemovals(c, ord);
+  part(removed > 0);
+  int64_t next_seq = 0;
+  const int64_t inserted = WriteInserts(c, ord, next_seq);
+  part(inserted > 0);
+  if (inserted != removed || next_seq > 0) {
+    Db::Use q(db, kCountRows);
+    q->Bind(1, ord).Bind(2, next_seq).Bind(3, inserted - removed).Run();
+  }
+  part(WriteUpdates(c, ord, written));
+  Db::Use q(db, kCountWrite);
+  q->Bind(1, ord).Run();
+}
+
+int64_t SqliteStorage::InsertCard(const com::Guid& card, const CardHeader& h) {
+  Db& db = *db_;
+  Db::Use q(db, kInsertCard);
+  q->Bind(1, card).Bind(2, h.type).Bind(3, int64_t{h.is_template}).Bind(4, int64_t{h.deleted});
+  q->Bind(5, int64_t{h.single}).Bind(6, std::string_view(h.single_scope)).Bind(7, int64_t{h.name_fixed});
+  q->Bind(8, std::string_view(h.description)).Bind(9, std::string_view(h.name));
+  q->Bind(10, std::string_view(h.owner_process)).Bind(11, h.created.serial).Bind(12, h.modified.serial);
+  q->Bind(13, std::string_view(h.modified_by)).Run();
+  return sqlite3_last_insert_rowid(db.handle());
+}
+
+void SqliteStorage::UpdateHeader(const CardHeader& h, uint32_t parts, int64_t ord) {
+  Db::Use q(*db_, kUpdateHeader);
+  q->Bind(1, ord).Bind(2, std::string_view(h.description)).Bind(3, std::string_view(h.name));
+  q->Bind(4, std::string_view(h.owner_process)).Bind(5, int64_t{h.is_template}).Bind(6, h.modified.serial);
+  q->Bind(7, int64_t{parts}).Bind(8, std::string_view(h.modified_by)).Run();
+}
+
+int64_t SqliteStorage::WriteRemovals(const CardChange& c, int64_t ord) {
+  Db& db = *db_;
+  int64_t gone = 0;
+  for (const com::Guid& row : c.removed) {
+    Db::Use q(db, kRemoveRow);
+    q->Bind(1, ord).Bind(2, row).Run();
+    gone += sqlite3_changes(db.handle());
+  }
+  return gone;
+}
+
+int64_t SqliteStorage::WriteInserts(const CardChange& c, int64_t ord, int64_t& next_seq) {
+  Db& db = *db_;
+  // Which rows go in: a row whose parent is among the rows of the change
+  // that go in (parents come first), or is in the file; an insert under a
+  // parent that is gone is skipped. A new card has no rows in the file.
+  std::unordered_set<com::Guid, com::GuidHash> placed;
+  placed.reserve(c.inserted.size());
+  std::vector<const RowRecord*> rows;
+  rows.reserve(c.inserted.size());
+  for (const RowRecord& row : c.inserted) {
+    if (!row.parent.IsNull() && !placed.contains(row.parent)) {
+      if (c.create) continue;
+      Db::Use q(db, kRowExists);
+      q->Bind(1, ord).Bind(2, row.parent);
+      if (!q->Step()) continue;
+    }
+    if (placed.insert(row.id).second) rows.push_back(&row);
+  }
+  // They go in in the order of the file's key, so that each lands next to
+  // the one before instead of being searched for: at the end of the table
+  // for a new card. A row of an existing card that is there already is
+  // left as it is.
+  std::sort(rows.begin(), rows.end(),
+            [](const RowRecord* a, const RowRecord* b) { return a->id.bytes() < b->id.bytes(); });
+  const char* sql = c.create ? kInsertNewRow : kInsertRowUnder;
+  int64_t inserted = 0;
+  std::string blob;
+  for (const RowRecord* row : rows) {
+    blob.clear();
+    if (row->packed.empty()) EncodeFields(row->fields, blob);
+    Db::Use q(db, sql);
+    q->Bind(1, ord).Bind(2, row->id).Bind(3, row->section).BindOrNull(4, row->parent).Bind(5, row->seq);
+    q->BindBlob(6, row->packed.empty() ? std::string_view(blob) : std::string_view(row->packed)).Run();
+    if (sqlite3_changes(db.handle()) == 0) continue;
+    ++inserted;
+    next_seq = std::max(next_seq, row->seq + 1);
+  }
+  return inserted;
+}
+
+bool SqliteStorage::WriteUpdates(const CardChange& c, int64_t ord, const std::optional<CardHeader>& written) {
+  Db& db = *db_;
+  // Updates of one row are read and written back once, in their order.
+  std::vector<std::pair<com::Guid, std::vector<const FieldUpdate*>>> by_row;
+  std::unordered_map<com::Guid, size_t, com::GuidHash> slot;
+  for (const FieldUpdate& u : c.updated) {
+    auto [it, added] = slot.try_emplace(u.row, by_row.size());
+    if (added) by_row.push_back({u.row, {}});
+    by_row[it->second].second.push_back(&u);
+  }
+  bool wrote = false;
+  std::string blob;
+  for (const auto& [row, updates] : by_row) {
+    RowRecord record;
+    {
+      Db::Use q(db, kRowFields);
+      q->Bind(1, ord).Bind(2, row);
+      if (!q->Step()) continue;  // the row is gone: its updates are dropped
+      auto fields = DecodeFields(q->Blob(0));
+      if (!fields) db.Damaged("the fields of row " + row.ToString() + " of card " + c.card.ToString() + " do not read");
+      record.fields = std::move(*fields);
+    }
+    // Inside the transaction: the rollback undoes whatever went before.
+    for (const FieldUpdate* u : updates) {
+      if (Conflicts(record, *u)) ThrowConflict(*written);
+    }
+    for (const FieldUpdate* u : updates) record.Set(u->field, u->value);
+    blob.clear();
+    EncodeFields(record.fields, blob);
+    Db::Use q(db, kSetRowFields);
+    q->Bind(1, ord).Bind(2, row).BindBlob(3, blob).Run();
+    wrote = true;
+  }
+  return wrote;
+}
+
+void SqliteStorage::DeleteCard(const com::Guid& card, int64_t ord) {
+  Db& db = *db_;
+  {
+    Db::Use q(db, kMarkDeleted);
+    q->Bind(1, ord).Run();
+  }
+  {
+    Db::Use q(db, kDeleteRowsOfCard);
+    q->Bind(1, ord).Run();
+  }
+  Db::Use q(db, kDeleteLocksOfCard);
+  q->Bind(1, card).Run();
 }
 
 }  // namespace embedded

@@ -111,6 +111,23 @@ class SqliteStorage final : public Storage {
   // The checks of a write of an existing card (or, with no `change`, of
   // its deletion), in the write transaction.
   void CheckWritable(const com::Guid& card, const Writer& writer, int64_t* ord, const CardChange* change);
+  // The lock the file holds on the card, nullopt when there is none.
+  std::optional<LockHolder> LockOf(const com::Guid& card);
+  // The checks of a new card: it is not in the file, nor (for a single
+  // card) another card of its type and scope.
+  void CheckNewCard(const CardChange& c);
+  // The write of one card's change once every check passed: its header,
+  // the rows removed, the rows inserted (each count returned) and the
+  // fields updated (whether any row was written), in DoWrite's transaction.
+  void WriteCard(const CardChange& c, int64_t ord);
+  int64_t InsertCard(const com::Guid& card, const CardHeader& header);  // answers the card's ord
+  void UpdateHeader(const CardHeader& header, uint32_t parts, int64_t ord);
+  int64_t WriteRemovals(const CardChange& c, int64_t ord);
+  // Raises `next_seq` past the sequence of every row inserted.
+  int64_t WriteInserts(const CardChange& c, int64_t ord, int64_t& next_seq);
+  bool WriteUpdates(const CardChange& c, int64_t ord, const std::optional<CardHeader>& written);
+  // Marks the card deleted and drops its rows and its lock.
+  void DeleteCard(const com::Guid& card, int64_t ord);
   // The stored header's record of the card's last write (for a conflict).
   CardHeader WrittenBy(const com::Guid& card, int64_t ord);
   // Load, with the rows' fields left packed when `packed`.

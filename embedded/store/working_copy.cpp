@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_set>
 #include <utility>
 
 #include "embedded/store/field_blob.h"
@@ -37,7 +36,7 @@ void RowFields::Unpack() const {
   std::string_view name;
   com::Variant value;
   while (reader.Next(name, value)) {
-    if (auto i = section_->Field(name)) values[*i] = std::move(value);
+    if (auto i = section_->FieldIndex(name)) values[*i] = std::move(value);
   }
   // The file's reader checked the form when it read the row.
   if (reader.failed()) {
@@ -47,30 +46,19 @@ void RowFields::Unpack() const {
   std::string().swap(packed_);
 }
 
-void NodeArena::Reserve(size_t n) {
-  if (size_ - used_ >= n) return;
-  block_ = std::make_shared<RowNode[]>(n);
-  used_ = 0;
-  size_ = n;
-}
-
-std::shared_ptr<RowNode> NodeArena::Make() {
-  if (used_ == size_) {
-    Reserve(next_size_);
-    next_size_ = std::min<size_t>(2 * next_size_, 256);
-  }
-  return std::shared_ptr<RowNode>(block_, &block_[used_++]);
-}
-
 WorkingCopy::WorkingCopy(const CardTypeDef& type) : type_(type), top_(type.top.size()) {}
 
 WorkingCopy::~WorkingCopy() {
-  // Rows that went hold no links (they were dropped with them); these are
-  // the links of the rows that stand.
-  for (auto& [id, node] : Indexed()) {
+  // The rows go in the order they were read or added rather than parent by
+  // parent: a closing card of many rows then passes over their memory once,
+  // front to back.
+  Index& index = Indexed();
+  for (auto& [id, node] : index) {
     node->subs.clear();
     node->children.clear();
   }
+  top_.clear();
+  index.clear();
 }
 
 RowList& WorkingCopy::Container(RowNode* owner, const SectionDef& s) {
@@ -112,7 +100,7 @@ RowList WorkingCopy::Collect(const SectionDef& s, bool root_rows_only) const {
 }
 
 std::shared_ptr<RowNode> WorkingCopy::AddRow(RowNode* owner, const SectionDef& s, bool defaults) {
-  auto node = nodes_.Make();
+  auto node = std::make_shared<RowNode>();
   node->id = com::Guid::Generate();
   node->id_text = IdText(node->id);
   node->section = &s;
@@ -294,7 +282,7 @@ std::shared_ptr<RowNode> WorkingCopy::Reuse(Index& old, RowRecord& rec, const Se
     }
   }
   if (!node) {
-    node = nodes_.Make();
+    node = std::make_shared<RowNode>();
     node->id = rec.id;
     node->id_text = IdText(rec.id);
     node->section = &s;
@@ -307,7 +295,7 @@ std::shared_ptr<RowNode> WorkingCopy::Reuse(Index& old, RowRecord& rec, const Se
   } else {
     node->fields.assign(s.fields.size(), com::Variant::Null());
     for (auto& [name, value] : rec.fields) {
-      if (auto i = s.Field(name)) node->fields[*i] = std::move(value);
+      if (auto i = s.FieldIndex(name)) node->fields[*i] = std::move(value);
     }
   }
   node->subs.clear();
@@ -316,137 +304,18 @@ std::shared_ptr<RowNode> WorkingCopy::Reuse(Index& old, RowRecord& rec, const Se
 }
 
 void WorkingCopy::Load(CardImage image, bool keep_edits) {
-  if (keep_edits && HasChanges()) {
-    // The edits kept are now made over what was read this time: a write
-    // conflicts only with changes made after this read.
-    for (const auto& node : updated_) {
-      if (node->dirty.empty()) continue;
-      auto stored = image.rows.find(node->id);
-      if (stored == image.rows.end()) continue;  // the row went: so do its edits
-      for (size_t k = 0; k < node->dirty.size(); ++k) {
-        if (node->read[k]) node->read[k] = StoredValue(stored->second, node->section->fields[node->dirty[k]].name);
-      }
-    }
-    CardChange pending = PendingChange();
-    pending.header.reset();
-    ApplyChange(image, pending, nullptr);
-  }
-  CardHeader edited = header_;
+  if (keep_edits && HasChanges()) ReapplyEdits(image);
   const uint32_t header_edited = keep_edits ? header_dirty_ : 0;
+  CardHeader edited = header_;
   header_ = std::move(image.header);
   MergeHeader(header_, edited, header_edited);
   next_seq_ = std::max(next_seq_, image.next_seq);
   writes_ = image.writes;
 
-  Index old = std::move(Indexed());
-  for (auto& [id, weak] : removed_nodes_) {
-    if (auto node = weak.lock()) old.emplace(id, std::move(node));
-  }
-  for (RowList& list : top_) list.clear();
-  nodes_.Reserve(image.rows.size() > old.size() ? image.rows.size() - old.size() : 0);
-
-  // A node for every row of a section the schema has, then each under its
-  // parent: the card for a card-level row, the owning row for a sub-section
-  // row, the parent row for a tree child. The index is the image's table
-  // of rows with nodes for values (null for a row of a section the schema
-  // no longer has, dropped below), in the image's order.
-  std::vector<com::Guid> parents;
-  parents.reserve(image.rows.size());
-  const SectionDef* s = nullptr;
-  index_ = std::move(image.rows).Transform<std::shared_ptr<RowNode>>(
-      [&](const com::Guid&, RowRecord& rec) -> std::shared_ptr<RowNode> {
-        parents.push_back(rec.parent);
-        if (!s || s->id != rec.section) s = type_.Section(rec.section);
-        return s ? Reuse(old, rec, *s) : nullptr;
-      });
-  // The parents' positions first, in a loop of look-ups alone (a few
-  // ahead of each other), so that their cache misses overlap.
-  constexpr uint32_t kCard = UINT32_MAX;      // a card-level row
-  constexpr uint32_t kGone = UINT32_MAX - 1;  // its parent is not there
-  constexpr size_t kAhead = 8;
-  std::vector<uint32_t> owners(parents.size());
-  for (size_t position = 0; position < parents.size(); ++position) {
-    if (position + kAhead < parents.size()) index_.Prefetch(parents[position + kAhead]);
-    const com::Guid& parent_id = parents[position];
-    if (parent_id.IsNull()) {
-      owners[position] = kCard;
-      continue;
-    }
-    auto it = index_.find(parent_id);
-    owners[position] = it == index_.end() ? kGone : static_cast<uint32_t>(it - index_.begin());
-  }
-  std::vector<RowList*> filled;
-  bool unknown = false;
-  for (size_t position = 0; position < parents.size(); ++position) {
-    const std::shared_ptr<RowNode>& handle = index_.begin()[static_cast<std::ptrdiff_t>(position)].second;
-    RowNode* node = handle.get();
-    if (!node) {
-      unknown = true;
-      continue;
-    }
-    RowNode* owner = nullptr;
-    if (const uint32_t at = owners[position]; at != kCard) {
-      owner = at == kGone ? nullptr : index_.begin()[at].second.get();
-      if (!owner) continue;  // its parent went (or has a section the schema lacks): so does the row
-    }
-    const SectionDef& ns = *node->section;
-    bool fits = owner ? (&ns == owner->section ? ns.IsTree() : ns.parent == owner->section) : ns.parent == nullptr;
-    if (!fits) continue;
-    RowList& list = Container(owner, ns);
-    if (list.empty()) filled.push_back(&list);
-    node->parent = owner;
-    list.push_back(handle);
-  }
-  for (RowList* list : filled) {
-    std::sort(list->begin(), list->end(), [](const auto& a, const auto& b) {
-      return a->seq != b->seq ? a->seq < b->seq : a->id < b->id;
-    });
-  }
-
-  if (unknown) {
-    for (auto it = index_.begin(); it != index_.end();) it = it->second ? it + 1 : index_.erase(it);
-  }
-
-  // Rows not reached from the card (under a row that went or did not fit,
-  // or in a loop of parents) are not the card's.
-  size_t reached = 0;
-  auto count = [&](auto&& self, const RowList& rows) -> void {
-    for (const auto& node : rows) {
-      ++reached;
-      for (const RowList& sub : node->subs) self(self, sub);
-      self(self, node->children);
-    }
-  };
-  for (const RowList& list : top_) count(count, list);
-  if (reached != index_.size()) {
-    std::unordered_set<const RowNode*> kept;
-    auto keep = [&](auto&& self, const RowList& rows) -> void {
-      for (const auto& node : rows) {
-        kept.insert(node.get());
-        for (const RowList& sub : node->subs) self(self, sub);
-        self(self, node->children);
-      }
-    };
-    for (const RowList& list : top_) keep(keep, list);
-    for (auto it = index_.begin(); it != index_.end();) {
-      if (kept.contains(it->second.get())) {
-        ++it;
-        continue;
-      }
-      old.emplace(it->first, std::move(it->second));
-      it = index_.erase(it);
-    }
-  }
-
-  for (auto& [id, node] : old) {
-    node->deleted = true;
-    node->parent = nullptr;
-    for (auto& list : node->subs) list.clear();
-    node->children.clear();
-    if (node->inserted) node->inserted = false;
-    node->dirty.clear();
-    node->read.clear();
-  }
+  Index old = TakeNodes();
+  PlaceRows(std::move(image.rows), old);
+  DropUnreached(old);
+  Retire(old);
   if (keep_edits) {
     PruneLog();
     header_dirty_ = header_edited;
@@ -454,6 +323,104 @@ void WorkingCopy::Load(CardImage image, bool keep_edits) {
     ClearLog();
   }
   ++version_;
+}
+
+void WorkingCopy::ReapplyEdits(CardImage& image) {
+  // The edits kept are now made over what was read this time: a write
+  // conflicts only with changes made after this read.
+  for (const auto& node : updated_) {
+    if (node->dirty.empty()) continue;
+    auto stored = image.rows.find(node->id);
+    if (stored == image.rows.end()) continue;  // the row went: so do its edits
+    for (size_t k = 0; k < node->dirty.size(); ++k) {
+      if (node->read[k]) node->read[k] = StoredValue(stored->second, node->section->fields[node->dirty[k]].name);
+    }
+  }
+  CardChange pending = PendingChange();
+  pending.header.reset();
+  ApplyChange(image, pending, nullptr);
+}
+
+WorkingCopy::Index WorkingCopy::TakeNodes() {
+  Index old = std::move(Indexed());
+  for (auto& [id, weak] : removed_nodes_) {
+    if (auto node = weak.lock()) old.emplace(id, std::move(node));
+  }
+  for (RowList& list : top_) list.clear();
+  return old;
+}
+
+void WorkingCopy::PlaceRows(RowMap rows, Index& old) {
+  // The index is the image's table of rows with nodes for values (null for
+  // a row of a section the schema no longer has), in the image's order.
+  std::vector<com::Guid> parents;
+  parents.reserve(rows.size());
+  const SectionDef* s = nullptr;
+  index_ = std::move(rows).Transform<std::shared_ptr<RowNode>>(
+      [&](const com::Guid&, RowRecord& rec) -> std::shared_ptr<RowNode> {
+        parents.push_back(rec.parent);
+        if (!s || s->id != rec.section) s = type_.Section(rec.section);
+        return s ? Reuse(old, rec, *s) : nullptr;
+      });
+  // Each under its parent: the card for a card-level row, the owning row
+  // for a sub-section row, the parent row for a tree child.
+  std::vector<RowList*> filled;
+  for (size_t position = 0; position < parents.size(); ++position) {
+    const std::shared_ptr<RowNode>& handle = index_.begin()[static_cast<std::ptrdiff_t>(position)].second;
+    if (!handle) continue;
+    RowNode* owner = nullptr;
+    if (!parents[position].IsNull()) {
+      auto it = index_.find(parents[position]);
+      if (it == index_.end() || !it->second) continue;  // its parent went (or has a section the schema lacks)
+      owner = it->second.get();
+    }
+    const SectionDef& ns = *handle->section;
+    const bool fits = owner ? (&ns == owner->section ? ns.IsTree() : ns.parent == owner->section) : !ns.parent;
+    if (!fits) continue;
+    RowList& list = Container(owner, ns);
+    if (list.empty()) filled.push_back(&list);
+    handle->parent = owner;
+    list.push_back(handle);
+  }
+  for (RowList* list : filled) {
+    std::sort(list->begin(), list->end(), [](const auto& a, const auto& b) {
+      return a->seq != b->seq ? a->seq < b->seq : a->id < b->id;
+    });
+  }
+  for (auto it = index_.begin(); it != index_.end();) it = it->second ? it + 1 : index_.erase(it);
+}
+
+void WorkingCopy::DropUnreached(Index& old) {
+  // Rows not reached from the card (under a row that went or did not fit,
+  // or in a loop of parents) are not the card's.
+  auto mark = [](auto&& self, const RowList& rows) -> void {
+    for (const auto& node : rows) {
+      node->reached = true;
+      for (const RowList& sub : node->subs) self(self, sub);
+      self(self, node->children);
+    }
+  };
+  for (const RowList& list : top_) mark(mark, list);
+  for (auto it = index_.begin(); it != index_.end();) {
+    if (std::exchange(it->second->reached, false)) {
+      ++it;
+      continue;
+    }
+    old.emplace(it->first, std::move(it->second));
+    it = index_.erase(it);
+  }
+}
+
+void WorkingCopy::Retire(Index& old) {
+  for (auto& [id, node] : old) {
+    node->deleted = true;
+    node->parent = nullptr;
+    node->subs.clear();
+    node->children.clear();
+    node->inserted = false;
+    node->dirty.clear();
+    node->read.clear();
+  }
 }
 
 CardImage WorkingCopy::Image(bool new_ids) const {
@@ -477,7 +444,7 @@ CardImage WorkingCopy::Image(bool new_ids) const {
     if (!r.parent.IsNull()) r.parent = map(r.parent);
     if (new_ids) {
       for (auto& [name, value] : r.fields) {
-        auto i = node->section->Field(name);
+        auto i = node->section->FieldIndex(name);
         if (!i || node->section->fields[*i].code != ostrel::field_type::kRowRef || !value.IsText()) continue;
         if (auto target = com::Guid::Parse(*value.TryText()); target && renamed.contains(*target)) {
           value = com::Variant(renamed.at(*target).ToString());

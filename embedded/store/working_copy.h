@@ -102,28 +102,11 @@ struct RowNode {
   // checks against the stored one; unset for a value taken over whatever
   // is stored (the template flag).
   std::vector<std::optional<com::Variant>> read;
+  // Set while WorkingCopy::Load walks the rows the card reaches.
+  bool reached = false;
 };
 
 using RowList = std::vector<std::shared_ptr<RowNode>>;
-
-// Nodes come from blocks: a card of many rows opens with one allocation for
-// its nodes instead of one per row, and frees them the same way. A node's
-// handle shares the ownership of its block, so a block lives while any of
-// its nodes is held (by the card, or by a row object of a removed row).
-// Parents hold their children's handles: the card drops those links when
-// it closes, or a block would hold itself.
-class NodeArena {
- public:
-  // The next `n` nodes come from one block.
-  void Reserve(size_t n);
-  std::shared_ptr<RowNode> Make();
-
- private:
-  std::shared_ptr<RowNode[]> block_;
-  size_t used_ = 0;
-  size_t size_ = 0;
-  size_t next_size_ = 16;  // rows added one by one get blocks that grow to 256
-};
 
 // The rows of one open card as its session sees them, and the log of what
 // changed since they were last written: rows added, rows removed, fields
@@ -204,7 +187,7 @@ class WorkingCopy {
   // Logs a field of the row as set over the value `read`.
   void LogField(RowNode& node, size_t index, std::optional<com::Variant> read);
   void Forget(RowNode& node);
-  using Index = com::GuidMap<std::shared_ptr<RowNode>>;
+  using Index = GuidMap<std::shared_ptr<RowNode>>;
   // The index with every row added so far: rows are entered when the index
   // is first used after they were added, in one step sized for all of them.
   // Many cards never look a row up by ID before they close (an import that
@@ -215,13 +198,23 @@ class WorkingCopy {
   // is one (row objects hold it), a new one otherwise; its fields taken
   // from `rec`.
   std::shared_ptr<RowNode> Reuse(Index& old, RowRecord& rec, const SectionDef& s);
+  // The steps of Load. ReapplyEdits: the logged edits made over `image`.
+  // TakeNodes: the nodes of the rows as they stood, with those of rows
+  // removed since the last write, by ID. PlaceRows: a node for every row of
+  // the image (taken from `old` where there is one), placed under its
+  // parent. DropUnreached: rows the card does not reach go to `old`.
+  // Retire: the nodes left in `old` are marked deleted.
+  void ReapplyEdits(CardImage& image);
+  Index TakeNodes();
+  void PlaceRows(RowMap rows, Index& old);
+  void DropUnreached(Index& old);
+  static void Retire(Index& old);
   // Drops entries of the log whose rows went, and compacts it.
   void PruneLog();
   // PruneLog when the entries of rows that went outnumber the others.
   void CompactLog();
 
   const CardTypeDef& type_;
-  NodeArena nodes_;
   CardHeader header_;
   uint32_t header_dirty_ = 0;  // HeaderPart bits edited
   std::vector<RowList> top_;

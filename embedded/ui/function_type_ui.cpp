@@ -14,11 +14,12 @@
 #include "platform/ostrel/row_collection.h"
 #include "platform/ostrel/section.h"
 #include "platform/ostrel/section_collection.h"
+#include "platform/ostrel/card_types.h"
 
 namespace embedded::ui {
 namespace {
 
-constexpr const char* kFunctionTypes = "{BDB73D05-8DE1-41B2-9F3C-AA76C4D9CD64}";
+constexpr const char* kFunctionTypes = ostrel::card_type::kFunctionTypes;
 constexpr const char* kFunctionTypesSection = "{A5489822-1A9C-4CBE-8468-23DE99C843C4}";
 
 std::string TextOf(const com::Variant& v) { return v.IsNull() || v.IsEmpty() ? std::string() : v.ToText(); }

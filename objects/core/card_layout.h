@@ -2,11 +2,13 @@
 
 #include <cstddef>
 
+#include "platform/ostrel/card_types.h"
+
 // Sections of the process card and of the cards around it, as the platform
 // knows them. IDs are passed to the platform exactly as written here.
 namespace vorlane::layout {
 
-inline constexpr char kProcessCardType[] = "{ae82dd57-348c-4407-a50a-9f2c7d694da8}";
+inline constexpr const char* kProcessCardType = ostrel::card_type::kProcess;
 
 inline constexpr char kMainInfo[] = "{0ef6bcca-7a09-4027-a3a2-d2eeeca1bf4d}";
 inline constexpr char kDocTypes[] = "{989E8297-990F-43F8-9685-54DF1C3FBB79}";      // under the main row

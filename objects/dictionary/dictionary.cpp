@@ -4,14 +4,15 @@
 #include "platform/com/describe.h"
 #include "objects/core/describe_list.h"
 #include "platform/ostrel/card_manager.h"
+#include "platform/ostrel/card_types.h"
 
 namespace vorlane {
 namespace {
 
 // The single card of each dictionary type, and the section of its types.
-constexpr char kFunctionTypesCard[] = "{bdb73d05-8de1-41b2-9f3c-aa76c4d9cd64}";
+constexpr const char* kFunctionTypesCard = ostrel::card_type::kFunctionTypes;
 constexpr char kFunctionTypesSection[] = "{a5489822-1a9c-4cbe-8468-23de99c843c4}";
-constexpr char kGateTypesCard[] = "{c1887469-3d28-4ec6-84bd-7caea7607f0c}";
+constexpr const char* kGateTypesCard = ostrel::card_type::kGateTypes;
 constexpr char kGateTypesSection[] = "{42b598d5-b3f4-4349-b0e8-874edb737abe}";
 // Under a gate-type row: the one row of its definition.
 constexpr char kGateDefinition[] = "{533458CF-0700-42DB-8A4F-A0EE02F4B41F}";

@@ -2,7 +2,7 @@
 #include "objects/exchange/card_importer.h"
 
 #include <array>
-#include <cstring>
+#include <memory_resource>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -19,6 +19,7 @@
 #include "platform/ostrel/section_collection.h"
 #include "platform/ostrel/sub_section.h"
 #include "platform/ostrel/sub_section_collection.h"
+#include "platform/ostrel/card_types.h"
 
 namespace vorlane {
 namespace {
@@ -37,10 +38,8 @@ constexpr int kMaxCardNesting = 32;
 // the user's settings), reached with GetDictionaryData. An import never
 // makes one: a file must not bring its own dictionary or settings.
 constexpr std::array<std::string_view, 4> kSingleCardTypes = {
-    "{BDB73D05-8DE1-41B2-9F3C-AA76C4D9CD64}",  // function types
-    "{C1887469-3D28-4EC6-84BD-7CAEA7607F0C}",  // gate types
-    "{2DA5436F-2FD5-413C-8EC3-CA0D68B265C6}",  // user settings
-    "{DA86FABF-4DD7-4A86-B6FF-C58C24D12DE2}",  // the folder tree
+    ostrel::card_type::kFunctionTypes, ostrel::card_type::kGateTypes, ostrel::card_type::kUserSettings,
+    ostrel::card_type::kFolderTree,
 };
 
 bool IsSingleCardType(std::string_view type_id) {
@@ -111,19 +110,17 @@ pugi::xml_attribute IdAttribute(pugi::xml_node element) {
   return pugi::xml_attribute();
 }
 
-using IdSet = std::unordered_set<com::Guid, com::GuidHash>;
+using IdSet = std::pmr::unordered_set<com::Guid, com::GuidHash>;
 
-// The IDs the rows of a section hold already, for a section that is added
-// to rather than replaced.
-IdSet IdsOfRows(ostrel::RowCollection& rows) {
-  IdSet ids;
+// Adds the IDs the rows of a section hold already, for a section that is
+// added to rather than replaced.
+void AddIdsOfRows(ostrel::RowCollection& rows, IdSet& ids) {
   const int32_t count = rows.Count();
   for (int32_t i = 0; i < count; ++i) {
     const com::Variant id = rows.Item(com::Variant(i))->GetField("ID");
     if (id.IsNull() || id.IsEmpty()) continue;
     if (std::optional<com::Guid> guid = com::Guid::Parse(id.ToText())) ids.insert(*guid);
   }
-  return ids;
 }
 
 // Refuses the `position`th row element of a section that the object model
@@ -132,22 +129,22 @@ IdSet IdsOfRows(ostrel::RowCollection& rows) {
 // and document types could not be read again, and with them every list of
 // the store's processes.
 void CheckRowKey(pugi::xml_node element, const Section& section, int position, IdSet& taken) {
-  const std::string row = "row " + std::to_string(position) + " of \"" + section.name + "\"";
+  auto row = [&] { return "row " + std::to_string(position) + " of \"" + section.name + "\""; };
   const pugi::xml_attribute attribute = IdAttribute(element);
   if (!attribute) {
     throw com::Error(com::hr::kInvalidUseOfNull, "Vorlane",
-                     "Element \"" + std::string(element.name()) + "\" (" + row +
+                     "Element \"" + std::string(element.name()) + "\" (" + row() +
                          ") has no attribute \"ID\": each row of the section is known by its ID");
   }
   const std::string_view value = attribute.value();
   const std::optional<com::Guid> id = com::Guid::Parse(value);
   if (!id) {
     throw com::Error(com::hr::kTypeMismatch, "Vorlane",
-                     Where(element, attribute.name(), value) + " of " + row + ": an ID must be a GUID");
+                     Where(element, attribute.name(), value) + " of " + row() + ": an ID must be a GUID");
   }
   if (!taken.insert(*id).second) {
     throw com::Error(com::hr::kDuplicateKey, "Vorlane",
-                     Where(element, attribute.name(), value) + " of " + row +
+                     Where(element, attribute.name(), value) + " of " + row() +
                          ": another row of the section has this ID");
   }
 }
@@ -199,7 +196,6 @@ void CardImporter::ImportSection(com::Ref<ostrel::Session> session, ostrel::RowC
   session_ = std::move(session);
   Run run{id_map, created, skipped_types};
   ImportRows(rows, schema_->SectionOf(type), section, false, run);
-  EnterRowIds(run);
 }
 
 void CardImporter::ImportCardOf(ostrel::CardData& target, pugi::xml_node card, Run& run) {
@@ -209,7 +205,6 @@ void CardImporter::ImportCardOf(ostrel::CardData& target, pugi::xml_node card, R
   try {
     const std::string_view card_id = exchange::Attr(card, "CardID");
     if (!text::Trim(card_id).empty()) {
-      EnterRowIds(run);
       try {
         run.ids.Add(card_id, target.GetID());
       } catch (const com::Error&) {
@@ -234,7 +229,6 @@ void CardImporter::ImportCardOf(ostrel::CardData& target, pugi::xml_node card, R
       com::Ref<ostrel::RowCollection> rows = sections->Item(section->id)->GetRows();
       ImportRows(*rows, *section, card.child(section->name.c_str()), true, run);
     }
-    EnterRowIds(run);
     RewriteRowReferences(target, plan, run);
     if (began) update->EndUpdate();
   } catch (...) {
@@ -265,7 +259,6 @@ std::string CardImporter::NewCardOf(pugi::xml_node card, Run& run) {
   run.created.Add(com::Variant(id), id);
   const std::string_view card_id = exchange::Attr(card, "CardID");
   if (!text::Trim(card_id).empty()) {
-    EnterRowIds(run);
     try {
       run.ids.Add(card_id, id);
     } catch (const com::Error& e) {
@@ -286,8 +279,10 @@ void CardImporter::ImportRows(ostrel::RowCollection& rows, const Section& sectio
   const bool hooked = hook_ && section.id == hook_section_;
   if (section.kind != ostrel::section_kind::kSingleRow) {
     const char* row_name = section.row_name.c_str();
-    IdSet taken;
-    if (section.keyed_by_id && !clear) taken = IdsOfRows(rows);
+    // One key per row, none removed: kept in blocks that go with the set.
+    std::pmr::monotonic_buffer_resource blocks;
+    IdSet taken(&blocks);
+    if (section.keyed_by_id && !clear) AddIdsOfRows(rows, taken);
     int position = 0;
     for (pugi::xml_node row_element = element.child(row_name); row_element;
          row_element = row_element.next_sibling(row_name)) {
@@ -313,39 +308,28 @@ void CardImporter::MapRow(ostrel::Row& row, pugi::xml_node element, Run& run) {
   // document: there is nothing to map.
   if (text::Trim(row_id).empty()) return;
   try {
-    run.ids.AddLater(row_id, row.GetID(), reinterpret_cast<uintptr_t>(element.internal_object()));
+    run.ids.Add(row_id, row.GetID());
   } catch (const com::Error& e) {
     Rethrow(e, element, "RowID", row_id);
   }
 }
 
-void CardImporter::EnterRowIds(Run& run) {
-  if (const std::optional<uintptr_t> repeated = run.ids.Enter()) {
-    const pugi::xml_node element(reinterpret_cast<pugi::xml_node_struct*>(*repeated));
-    Rethrow(com::Error(com::hr::kDuplicateKey), element, "RowID", exchange::Attr(element, "RowID"));
-  }
-}
-
 void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml_node element, Run& run) {
-  size_t next = 0;
-  pugi::xml_attribute attribute = element.first_attribute();
-  // The platform's form writes the row's "RowID" first; it names the row
-  // (MapRow), and no field is looked up for it.
-  if (attribute && !section.row_id_is_field && Section::Spells("RowID", attribute.name())) {
-    attribute = attribute.next_attribute();
-  }
-  for (; attribute; attribute = attribute.next_attribute()) {
-    const char* name = attribute.name();
+  // The row's "RowID" names the row (MapRow): no field of the platform's
+  // cards has that name, so it is passed over as any unknown name is.
+  const com::Ref<ostrel::RowEx> fields = com::Query<ostrel::RowEx>(&row);
+  for (pugi::xml_attribute attribute : element.attributes()) {
+    std::string_view name = attribute.name();
     if (section.renames_employee) {
       // Older exports of task rows spell these two fields without the "y".
-      if (std::strcmp(name, "CompletedEmloyeeID") == 0) name = "CompletedEmployeeID";
-      if (std::strcmp(name, "CompletedEmloyeeIDPID") == 0) name = "CompletedEmployeeIDPID";
+      if (name == "CompletedEmloyeeID") name = "CompletedEmployeeID";
+      if (name == "CompletedEmloyeeIDPID") name = "CompletedEmployeeIDPID";
     }
-    const Field* field = section.Find(name, next);
+    const Field* field = section.Find(name);
     if (!field) continue;
     // Fields the platform keeps or stamps are never written by an import.
     if (field->flags & (ostrel::field_flag::kSystem | ostrel::field_flag::kRowTimestamp)) continue;
-    WriteField(row, *field, element, attribute, run);
+    WriteField(*fields, *field, element, attribute, run);
   }
 
   if (section.kind == ostrel::section_kind::kTree) {
@@ -375,30 +359,27 @@ void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml
   if (section.spare_value) WriteLongValue(row, section, element);
 }
 
-void CardImporter::WriteField(ostrel::Row& row, const Field& field,
+void CardImporter::WriteField(ostrel::RowEx& row, const Field& field,
                               pugi::xml_node element, pugi::xml_attribute attribute, Run& run) {
-  // Numbers and Booleans, most of a row's values, are read from the
-  // attribute's text as it ends; the other kinds measure it.
-  const char* text = attribute.value();
+  const std::string_view value = attribute.value();
   namespace ft = ostrel::field_type;
   if (!field.xml_type.empty()) {
     try {
-      if (std::optional<com::Variant> typed = ostrel::FromXmlText(text, field.xml_read)) {
-        row.SetField(field.name, std::move(*typed));
+      if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, field.xml_read)) {
+        row.SetFieldAt(field.position, std::move(*typed));
         return;
       }
     } catch (const com::Error& e) {
-      Rethrow(e, element, attribute.name(), text);
+      Rethrow(e, element, attribute.name(), value);
     }
   }
-  const std::string_view value = text;
   switch (field.code) {
     case ft::kCardRef:
       WriteCardReference(row, field, element, std::string(value), run);
       return;
     case ft::kRowRef:
       try {
-        row.SetField(field.name, com::Variant(std::string(value)));
+        row.SetFieldAt(field.position, com::Variant(std::string(value)));
       } catch (const com::Error&) {
         // Ignored: a row reference is rewritten or kept by the reference
         // pass; one that cannot be written stays empty.
@@ -411,7 +392,7 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
       std::string text(value);
       if (field.ends_with_line_feed && (text.empty() || text.back() != '\n')) text += '\n';
       try {
-        row.SetField(field.name, com::Variant(std::move(text)));
+        row.SetFieldAt(field.position, com::Variant(std::move(text)));
       } catch (const com::Error& e) {
         Rethrow(e, element, attribute.name(), value);
       }
@@ -426,10 +407,9 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
       }
       try {
         if (IsStringType(type)) {
-          com::Query<ostrel::RowEx>(&row)->SetFieldOfType(field.name, com::Variant(text::Left(value, kVariantTextLimit)),
-                                                          ft::kString);
+          row.SetFieldOfType(field.name, com::Variant(text::Left(value, kVariantTextLimit)), ft::kString);
         } else if (std::optional<com::Variant> typed = ostrel::FromXmlText(value, type)) {
-          row.SetField(field.name, std::move(*typed));
+          row.SetFieldAt(field.position, std::move(*typed));
         } else {
           throw com::Error(com::hr::kTypeMismatch);
         }
@@ -447,16 +427,15 @@ void CardImporter::WriteField(ostrel::Row& row, const Field& field,
   // platform, which converts it by the automation rules or refuses it with
   // the conversion's own error.
   try {
-    row.SetField(field.name, com::Variant(std::string(value)));
+    row.SetFieldAt(field.position, com::Variant(std::string(value)));
   } catch (const com::Error& e) {
     Rethrow(e, element, attribute.name(), value);
   }
 }
 
-void CardImporter::WriteCardReference(ostrel::Row& row, const Field& field, pugi::xml_node element,
+void CardImporter::WriteCardReference(ostrel::RowEx& row, const Field& field, pugi::xml_node element,
                                       const std::string& value, Run& run) {
   std::string linked;
-  EnterRowIds(run);
   if (std::optional<std::string> mapped = run.ids.Find(value)) linked = std::move(*mapped);
 
   if (linked.empty()) {
@@ -480,7 +459,7 @@ void CardImporter::WriteCardReference(ostrel::Row& row, const Field& field, pugi
   if (linked.empty() && session_ && (session_->GetCardManager()->GetCardStatus(value) & 1)) linked = value;
   if (linked.empty()) return;
   try {
-    row.SetField(field.name, com::Variant(linked));
+    row.SetFieldAt(field.position, com::Variant(linked));
   } catch (const com::Error& e) {
     Rethrow(e, element, field.name, value);
   }

@@ -82,12 +82,11 @@ class CardImporter {
                   bool clear, Run& run);
   void ImportRow(ostrel::Row& row, const ImportSchema::Section& section, pugi::xml_node element, Run& run);
   void MapRow(ostrel::Row& row, pugi::xml_node element, Run& run);
-  // Enters the rows' IDs into the ID map (MapRow adds them later); a
-  // repeated one fails as Add does, naming its element.
-  static void EnterRowIds(Run& run);
-  void WriteField(ostrel::Row& row, const ImportSchema::Field& field, pugi::xml_node element,
+  // The fields of a row are set by their position in the section type,
+  // through the row's RowEx.
+  void WriteField(ostrel::RowEx& row, const ImportSchema::Field& field, pugi::xml_node element,
                   pugi::xml_attribute attribute, Run& run);
-  void WriteCardReference(ostrel::Row& row, const ImportSchema::Field& field, pugi::xml_node element,
+  void WriteCardReference(ostrel::RowEx& row, const ImportSchema::Field& field, pugi::xml_node element,
                           const std::string& value, Run& run);
   void WriteLongValue(ostrel::Row& row, const ImportSchema::Section& section, pugi::xml_node element);
   void RewriteRowReferences(ostrel::CardData& target, const ImportSchema::Card& card, Run& run);

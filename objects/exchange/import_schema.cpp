@@ -17,32 +17,14 @@ constexpr char kTaskSection[] = "{D48E6155-C774-4205-AB70-7A67AB69DF22}";
 
 }  // namespace
 
-void ImportSchema::Section::Index() const {
-  for (size_t i = 0; i < fields.size(); ++i) {
-    exact_.emplace(fields[i].name, i);
-    by_name_.emplace(fields[i].name, i);
-    by_upper_.emplace(text::Upper(fields[i].name), i);
-  }
-  indexed_ = true;
-}
-
 const ImportSchema::Field* ImportSchema::Section::Find(std::string_view name) const {
-  if (!indexed_) Index();
-  if (auto exact = exact_.find(name); exact != exact_.end()) return &fields[exact->second];
-  // No letter outside ASCII folds to one in it: an ASCII name is one of the
-  // schema's without regard to case exactly when their upper cases agree.
-  bool ascii = true;
-  for (char c : name) ascii &= static_cast<unsigned char>(c) < 0x80;
-  if (ascii) {
-    std::string upper(name);
-    for (char& c : upper) {
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    auto it = by_upper_.find(upper);
-    return it == by_upper_.end() ? nullptr : &fields[it->second];
-  }
+  // Each spelling is matched without regard to case once per import; the
+  // rows after the first that spell it find it by its bytes.
+  if (auto known = spellings_.find(name); known != spellings_.end()) return known->second;
   auto it = by_name_.find(name);
-  return it == by_name_.end() ? nullptr : &fields[it->second];
+  const Field* field = it == by_name_.end() ? nullptr : &fields[it->second];
+  spellings_.emplace(name, field);
+  return field;
 }
 
 const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) {
@@ -70,6 +52,7 @@ const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) 
     com::Ref<ostrel::FieldType> f = fields->Item(com::Variant(i));
     Field field;
     field.name = f->GetName();
+    field.position = i;
     field.code = f->GetType();
     field.flags = f->GetFlags();
     if (field.code == ostrel::field_type::kVariant) field.type_attribute = "_Type_" + field.name;
@@ -80,8 +63,7 @@ const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) 
     }
     // A function's settings text is stored ending with a line feed.
     field.ends_with_line_feed = section->appends_line_feed && text::Upper(field.name) == "DATA";
-    // What Find("RowID") would say, without the tables.
-    if (text::Upper(field.name) == "ROWID") section->row_id_is_field = true;
+    section->by_name_.emplace(field.name, section->fields.size());
     section->fields.push_back(std::move(field));
   }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstring>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@ class ImportSchema {
  public:
   struct Field {
     std::string name;  // as the schema spells it
+    int32_t position = 0;  // among the section type's fields (RowEx::SetFieldAt)
     int code = 0;      // field type code (field_type_codes.h)
     int flags = 0;     // field_flag bits
     std::string type_attribute;  // "_Type_" + name, for variant fields
@@ -40,37 +42,13 @@ class ImportSchema {
     std::vector<const Section*> subsections;
     // A field by attribute name, without regard to case as the platform
     // matches field names; nullptr when the section has no such field.
+    // Meant for the names of a document's rows, which repeat row after row.
     const Field* Find(std::string_view name) const;
-    // The same for the attributes of one element in turn, by the name as
-    // pugixml holds it: `next` is where the field after the last one found
-    // stands, which is where the platform's form writes the next attribute,
-    // and the schema's spelling is matched there without measuring the name.
-    const Field* Find(const char* name, size_t& next) const {
-      for (size_t i = next; i < fields.size(); ++i) {
-        if (Spells(fields[i].name, name)) {
-          next = i + 1;
-          return &fields[i];
-        }
-      }
-      const Field* field = Find(std::string_view(name));
-      if (field) next = static_cast<size_t>(field - fields.data()) + 1;
-      return field;
-    }
-    // Whether the zero-terminated `name` is `field`, byte for byte.
-    static bool Spells(std::string_view field, const char* name) {
-      // A name of another length ends elsewhere; one that ends where the
-      // field's does has that many bytes to compare.
-      const size_t n = field.size();
-      return std::strlen(name) == n && text::SameBytes(field.data(), name, n);
-    }
 
     // Rules tied to particular sections of the platform's cards.
     bool appends_line_feed = false;  // "DATA" of functions and their spare rows ends with a line feed
     const char* spare_value = nullptr;  // variables and values: the spare-text sub-section of a long "Value"
     bool renames_employee = false;      // task rows: the misspelt "CompletedEmloyeeID" names
-    // Whether the row's "RowID" attribute also matches a field (it never
-    // does in the platform's cards): otherwise it only names the row.
-    bool row_id_is_field = false;
     // Rows the object model keys by their "ID" field (functions, gates,
     // links, variables, document types): each must carry a GUID there, one
     // no other row of its section carries, or the process's lists fail.
@@ -78,18 +56,13 @@ class ImportSchema {
 
    private:
     friend class ImportSchema;
-    // Builds the tables below, on the first look-up by name: a document the
-    // platform wrote names its fields in the schema's order and spelling
-    // (the look-up by position), so most sections never need them.
-    void Index() const;
-
-    // The schema's own spelling first, which is what documents carry; any
-    // other letter case of an ASCII name by its upper case, and of any
-    // other name through the slower map.
-    mutable bool indexed_ = false;
-    mutable std::unordered_map<std::string_view, size_t> exact_;
-    mutable std::unordered_map<std::string, size_t> by_upper_;
-    mutable std::unordered_map<std::string, size_t, text::NoCaseHash, text::NoCaseEqual> by_name_;
+    struct SpellingHash {
+      using is_transparent = void;
+      size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, size_t, text::NoCaseHash, text::NoCaseEqual> by_name_;
+    // Every spelling Find was asked for, with its answer.
+    mutable std::unordered_map<std::string, const Field*, SpellingHash, std::equal_to<>> spellings_;
   };
 
   struct RowReference {

@@ -20,11 +20,12 @@ namespace {
 constexpr int kNoProcessText = 1020;
 
 // What one walk of a whole document finds: whether an element is nested
-// deeper than the limit (the walk stops there), and how many elements have
-// the counted name.
+// deeper than the limit (the walk stops there), how many elements have the
+// counted name, and how many elements there are.
 struct Nesting {
   bool too_deep = false;
   size_t count = 0;
+  size_t elements = 0;
 };
 
 // Walks the document below `top` once, without recursion, so that the walk
@@ -51,6 +52,7 @@ Nesting CheckNesting(pugi::xml_node top, int limit, const char* counted) {
         found.too_deep = true;
         return found;
       }
+      ++found.elements;
       if (counted) {
         const char* name = node.name();
         if (name[0] == counted[0] && std::strcmp(name, counted) == 0) ++found.count;
@@ -108,6 +110,7 @@ bool Document::Parse(std::string text, unsigned options) {
 
 bool Document::ParseUntrusted(std::string text, const char* counted) {
   counted_ = 0;
+  elements_ = 0;
   // Document type declarations are parsed into nodes so that they can be
   // refused: a file that declares entities or a DTD is not one we wrote.
   if (!Parse(std::move(text), pugi::parse_default | pugi::parse_doctype)) return false;
@@ -119,11 +122,13 @@ bool Document::ParseUntrusted(std::string text, const char* counted) {
     const Nesting nesting = CheckNesting(dom_, kMaxNesting, counted);
     refused = nesting.too_deep;
     counted_ = nesting.count;
+    elements_ = nesting.elements;
   }
   if (refused) {
     dom_.reset();
     text_.clear();
     counted_ = 0;
+    elements_ = 0;
   }
   return !refused;
 }
@@ -193,82 +198,6 @@ bool NamesLinkedCards(std::string_view text) {
   const size_t card_end = card == std::string_view::npos ? card : text.find('>', card);
   if (card_end == std::string_view::npos) return true;
   return text.find("CardID=\"", card_end) != std::string_view::npos;
-}
-
-std::vector<size_t> FindStartTags(std::string_view text, std::string_view name) {
-  std::vector<size_t> found;
-  for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
-    const size_t end = at + 1 + name.size();
-    if (text.compare(at + 1, name.size(), name) != 0 || end >= text.size()) continue;
-    const char next = text[end];
-    if (next == ' ' || next == '>' || next == '/') found.push_back(at);
-  }
-  return found;
-}
-
-namespace {
-
-// A character reference's code point written as UTF-8; false when `digits`
-// is not a number of the base or not a character.
-bool AppendReference(std::string& out, std::string_view digits, int base) {
-  if (digits.empty()) return false;
-  uint32_t cp = 0;
-  for (char c : digits) {
-    int d = c >= '0' && c <= '9' ? c - '0' : base == 16 && c >= 'a' && c <= 'f' ? c - 'a' + 10
-            : base == 16 && c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-    if (d < 0) return false;
-    cp = cp * base + static_cast<uint32_t>(d);
-    if (cp > 0x10FFFF) return false;
-  }
-  text::AppendUtf8(out, cp);
-  return true;
-}
-
-std::string Unescape(std::string_view value) {
-  if (value.find('&') == std::string_view::npos) return std::string(value);
-  std::string out;
-  out.reserve(value.size());
-  for (size_t i = 0; i < value.size();) {
-    const size_t amp = value.find('&', i);
-    out.append(value.substr(i, amp == std::string_view::npos ? std::string_view::npos : amp - i));
-    if (amp == std::string_view::npos) break;
-    const size_t semi = value.find(';', amp);
-    const std::string_view entity =
-        semi == std::string_view::npos ? std::string_view() : value.substr(amp + 1, semi - amp - 1);
-    bool known = true;
-    if (entity == "amp") out += '&';
-    else if (entity == "lt") out += '<';
-    else if (entity == "gt") out += '>';
-    else if (entity == "quot") out += '"';
-    else if (entity == "apos") out += '\'';
-    else if (entity.starts_with("#x")) known = AppendReference(out, entity.substr(2), 16);
-    else if (entity.starts_with("#")) known = AppendReference(out, entity.substr(1), 10);
-    else known = false;
-    if (known) {
-      i = semi + 1;
-    } else {
-      out += '&';
-      i = amp + 1;
-    }
-  }
-  return out;
-}
-
-}  // namespace
-
-std::string TagAttribute(std::string_view text, size_t tag, std::string_view name) {
-  size_t at = text.find_first_of(" />", tag + 1);
-  while (at != std::string_view::npos && at < text.size()) {
-    while (at < text.size() && text[at] == ' ') ++at;
-    if (at >= text.size() || text[at] == '/' || text[at] == '>') break;
-    const size_t equals = text.find('=', at);
-    if (equals == std::string_view::npos || equals + 1 >= text.size() || text[equals + 1] != '"') break;
-    const size_t close = text.find('"', equals + 2);
-    if (close == std::string_view::npos) break;
-    if (text.substr(at, equals - at) == name) return Unescape(text.substr(equals + 2, close - equals - 2));
-    at = close + 1;
-  }
-  return std::string();
 }
 
 void SaveFile(std::string_view body, const std::string& path) {

@@ -29,9 +29,11 @@ class Document {
   // it is not well-formed XML, has no document element, carries a document
   // type declaration (and with it any entity declaration), or nests deeper
   // than kMaxNesting. The check counts the elements named `counted` on its
-  // way (counted()).
+  // way (counted()), and every element (elements(): no fewer than the rows
+  // the document holds).
   bool ParseUntrusted(std::string text, const char* counted = nullptr);
   size_t counted() const { return counted_; }
+  size_t elements() const { return elements_; }
   // Parses the platform's own form of a card (CardData.GetXML). A text that
   // does not parse leaves the document empty.
   void ParseTrusted(std::string text);
@@ -45,6 +47,7 @@ class Document {
   std::string text_;
   pugi::xml_document dom_;
   size_t counted_ = 0;
+  size_t elements_ = 0;
 };
 
 // The "Process" element under the document element of `doc`, parsed from
@@ -78,18 +81,6 @@ std::string ToText(pugi::xml_node node);
 // values never hold a '"' of their own (the form escapes it), so the names
 // followed by '="' are attributes wherever they occur.
 bool NamesLinkedCards(std::string_view text);
-// The platform form as text. The form puts each element on a line of its
-// own, indented by two blanks per level, and escapes every '<' and '"' in
-// attribute values, so each '<' opens a tag and each '"' opens or closes a
-// value.
-//
-// The positions of the '<' of every start tag of an element named `name`,
-// in document order.
-std::vector<size_t> FindStartTags(std::string_view text, std::string_view name);
-// The value of the attribute `name` in the start tag at `tag`, its
-// references resolved as a parser resolves them; "" when the tag has no
-// such attribute.
-std::string TagAttribute(std::string_view text, size_t tag, std::string_view name);
 // Writes the document text (UTF-8) with an XML declaration to `path`,
 // through a temporary file beside it that replaces the target only once it
 // is complete: a failed write leaves no file, nor a half of one. Fails with

@@ -1,7 +1,6 @@
 // Export of a process card to the process XML document and import back.
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "common/field_coercion.h"
 #include "common/ids.h"
@@ -102,20 +101,18 @@ std::string ProcessImportExportObject::Export(const com::Ref<ostrel::Session>& s
   if (!function_ids && !exchange::NamesLinkedCards(platform)) {
     // Nothing to embed and nothing to leave out: the document is the
     // card's platform form as it stands.
-    const int64_t functions = static_cast<int64_t>(exchange::FindStartTags(platform, "FunctionsRow").size());
+    const int64_t functions = process_data.GetSections()->Item(layout::kFunctions)->GetRows()->Count();
     Report(0, functions);
     Report(functions, functions);
     return platform;
   }
-  exported_.insert(NormalizeID(process_data.GetID()));
-  if (!function_ids) return EmbedLinkedCards(std::move(platform), sub_processes, true);
-  // A part is cut from the document as a DOM. The platform's own form of
-  // its card: a text that does not parse leaves an empty document, which
-  // the export writes as it is.
+  // The platform's own form of its card: a text that does not parse leaves
+  // an empty document, which the export writes as it is.
   exchange::Document doc;
   doc.ParseTrusted(std::move(platform));
+  exported_.insert(NormalizeID(process_data.GetID()));
   if (doc.root()) EmbedLinkedCards(exchange::Descendants(doc.root(), "FunctionsRow"), sub_processes, true);
-  KeepPart(doc.dom(), *function_ids, keep_all_variables);
+  if (function_ids) KeepPart(doc.dom(), *function_ids, keep_all_variables);
   return exchange::ToText(doc.dom());
 }
 
@@ -132,137 +129,31 @@ void ProcessImportExportObject::EmbedLinkedCards(const std::vector<pugi::xml_nod
 }
 
 void ProcessImportExportObject::EmbedLinkedCard(pugi::xml_node row, const char* attribute, bool sub_processes) {
-  std::string text = LinkedCard(exchange::Attr(row, attribute), sub_processes);
-  if (text.empty()) return;
-  exchange::Document linked;
-  linked.ParseTrusted(std::move(text));
-  if (!linked.root()) return;
-  row.append_child((std::string(attribute) + "CardData").c_str()).append_copy(linked.root());
-}
-
-std::string ProcessImportExportObject::LinkedCard(std::string_view value, bool sub_processes) {
-  if (text::Trim(value).empty()) return std::string();
+  const std::string_view value = exchange::Attr(row, attribute);
+  if (text::Trim(value).empty()) return;
   // Cards are known by their normalised IDs, so that one card linked as
   // "{a1...}" and as "A1..." is still written once.
   const std::string id = NormalizeID(value);
-  if (exported_.contains(id)) return std::string();
+  if (exported_.contains(id)) return;
   com::Ref<ostrel::CardManager> cards = session_->GetCardManager();
   // A card that no longer exists is passed over: a dangling link must not
   // stop the export of the process that holds it.
   if (cards->GetCardStatus(id) != 1) {
     exported_.insert(id);
-    return std::string();
+    return;
   }
   com::Ref<ostrel::CardData> card = cards->GetCardData(id);
   const bool is_process = SameID(card->GetCardType()->GetID(), layout::kProcessCardType);
-  if (is_process && !sub_processes) return std::string();
+  if (is_process && !sub_processes) return;
   // Entered before it is expanded: a sub-process that links back to its
   // parent, or to itself, ends the descent here.
   exported_.insert(id);
-  std::string text = card->GetXML(false);
-  if (is_process && !text.empty()) return EmbedLinkedCards(std::move(text), sub_processes, false);
-  return text;
-}
 
-std::string ProcessImportExportObject::EmbedLinkedCards(std::string platform, bool sub_processes, bool report) {
-  // Where each function row ends: the line of its end tag, the first
-  // after its start tag that is indented as the start tag is, or, for a
-  // row without children, the end of its start tag.
-  struct Row {
-    size_t tag;
-    size_t indent;
-    size_t end;        // where its embedded cards go
-    bool self_closed;  // "<FunctionsRow ... />"
-  };
-  const std::string_view text = platform;
-  std::vector<Row> rows;
-  for (size_t tag : exchange::FindStartTags(text, "FunctionsRow")) {
-    const size_t line = text.rfind('\n', tag) + 1;  // 0 when the tag is on the first line
-    const size_t line_end = text.find('\n', tag);
-    if (line_end == std::string_view::npos) return ExportAsDom(std::move(platform), sub_processes, report);
-    Row row{tag, tag - line, line_end + 1, text.substr(0, line_end).ends_with(" />")};
-    if (!row.self_closed) {
-      const std::string end_tag = "\n" + std::string(row.indent, ' ') + "</FunctionsRow>";
-      const size_t end = text.find(end_tag, line_end);
-      if (end == std::string_view::npos) return ExportAsDom(std::move(platform), sub_processes, report);
-      row.end = end + 1;
-    }
-    rows.push_back(row);
-  }
-
-  const int64_t total = static_cast<int64_t>(rows.size());
-  if (report) Report(0, total);
-  int64_t done = 0;
-  // Insertions in the order of their positions, each with the text of the
-  // cards it embeds.
-  std::vector<std::pair<const Row*, std::string>> insertions;
-  for (const Row& row : rows) {
-    std::string cards;
-    for (const char* attribute : {"CardID", "WeakCardID"}) {
-      const std::string linked = LinkedCard(exchange::TagAttribute(text, row.tag, attribute), sub_processes);
-      if (linked.empty()) continue;
-      const std::string indent(row.indent + 2, ' ');
-      cards.append(indent).append("<").append(attribute).append("CardData>\n");
-      for (size_t at = 0; at < linked.size();) {
-        size_t next = linked.find('\n', at);
-        next = next == std::string::npos ? linked.size() : next + 1;
-        cards.append(indent).append("  ").append(linked, at, next - at);
-        at = next;
-      }
-      if (!cards.ends_with('\n')) cards += '\n';
-      cards.append(indent).append("</").append(attribute).append("CardData>\n");
-    }
-    if (!cards.empty()) insertions.emplace_back(&row, std::move(cards));
-    if (report) Report(++done, total);
-  }
-  if (insertions.empty()) return platform;
-
-  std::stable_sort(insertions.begin(), insertions.end(),
-                   [](const auto& a, const auto& b) { return a.first->end < b.first->end; });
-  // A row without children gives up its " />" for ">", its cards and its
-  // end tag.
-  auto closing = [](const Row& row) { return std::string(row.indent, ' ') + "</FunctionsRow>\n"; };
-  size_t size = platform.size();
-  for (const auto& [row, cards] : insertions) {
-    size += cards.size();
-    if (row->self_closed) size += closing(*row).size() + 2 - 4;  // ">\n" for " />\n"
-  }
-  // The text is spread out in its own buffer, which the form's writer
-  // usually left room enough in, from the back: each piece moves to its
-  // place before anything is written over it.
-  const size_t old_size = platform.size();
-  platform.resize(size);
-  char* data = platform.data();
-  size_t from_end = old_size;
-  size_t to_end = size;
-  auto place = [&](std::string_view piece) {
-    to_end -= piece.size();
-    std::memcpy(data + to_end, piece.data(), piece.size());
-  };
-  for (auto it = insertions.rbegin(); it != insertions.rend(); ++it) {
-    const Row& row = *it->first;
-    const size_t tail = from_end - row.end;
-    to_end -= tail;
-    std::memmove(data + to_end, data + row.end, tail);
-    if (row.self_closed) {
-      place(closing(row));
-      place(it->second);
-      place(">\n");
-      from_end = row.end - 4;  // " />\n"
-    } else {
-      place(it->second);
-      from_end = row.end;
-    }
-  }
-  return platform;
-}
-
-std::string ProcessImportExportObject::ExportAsDom(std::string platform, bool sub_processes, bool report) {
-  exchange::Document doc;
-  doc.ParseTrusted(std::move(platform));
-  if (!doc.root()) return std::string();
-  EmbedLinkedCards(exchange::Descendants(doc.root(), "FunctionsRow"), sub_processes, report);
-  return exchange::ToText(doc.dom());
+  exchange::Document linked;
+  linked.ParseTrusted(card->GetXML(false));
+  if (!linked.root()) return;
+  if (is_process) EmbedLinkedCards(exchange::Descendants(linked.root(), "FunctionsRow"), sub_processes, false);
+  row.append_child((std::string(attribute) + "CardData").c_str()).append_copy(linked.root());
 }
 
 void ProcessImportExportObject::ExportProcessEx(com::Ref<ostrel::Session> session,
@@ -361,8 +252,10 @@ const std::string& ProcessImportExportObject::DependentGates(const std::string& 
 // --- import ---------------------------------------------------------------
 
 void ProcessImportExportObject::Import(const com::Ref<ostrel::Session>& session, ostrel::CardData& process_data,
-                                       pugi::xml_node process, int64_t functions, const std::string& folder_id,
-                                       com::Collection* created_card_ids, const com::KeyedList* skipped_types) {
+                                       pugi::xml_node process, const exchange::Document& doc,
+                                       const std::string& folder_id, com::Collection* created_card_ids,
+                                       const com::KeyedList* skipped_types) {
+  const int64_t functions = static_cast<int64_t>(doc.counted());
   com::Ref<ostrel::CardUpdate> update = com::Query<ostrel::CardUpdate>(&process_data);
   CardImporter importer;
   importer.SetSession(session);
@@ -380,6 +273,7 @@ void ProcessImportExportObject::Import(const com::Ref<ostrel::Session>& session,
   com::Ref<com::KeyedList> made = com::Make<com::KeyedList>();
   com::Collection& created = created_card_ids && !own_bracket ? *created_card_ids : *made;
   IdMap ids;
+  ids.Reserve(doc.elements());
   importer.ImportCard(session, process_data, process, ids, created, skipped_types);
   if (created_card_ids && own_bracket) {
     for (size_t i = 0; i < made->size(); ++i) created_card_ids->Add(made->at(i), *made->key_at(i));
@@ -404,8 +298,7 @@ void ProcessImportExportObject::ImportProcessEx(com::Ref<ostrel::Session> sessio
     const std::string type = NormalizeID(layout::kProcessCardType);
     skipped->Add(com::Variant(type), type);
   }
-  Import(session, *process_data, process, static_cast<int64_t>(doc.counted()), folder_id, created_card_ids.get(),
-         skipped.get());
+  Import(session, *process_data, process, doc, folder_id, created_card_ids.get(), skipped.get());
 }
 
 void ProcessImportExportObject::DeserializeProcess(com::Ref<ostrel::Session> session,
@@ -416,8 +309,7 @@ void ProcessImportExportObject::DeserializeProcess(com::Ref<ostrel::Session> ses
   session_ = session;
   exchange::Document doc;
   pugi::xml_node process = exchange::LoadProcess(doc, data);
-  Import(session, *process_data, process, static_cast<int64_t>(doc.counted()), folder_id, created_card_ids.get(),
-         nullptr);
+  Import(session, *process_data, process, doc, folder_id, created_card_ids.get(), nullptr);
 }
 
 void ProcessImportExportObject::DeserializeProcessPart(com::Ref<ostrel::Session> session,
@@ -439,6 +331,7 @@ void ProcessImportExportObject::DeserializeProcessPart(com::Ref<ostrel::Session>
   importer.SetRowHook(layout::kFunctions, [&] { Report(++done, total); });
 
   IdMap ids;
+  ids.Reserve(doc.elements());
   com::Ref<com::KeyedList> skipped = com::Make<com::KeyedList>();
   com::Ref<com::KeyedList> made = com::Make<com::KeyedList>();
   // The sections are added inside one bracket, as a whole import is: a

@@ -64,17 +64,10 @@ class ProcessImportExportObject final : public com::Object<ProcessImportExport, 
   // Embeds the cards that the function rows link to; `report` tells the
   // progress callback after each row.
   void EmbedLinkedCards(const std::vector<pugi::xml_node>& rows, bool sub_processes, bool report);
+  // Embeds the card the row's `attribute` links to, unless it is no link,
+  // a card written already, a card that does not exist, or a process
+  // without `sub_processes`; a process brings the cards it links in turn.
   void EmbedLinkedCard(pugi::xml_node row, const char* attribute, bool sub_processes);
-  // The same on the platform form `platform` as text, without a DOM: the
-  // cards go into the text where an XML writer would put them.
-  std::string EmbedLinkedCards(std::string platform, bool sub_processes, bool report);
-  // The same through a DOM, for a text not laid out as the platform form.
-  std::string ExportAsDom(std::string platform, bool sub_processes, bool report);
-  // The export text of the card the link `value` names, the cards it links
-  // embedded in turn when it is a process; "" when it is not embedded (no
-  // link, a card written already, a card that does not exist, a process
-  // without `sub_processes`).
-  std::string LinkedCard(std::string_view value, bool sub_processes);
   // Keeps the listed functions and what they need.
   void KeepPart(pugi::xml_document& doc, com::Collection& function_ids, bool keep_all_variables);
   // The gate types the function type depends on, as its FunctionUI tells
@@ -82,9 +75,10 @@ class ProcessImportExportObject final : public com::Object<ProcessImportExport, 
   const std::string& DependentGates(const std::string& type_id);
   vorlane::Library& PrivateLibrary();
 
-  // `functions`: the function rows of the document, for the progress.
+  // `process` is the process element of `doc`, whose counts size the
+  // progress (its function rows) and the ID map (its elements).
   void Import(const com::Ref<ostrel::Session>& session, ostrel::CardData& process_data, pugi::xml_node process,
-              int64_t functions, const std::string& folder_id, com::Collection* created_card_ids,
+              const exchange::Document& doc, const std::string& folder_id, com::Collection* created_card_ids,
               const com::KeyedList* skipped_types);
   void Report(int64_t done, int64_t total);
 

@@ -9,13 +9,14 @@
 #include "platform/ostrel/section_collection.h"
 #include "platform/ostrel/section_type.h"
 #include "platform/ostrel/section_type_collection.h"
+#include "platform/ostrel/card_types.h"
 
 namespace vorlane {
 namespace {
 
 // The user's settings: the single card of this type (one per account), and
 // the section of it that holds the settings row, found by name.
-constexpr char kUserSettingsCard[] = "{2DA5436F-2FD5-413C-8EC3-CA0D68B265C6}";
+constexpr const char* kUserSettingsCard = ostrel::card_type::kUserSettings;
 constexpr char kUserSettingsSection[] = "UserSettings";
 
 }  // namespace

@@ -1,12 +1,24 @@
 // A process log read forward through the platform's section reader.
 #include "objects/log/log_reader_object.h"
 #include "platform/com/describe.h"
+#include "platform/com/error.h"
 
 namespace vorlane {
 
+bool LogReaderObject::FirstOfItsID(std::string_view id) {
+  // "{GUID}" exactly: two such texts are equal without regard to case when
+  // their GUIDs are.
+  if (id.size() == 38 && id.front() == '{') {
+    if (const std::optional<com::Guid> guid = com::Guid::Parse(id)) return guids_.insert(*guid).second;
+  }
+  return texts_.emplace(id).second;
+}
+
 void LogReaderObject::Initialize(com::Ref<ostrel::SectionReader> section_reader) {
   reader_ = std::move(section_reader);
-  read_.Clear();
+  read_.clear();
+  guids_.clear();
+  texts_.clear();
   current_.reset();
 }
 
@@ -23,8 +35,8 @@ bool LogReaderObject::Read() {
   message->Fill(*reader_);
   // A record whose row ID was read before fails here, the reader having
   // moved past it.
-  std::string id = message->ID();
-  read_.Add(message, std::move(id));
+  if (!FirstOfItsID(message->ID())) throw com::Error(com::hr::kDuplicateKey);
+  read_.push_back(message);
   current_ = std::move(message);
   return true;
 }
@@ -33,7 +45,8 @@ com::Ref<LogMessage> LogReaderObject::GetLogMessage(int32_t index) {
   while (ReadCount() < index) {
     if (!Read()) break;
   }
-  return read_.Item(com::Variant(index));
+  if (index < 1 || index > ReadCount()) throw com::Error(com::hr::kSubscriptOutOfRange);
+  return read_[static_cast<size_t>(index - 1)];
 }
 
 void LogReaderObject::CloseReader() {

@@ -4,7 +4,6 @@
 #include <stdexcept>
 #include <cstdint>
 #include <cstring>
-#include <type_traits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,9 +25,6 @@ class Guid {
 
   // nullopt when `text` is not a GUID (blanks around are allowed).
   static std::optional<Guid> Parse(std::string_view text);
-  // nullopt unless `text` is the text form exactly, as ToString writes it:
-  // braces, upper-case digits, nothing around.
-  static std::optional<Guid> ParseTextForm(std::string_view text);
   // A new random (version 4) GUID from the system's random source.
   static Guid Generate();
 
@@ -39,22 +35,12 @@ class Guid {
   bool IsNull() const { return *this == Guid(); }
 
   const std::array<uint8_t, 16>& bytes() const { return bytes_; }
-  // Two words compared at run time: rows and cards are looked up by GUID in
-  // every hash table of the store.
-  friend constexpr bool operator==(const Guid& a, const Guid& b) {
-    if (std::is_constant_evaluated()) return a.bytes_ == b.bytes_;
-    uint64_t a0, a1, b0, b1;
-    std::memcpy(&a0, a.bytes_.data(), 8);
-    std::memcpy(&a1, a.bytes_.data() + 8, 8);
-    std::memcpy(&b0, b.bytes_.data(), 8);
-    std::memcpy(&b1, b.bytes_.data() + 8, 8);
-    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-  }
+  friend constexpr bool operator==(const Guid&, const Guid&) = default;
   friend constexpr auto operator<=>(const Guid&, const Guid&) = default;
 
  private:
   // A digit's value by character, 0xFF for a character that is no
-  // hexadecimal digit (the compile-time reading of literals).
+  // hexadecimal digit.
   static constexpr std::array<uint8_t, 256> kHexValues = [] {
     std::array<uint8_t, 256> t{};
     for (auto& v : t) v = 0xFF;
@@ -66,41 +52,24 @@ class Guid {
     return t;
   }();
 
-  // The 32 digits of the form (36 characters, dashes checked) as the 16
-  // bytes they spell, in the text's order; false when one is no digit
-  // (with `lower_case`, of either case; otherwise upper case only). IDs are
-  // read by the tens of thousands (an import's map, a store file's rows):
-  // all digits at once, not digit by digit.
-  static bool ReadDigits(const char* form, bool lower_case, std::array<uint8_t, 16>& out);
-
-  static constexpr bool ParseInto(std::string_view t, std::array<uint8_t, 16>& out, bool lower_case = true) {
+  // The 32 digits of the form, dashes checked, as the 16 bytes they spell
+  // in the text's order; false when the text is not the form.
+  static constexpr bool ParseInto(std::string_view t, std::array<uint8_t, 16>& out) {
     if (t.size() == 38) {
       if (t.front() != '{' || t.back() != '}') return false;
       t = t.substr(1, 36);
     }
     if (t.size() != 36) return false;
     if (t[8] != '-' || t[13] != '-' || t[18] != '-' || t[23] != '-') return false;
-    if (!std::is_constant_evaluated()) return ReadDigits(t.data(), lower_case, out);
-    return ReadDigitsByTable(t, lower_case, out);
-  }
-
-  // ReadDigits digit by digit through kHexValues.
-  static constexpr bool ReadDigitsByTable(std::string_view t, bool lower_case, std::array<uint8_t, 16>& out) {
-    // The digit pairs' offsets, the dashes skipped; any bad digit sets the
-    // high bits of `bad`.
+    // The digit pairs' offsets, the dashes skipped.
     constexpr size_t kPairs[16] = {0, 2, 4, 6, 9, 11, 14, 16, 19, 21, 24, 26, 28, 30, 32, 34};
-    uint8_t bad = 0;
     for (size_t b = 0; b < 16; ++b) {
-      uint8_t hi = kHexValues[static_cast<uint8_t>(t[kPairs[b]])];
-      uint8_t lo = kHexValues[static_cast<uint8_t>(t[kPairs[b] + 1])];
-      if (!lower_case) {
-        if (t[kPairs[b]] >= 'a') hi = 0xFF;
-        if (t[kPairs[b] + 1] >= 'a') lo = 0xFF;
-      }
-      bad |= hi | lo;
-      out[b] = static_cast<uint8_t>((hi << 4) | (lo & 0x0F));
+      const uint8_t hi = kHexValues[static_cast<uint8_t>(t[kPairs[b]])];
+      const uint8_t lo = kHexValues[static_cast<uint8_t>(t[kPairs[b] + 1])];
+      if (hi == 0xFF || lo == 0xFF) return false;
+      out[b] = static_cast<uint8_t>((hi << 4) | lo);
     }
-    return (bad & 0xF0) == 0;
+    return true;
   }
 
   std::array<uint8_t, 16> bytes_{};

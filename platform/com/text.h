@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -44,33 +43,6 @@ std::u16string ToUtf16(std::string_view s);
 std::string FromUtf16(std::u16string_view s);
 // Appends the UTF-8 form of a code point.
 void AppendUtf8(std::string& out, char32_t cp);
-
-// Whether the `n` bytes at `a` and at `b` are the same. Inline, and for a
-// short run (a field's name) a few word reads instead of a call: field
-// names are matched once for every value a row is given.
-inline bool SameBytes(const char* a, const char* b, size_t n) {
-  auto word8 = [](const char* p) {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    return v;
-  };
-  auto word4 = [](const char* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-  };
-  // Two reads that together cover the run, overlapping when it is shorter
-  // than both.
-  if (n >= 8) {
-    if (n > 16) return std::memcmp(a, b, n) == 0;
-    return ((word8(a) ^ word8(b)) | (word8(a + n - 8) ^ word8(b + n - 8))) == 0;
-  }
-  if (n >= 4) return ((word4(a) ^ word4(b)) | (word4(a + n - 4) ^ word4(b + n - 4))) == 0;
-  for (size_t i = 0; i < n; ++i) {
-    if (a[i] != b[i]) return false;
-  }
-  return true;
-}
 
 // Hash and equality that ignore case, for keyed containers.
 struct NoCaseHash {

@@ -112,9 +112,6 @@ class Variant {
   // locale; not Null, dates, objects or other text.
   bool IsNumeric() const;
 
-  // An independent copy (arrays are shared, immutable, between copies).
-  Variant Clone() const { return *this; }
-
   // Exact equality of type and value (texts binary, objects by identity):
   // for tests and containers. Use Compare for the runtime's comparison.
   friend bool operator==(const Variant& a, const Variant& b);

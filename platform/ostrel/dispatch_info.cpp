@@ -151,6 +151,7 @@ const TypeInfo& RowEx::DispatchInfo() {
   static const TypeInfo info =
       Describe<RowEx>("RowEx")
           .Method("SetFieldOfType", &RowEx::SetFieldOfType, {Arg("Name"), Arg("Value"), Arg("Type")})
+          .Method("SetFieldAt", &RowEx::SetFieldAt, {Arg("Position"), Arg("Value")})
           .Build();
   return info;
 }

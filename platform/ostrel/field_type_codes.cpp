@@ -57,53 +57,6 @@ std::optional<double> ReadDouble(std::string_view s) {
   return v;
 }
 
-// The plain forms of numbers, read from a zero-terminated text: an optional
-// '-' and digits ending the text (and for a decimal, '.' and at least one
-// more digit). Blanks, a '+', an exponent or more digits than are read
-// exactly here leave the text to the general readers, which read every
-// plain form to the same value.
-std::optional<int32_t> PlainInteger(const char* s, int max_digits) {
-  const bool negative = *s == '-';
-  s += negative;
-  int32_t v = 0;
-  int digits = 0;
-  for (; *s >= '0' && *s <= '9'; ++s) {
-    if (++digits > max_digits) return std::nullopt;
-    v = v * 10 + (*s - '0');
-  }
-  if (*s != '\0' || digits == 0) return std::nullopt;
-  return negative ? -v : v;
-}
-
-std::optional<double> PlainDecimal(const char* s) {
-  // At most 15 digits make a whole number below 2^53, and a power of ten up
-  // to 10^15 is a double too: the quotient of the two is the correctly
-  // rounded value of the decimal, which is what from_chars gives.
-  constexpr int kMaxDigits = 15;
-  static constexpr double kTens[kMaxDigits + 1] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  const bool negative = *s == '-';
-  s += negative;
-  uint64_t whole = 0;
-  int digits = 0;
-  int decimals = 0;
-  for (; *s >= '0' && *s <= '9'; ++s) {
-    if (++digits > kMaxDigits) return std::nullopt;
-    whole = whole * 10 + static_cast<uint64_t>(*s - '0');
-  }
-  if (*s == '.') {
-    for (++s; *s >= '0' && *s <= '9'; ++s) {
-      if (++digits > kMaxDigits) return std::nullopt;
-      whole = whole * 10 + static_cast<uint64_t>(*s - '0');
-      ++decimals;
-    }
-    if (decimals == 0) return std::nullopt;
-  }
-  if (*s != '\0' || digits == 0) return std::nullopt;
-  const double v = static_cast<double>(whole) / kTens[decimals];
-  return negative ? -v : v;
-}
-
 // Digits at `pos`, exactly `n` of them.
 bool Digits(std::string_view s, size_t pos, size_t n, int& out) {
   if (pos + n > s.size()) return false;
@@ -300,30 +253,6 @@ std::optional<com::Variant> FromXmlText(std::string_view s, com::Variant::Type r
     default:
       return com::Variant(std::string(s));
   }
-}
-
-std::optional<com::Variant> FromXmlText(const char* s, com::Variant::Type read_type) {
-  switch (read_type) {
-    case T::I4:
-      if (auto v = PlainInteger(s, 9)) return com::Variant(*v);
-      break;
-    case T::I2:
-      if (auto v = PlainInteger(s, 4)) return com::Variant(static_cast<int16_t>(*v));
-      break;
-    case T::R8:
-      if (auto v = PlainDecimal(s)) return com::Variant(*v);
-      break;
-    case T::R4:
-      // Below 10^15: always within a float's range.
-      if (auto v = PlainDecimal(s)) return com::Variant(static_cast<float>(*v));
-      break;
-    case T::Bool:
-      if ((s[0] == '0' || s[0] == '1') && s[1] == '\0') return com::Variant(s[0] == '1');
-      break;
-    default:
-      break;
-  }
-  return FromXmlText(std::string_view(s), read_type);
 }
 
 }  // namespace ostrel

@@ -93,10 +93,5 @@ com::Variant::Type XmlReadType(std::string_view xml_type);
 // FromXmlText with the data type resolved beforehand (XmlReadType), for a
 // caller that reads many values of one type.
 std::optional<com::Variant> FromXmlText(std::string_view text, com::Variant::Type read_type);
-// The same for a zero-terminated text, for a reader that holds values that
-// way (an XML document's attributes): the forms numbers and Booleans are
-// written in ("-12", "100.25", "1") are read without measuring the text
-// first; every other text as above.
-std::optional<com::Variant> FromXmlText(const char* text, com::Variant::Type read_type);
 
 }  // namespace ostrel

@@ -52,6 +52,11 @@ class RowEx : public virtual com::Dispatch {
   // field_type_codes.h) stores and then stored as SetField stores it: into a
   // variant field, SetFieldOfType("Value", 5, 9) stores the text "5".
   virtual void SetFieldOfType(const std::string& name, const com::Variant& value, int32_t type_code) = 0;
+  // Sets the field at zero-based `position` among the fields of the row's
+  // section type (SectionType.GetFieldTypes, in schema order) as SetField
+  // sets it by name: for a caller that resolved the names once for many
+  // rows. A position outside 0..Count-1 fails with 0x800A0009.
+  virtual void SetFieldAt(int32_t position, com::Variant value) = 0;
 };
 
 }  // namespace ostrel

@@ -24,7 +24,7 @@ TEST(GuidMap, AgreesWithAStandardMapThroughAddsAndErases) {
   std::mt19937_64 random(7);
   std::vector<com::Guid> ids;
   for (int i = 0; i < 600; ++i) ids.push_back(com::Guid::Generate());
-  com::GuidMap<RowRecord> map;
+  embedded::GuidMap<RowRecord> map;
   std::unordered_map<com::Guid, int64_t, com::GuidHash> expected;
   for (int step = 0; step < 20000; ++step) {
     const com::Guid& id = ids[random() % ids.size()];
@@ -62,7 +62,7 @@ TEST(GuidMap, AgreesWithAStandardMapThroughAddsAndErases) {
 }
 
 TEST(GuidMap, ErasingWhileWalkingVisitsEveryEntryOnce) {
-  com::GuidMap<RowRecord> map;
+  embedded::GuidMap<RowRecord> map;
   std::vector<com::Guid> ids;
   for (int i = 0; i < 100; ++i) {
     ids.push_back(com::Guid::Generate());
@@ -80,14 +80,14 @@ TEST(GuidMap, ErasingWhileWalkingVisitsEveryEntryOnce) {
 }
 
 TEST(GuidMap, ATransformedMapFindsTheSameIdsAndStillGrowsAndErases) {
-  com::GuidMap<RowRecord> rows;
+  embedded::GuidMap<RowRecord> rows;
   std::vector<com::Guid> ids;
   for (int i = 0; i < 300; ++i) {
     ids.push_back(com::Guid::Generate());
     rows.emplace(ids.back(), Row(ids.back(), i));
   }
   rows.erase(ids[5]);
-  com::GuidMap<int64_t> seqs =
+  embedded::GuidMap<int64_t> seqs =
       std::move(rows).Transform<int64_t>([](const com::Guid&, RowRecord& r) { return r.seq; });
   EXPECT_TRUE(rows.empty());
   EXPECT_FALSE(rows.contains(ids[0]));
@@ -116,8 +116,8 @@ TEST(GuidMap, ATransformedMapFindsTheSameIdsAndStillGrowsAndErases) {
 }
 
 TEST(GuidMap, RoomBeyondTheLargestSizeIsRefused) {
-  com::GuidMap<int> map;
-  EXPECT_THROW(map.reserve(com::GuidMap<int>::kMaxSize + 1), std::length_error);
+  embedded::GuidMap<int> map;
+  EXPECT_THROW(map.reserve(embedded::GuidMap<int>::kMaxSize + 1), com::Error);
   EXPECT_TRUE(map.empty());
   map.emplace(com::Guid::Generate(), 1);
   EXPECT_EQ(map.size(), 1u);

@@ -71,7 +71,7 @@ TEST(BuiltinSchema, ProcessCardFieldsCarryTheirTypesAndDefaults) {
   for (const Want& w : wants) {
     const SectionDef* s = t->SectionNamed(w.section);
     ASSERT_TRUE(s) << w.section;
-    auto i = s->Field(w.field);
+    auto i = s->FieldIndex(w.field);
     ASSERT_TRUE(i) << w.section << "." << w.field;
     EXPECT_EQ(s->fields[*i].code, w.code) << w.field;
     if (w.default_value) {
@@ -79,7 +79,7 @@ TEST(BuiltinSchema, ProcessCardFieldsCarryTheirTypesAndDefaults) {
     }
   }
   const SectionDef* log = t->Section(com::Guid(kLog));
-  auto stamp = log->Field("SysRowTimestamp");
+  auto stamp = log->FieldIndex("SysRowTimestamp");
   ASSERT_TRUE(stamp);
   EXPECT_TRUE(log->fields[*stamp].flags & ostrel::field_flag::kSystem);
   EXPECT_EQ(log->timestamp_field, static_cast<int>(*stamp));
@@ -90,11 +90,11 @@ TEST(BuiltinSchema, EveryFieldIsFoundByItsNameInAnyCase) {
     for (const auto& s : type->sections) {
       for (size_t i = 0; i < s->fields.size(); ++i) {
         const std::string& name = s->fields[i].name;
-        EXPECT_EQ(s->Field(name), i) << s->name << "." << name;
-        EXPECT_EQ(s->Field(text::Lower(name)), i) << s->name << "." << name;
-        EXPECT_FALSE(s->Field(name + "x")) << s->name << "." << name;
+        EXPECT_EQ(s->FieldIndex(name), i) << s->name << "." << name;
+        EXPECT_EQ(s->FieldIndex(text::Lower(name)), i) << s->name << "." << name;
+        EXPECT_FALSE(s->FieldIndex(name + "x")) << s->name << "." << name;
       }
-      EXPECT_FALSE(s->Field(""));
+      EXPECT_FALSE(s->FieldIndex(""));
     }
   }
 }

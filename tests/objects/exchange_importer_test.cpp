@@ -355,24 +355,6 @@ TEST(ExchangeDocumentTest, OnlyLinksBelowTheCardElementCount) {
   EXPECT_TRUE(exchange::NamesLinkedCards("not a card"));
 }
 
-TEST(ExchangeDocumentTest, StartTagsAndTheirAttributesAreReadFromTheText) {
-  const std::string text =
-      "<Data>\n  <FunctionsRow RowID=\"{1}\" Caption=\"a &amp; &lt;b> &quot;c&quot;&#10;&#09;&#x41;&apos;\" />\n"
-      "  <FunctionsRows X=\"1\" />\n  <FunctionsRow>\n  </FunctionsRow>\n  <FunctionsRow/>\n"
-      "  <Other WeakCardID=\"{W}\" CardID=\" {c} \" Bare=\"&unknown; & &#xZZ;\" />\n</Data>\n";
-  const std::vector<size_t> rows = exchange::FindStartTags(text, "FunctionsRow");
-  ASSERT_EQ(rows.size(), 3u) << "not the longer name, nor end tags";
-  EXPECT_EQ(text.substr(rows[1], 14), "<FunctionsRow>");
-  EXPECT_EQ(exchange::TagAttribute(text, rows[0], "Caption"), "a & <b> \"c\"\n\tA'");
-  EXPECT_EQ(exchange::TagAttribute(text, rows[0], "RowID"), "{1}");
-  EXPECT_EQ(exchange::TagAttribute(text, rows[0], "Row"), "") << "a name is matched whole";
-  EXPECT_EQ(exchange::TagAttribute(text, rows[1], "RowID"), "");
-  EXPECT_EQ(exchange::TagAttribute(text, rows[2], "RowID"), "");
-  const size_t other = text.find("<Other");
-  EXPECT_EQ(exchange::TagAttribute(text, other, "CardID"), " {c} ") << "not the end of WeakCardID";
-  EXPECT_EQ(exchange::TagAttribute(text, other, "Bare"), "&unknown; & &#xZZ;") << "what names no character stays";
-}
-
 // The ID map compares IDs in their NormalizeID form: GUIDs in any spelling,
 // and any other text.
 TEST(ExchangeIdMapTest, SpellingsOfOneIdAreOneKey) {
@@ -408,51 +390,13 @@ TEST(ExchangeIdMapTest, SpellingsOfOneIdAreOneKey) {
   EXPECT_EQ(ids.size(), 8u);
 }
 
-// IDs added later are entered in the order they came, before the map is
-// next used: the first of two spellings of one GUID keeps its row, and the
-// repeated one is told by its tag.
-TEST(ExchangeIdMapTest, IdsAddedLaterAreEnteredInTheirOrderBeforeTheMapIsUsed) {
-  IdMap ids;
-  ids.AddLater("{A0000000-0000-4000-8000-000000000001}", "{10000000-0000-4000-8000-000000000001}", 1);
-  ids.AddLater("a0000000-0000-4000-8000-000000000002", "made 2", 2);
-  EXPECT_EQ(ids.size(), 2u);
-  EXPECT_EQ(ids.Find("{a0000000-0000-4000-8000-000000000002}"), "made 2") << "Find enters them first";
-  EXPECT_EQ(ids.Find("{A0000000-0000-4000-8000-000000000001}"), "{10000000-0000-4000-8000-000000000001}");
-  EXPECT_EQ(ids.Enter(), std::nullopt) << "nothing is left to enter";
-
-  ids.AddLater("{A0000000-0000-4000-8000-000000000003}", "made 3", 3);
-  ids.AddLater(" a0000000-0000-4000-8000-000000000001 ", "made again", 4);
-  ids.AddLater("{A0000000-0000-4000-8000-000000000005}", "made 5", 5);
-  ids.AddLater("{A0000000-0000-4000-8000-000000000003}", "made 3 again", 6);
-  EXPECT_EQ(ids.Enter(), std::optional<uintptr_t>(4)) << "the first repeated one";
-  EXPECT_EQ(ids.Find("{A0000000-0000-4000-8000-000000000001}"), "{10000000-0000-4000-8000-000000000001}")
-      << "the first row keeps its ID";
-  EXPECT_EQ(ids.Find("{A0000000-0000-4000-8000-000000000003}"), "made 3") << "entered before the repeated one";
-  EXPECT_EQ(ids.Find("{A0000000-0000-4000-8000-000000000005}"), std::nullopt) << "dropped with the repeated one";
-
-  // A repeated ID still waiting fails the next Add or Find as Add does.
-  ids.AddLater("{A0000000-0000-4000-8000-000000000002}", "made 2 again", 7);
-  EXPECT_THROW(ids.Find("{A0000000-0000-4000-8000-000000000009}"), com::Error);
-  ids.AddLater("{A0000000-0000-4000-8000-000000000002}", "made 2 again", 8);
-  EXPECT_THROW(ids.Add("{A0000000-0000-4000-8000-000000000009}", "made 9"), com::Error);
-  // An ID that is no GUID is added at once, and refused at once when repeated.
-  ids.AddLater("row b", "made b", 9);
-  EXPECT_EQ(ids.Find(" {ROW B}"), "made b");
-  EXPECT_THROW(ids.AddLater("{row b}", "made b again", 10), com::Error);
-}
-
 TEST(ExchangeIdMapTest, ManyIdsAreEachFoundAgain) {
   IdMap ids;
   std::vector<std::pair<std::string, std::string>> added;
   for (int i = 0; i < 5000; ++i) {
     added.emplace_back(com::Guid::Generate().ToString(), i % 7 == 0 ? "text " + std::to_string(i)
                                                                      : com::Guid::Generate().ToString());
-    // Half of them added at once, half later: both end in one table.
-    if (i % 2 == 0) {
-      ids.Add(added.back().first, added.back().second);
-    } else {
-      ids.AddLater(added.back().first, added.back().second, static_cast<uintptr_t>(i));
-    }
+    ids.Add(added.back().first, added.back().second);
   }
   for (const auto& [id, made] : added) EXPECT_EQ(ids.Find(text::Lower(id)), made);
   EXPECT_EQ(ids.size(), added.size());

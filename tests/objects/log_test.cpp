@@ -311,5 +311,40 @@ TEST_F(LogReaderTest, EachCallGivesAnIndependentReader) {
   EXPECT_EQ(a->Current()->Action(), "raw 2");
 }
 
+// A reader over records given as their row IDs, each with its ID as action.
+class ScriptedReader final : public com::Object<ostrel::SectionReader> {
+ public:
+  explicit ScriptedReader(std::vector<std::string> ids) : ids_(std::move(ids)) {}
+  bool ReadNext() override { return ++at_ < ids_.size(); }
+  Variant GetField(const std::string& name) override {
+    if (name == "RowID" || name == "Action") return Variant(ids_.at(at_));
+    return Variant::Null();
+  }
+  void Close() override { at_ = ids_.size(); }
+
+ private:
+  std::vector<std::string> ids_;
+  size_t at_ = static_cast<size_t>(-1);
+};
+
+TEST_F(LogReaderTest, ARowIdReadBeforeFailsInAnySpellingAndTheReaderMovesOn) {
+  auto reader = com::Make<LogReaderObject>();
+  reader->Initialize(com::Make<ScriptedReader>(std::vector<std::string>{
+      "{0A1B2C3D-0000-4000-8000-00000000000F}", "{0a1b2c3d-0000-4000-8000-00000000000f}", "note",
+      "0A1B2C3D-0000-4000-8000-00000000000F", "NOTE", "{G A}", "{g a}", "last"}));
+  auto read = [&] { return CodeOf([&] { reader->Read(); }); };
+  EXPECT_EQ(read(), 0);
+  EXPECT_EQ(read(), com::hr::kDuplicateKey) << "the same GUID in other letters";
+  EXPECT_EQ(read(), 0);
+  EXPECT_EQ(read(), com::hr::kDuplicateKey) << "the same GUID without its braces";
+  EXPECT_EQ(read(), com::hr::kDuplicateKey) << "a text ID in other letters";
+  EXPECT_EQ(read(), 0);
+  EXPECT_EQ(read(), com::hr::kDuplicateKey);
+  EXPECT_EQ(read(), 0);
+  EXPECT_EQ(reader->ReadCount(), 4);
+  EXPECT_EQ(reader->GetLogMessage(4)->Action(), "last");
+  EXPECT_EQ(reader->Current()->Action(), "last");
+}
+
 }  // namespace
 }  // namespace vorlane::testing

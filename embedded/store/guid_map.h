@@ -4,32 +4,33 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/com/error.h"
 #include "platform/com/guid.h"
+#include "platform/ostrel/errors.h"
 
-namespace com {
+namespace embedded {
 
-// A map by GUID for large tables keyed by IDs (a card's rows, an open
-// card's index of rows, an import's map of changed IDs). The entries stand
-// in a dense vector (in the order they were added, except that an erase
-// moves the last entry into the gap), found through an open-addressing
-// table of positions, at most half full: a card of tens of thousands of
-// rows is read, copied and dropped as a few large blocks instead of a node
-// per row. Each slot keeps the high byte of its ID's hash beside the
-// position, so that a probe reads an entry only when that byte matches:
-// in a large table every entry read is a cache miss. A map holds at most
-// kMaxSize entries. Iterators and references are those of a vector:
-// adding or erasing an entry invalidates them.
+// A map by GUID for the large tables of the store (a card's rows, an open
+// card's index of rows). The entries stand in a dense vector (in the order
+// they were added, except that an erase moves the last entry into the gap),
+// found through an open-addressing table of positions, at most half full: a
+// card of tens of thousands of rows is read, copied and dropped as a few
+// large blocks instead of a node per row. A map holds at most kMaxSize
+// entries; more fail with com::hr::kOutOfMemory. Iterators and references
+// are those of a vector: adding or erasing an entry invalidates them.
 template <class T>
 class GuidMap {
  public:
+  using Guid = com::Guid;
   using value_type = std::pair<Guid, T>;
   using iterator = typename std::vector<value_type>::iterator;
   using const_iterator = typename std::vector<value_type>::const_iterator;
-  // Positions take the 24 low bits of a slot.
-  static constexpr size_t kMaxSize = (size_t{1} << 24) - 2;
+  // A slot holds an entry's position + 1.
+  static constexpr size_t kMaxSize = UINT32_MAX - 1;
 
   iterator begin() { return entries_.begin(); }
   iterator end() { return entries_.end(); }
@@ -62,12 +63,8 @@ class GuidMap {
     return p == kNone ? entries_.end() : entries_.begin() + static_cast<std::ptrdiff_t>(p);
   }
   bool contains(const Guid& id) const { return Position(id) != kNone; }
-  // Starts loading the table slot where a look-up of `id` begins, for a
-  // caller that looks up many IDs in a row and can ask a few ahead.
-  void Prefetch(const Guid& id) const {
-    if (!slots_.empty()) __builtin_prefetch(&slots_[Home(id)]);
-  }
-  // Throws std::out_of_range for an ID that is not there.
+  // Throws std::out_of_range for an ID that is not there: the callers look
+  // up only IDs the map holds.
   T& at(const Guid& id) { return entries_[Existing(id)].second; }
   const T& at(const Guid& id) const { return entries_[Existing(id)].second; }
   // The value of that ID, added default-made when there is none.
@@ -76,12 +73,11 @@ class GuidMap {
   // Adds the value unless the ID is there; `value` is moved from only when
   // added.
   std::pair<iterator, bool> try_emplace(const Guid& id, T&& value) {
-    const size_t hash = GuidHash()(id);
     // The probe that finds the ID absent ends at the slot a new entry
     // takes, unless the table must grow first.
     Probe probe{kNone, kNone};
     if (!slots_.empty()) {
-      probe = ProbeFor(id, hash);
+      probe = ProbeFor(id);
       if (probe.position != kNone) return {entries_.begin() + static_cast<std::ptrdiff_t>(probe.position), false};
     }
     if (entries_.size() >= kMaxSize) TooLarge();
@@ -91,7 +87,7 @@ class GuidMap {
       Place(entries_.size() - 1);
     } else {
       entries_.emplace_back(id, std::move(value));
-      slots_[probe.slot] = TagOf(hash) | static_cast<uint32_t>(entries_.size());
+      slots_[probe.slot] = static_cast<uint32_t>(entries_.size());
     }
     return {entries_.end() - 1, true};
   }
@@ -130,7 +126,7 @@ class GuidMap {
     // before its own slot, going round the table.
     size_t hole = SlotOf(it->first, p);
     for (size_t j = (hole + 1) & mask_; slots_[j] != 0; j = (j + 1) & mask_) {
-      const size_t home = Home(entries_[PositionIn(slots_[j])].first);
+      const size_t home = Home(entries_[slots_[j] - 1].first);
       const bool stays = hole < j ? (home > hole && home <= j) : (home > hole || home <= j);
       if (!stays) {
         slots_[hole] = slots_[j];
@@ -142,7 +138,7 @@ class GuidMap {
     const size_t last = entries_.size() - 1;
     if (p != last) {
       const size_t moved = SlotOf(entries_[last].first, last);
-      slots_[moved] = (slots_[moved] & kTagMask) | static_cast<uint32_t>(p + 1);
+      slots_[moved] = static_cast<uint32_t>(p + 1);
       entries_[p] = std::move(entries_[last]);
     }
     entries_.pop_back();
@@ -153,34 +149,30 @@ class GuidMap {
   template <class>
   friend class GuidMap;
   static constexpr size_t kNone = ~size_t{0};
-  [[noreturn]] static void TooLarge() { throw std::length_error("a map by GUID holds at most 16777214 entries"); }
+  [[noreturn]] static void TooLarge() {
+    throw com::Error(com::hr::kOutOfMemory, std::string(ostrel::err::kSource),
+                     "A card holds at most " + std::to_string(kMaxSize) + " rows");
+  }
 
-  // A slot: the hash's high byte, then the entry's position + 1 (0 for an
-  // empty slot).
-  static constexpr uint32_t kTagMask = 0xFF000000u;
-  static uint32_t TagOf(size_t hash) { return static_cast<uint32_t>(hash >> 32) & kTagMask; }
-  static size_t PositionIn(uint32_t slot) { return static_cast<size_t>(slot & ~kTagMask) - 1; }
-
-  size_t Home(const Guid& id) const { return GuidHash()(id) & mask_; }
-  // Where a look-up of the ID with hash `hash` ends: the entry's position
-  // (kNone when absent) and the slot it stopped at (the empty slot that a
-  // new entry of that ID would take, when absent). The table is not empty.
+  size_t Home(const Guid& id) const { return com::GuidHash()(id) & mask_; }
+  // Where a look-up of the ID ends: the entry's position (kNone when
+  // absent) and the slot it stopped at (the empty slot that a new entry of
+  // that ID would take, when absent). The table is not empty.
   struct Probe {
     size_t position;
     size_t slot;
   };
-  Probe ProbeFor(const Guid& id, size_t hash) const {
-    const uint32_t tag = TagOf(hash);
-    for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
+  Probe ProbeFor(const Guid& id) const {
+    for (size_t i = Home(id);; i = (i + 1) & mask_) {
       const uint32_t slot = slots_[i];
       if (slot == 0) return {kNone, i};
-      if ((slot & kTagMask) == tag && entries_[PositionIn(slot)].first == id) return {PositionIn(slot), i};
+      if (entries_[slot - 1].first == id) return {slot - 1, i};
     }
   }
   // The entry's position, kNone when absent.
   size_t Position(const Guid& id) const {
     if (slots_.empty()) return kNone;
-    return ProbeFor(id, GuidHash()(id)).position;
+    return ProbeFor(id).position;
   }
   size_t Existing(const Guid& id) const {
     size_t p = Position(id);
@@ -190,14 +182,13 @@ class GuidMap {
   // The table slot that holds `position`.
   size_t SlotOf(const Guid& id, size_t position) const {
     size_t i = Home(id);
-    while ((slots_[i] & ~kTagMask) != position + 1) i = (i + 1) & mask_;
+    while (slots_[i] != position + 1) i = (i + 1) & mask_;
     return i;
   }
   void Place(size_t position) {
-    const size_t hash = GuidHash()(entries_[position].first);
-    size_t i = hash & mask_;
+    size_t i = Home(entries_[position].first);
     while (slots_[i] != 0) i = (i + 1) & mask_;
-    slots_[i] = TagOf(hash) | static_cast<uint32_t>(position + 1);
+    slots_[i] = static_cast<uint32_t>(position + 1);
   }
   void Rehash(size_t slots) {
     slots_.assign(slots, 0u);
@@ -210,4 +201,4 @@ class GuidMap {
   size_t mask_ = 0;
 };
 
-}  // namespace com
+}  // namespace embedded
