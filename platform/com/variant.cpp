@@ -42,11 +42,13 @@ Int ToInteger(double x) {
   return static_cast<Int>(r);
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+// A conversion from text skips the spaces and tabs around what it reads,
+// as the runtime's do; unlike text::Trim it keeps line breaks, so a number
+// followed by one is no number.
+std::string_view TrimSpacesAndTabs(std::string_view s) {
+  const auto space_or_tab = [](char c) { return c == ' ' || c == '\t'; };
+  while (!s.empty() && space_or_tab(s.front())) s.remove_prefix(1);
+  while (!s.empty() && space_or_tab(s.back())) s.remove_suffix(1);
   return s;
 }
 
@@ -98,7 +100,7 @@ bool Eat(std::string_view& s, char c) {
 
 // "HH:MM[:SS[.fff]]" with an optional AM/PM; the rest of `s` must be empty.
 bool ReadTime(std::string_view s, double& seconds) {
-  s = TrimBlanks(s);
+  s = TrimSpacesAndTabs(s);
   int h = 0, mi = 0;
   double sec = 0;
   if (!ReadInt(s, h, 2) || !Eat(s, ':') || !ReadInt(s, mi, 2)) return false;
@@ -115,7 +117,7 @@ bool ReadTime(std::string_view s, double& seconds) {
       }
     }
   }
-  s = TrimBlanks(s);
+  s = TrimSpacesAndTabs(s);
   if (!s.empty()) {
     // Designators and UTC offsets after an ISO time are accepted and the
     // time is kept as written: dates carry no time zone here.
@@ -158,7 +160,7 @@ std::optional<Date> ReadLocaleDate(std::string_view s, const LocaleFacts& facts)
     if ((c == 'd' || c == 'M' || c == 'y') && (n == 0 || order[n - 1] != c) && n < 3) order[n++] = c;
   }
   if (n != 3) return std::nullopt;
-  std::string_view t = TrimBlanks(s);
+  std::string_view t = TrimSpacesAndTabs(s);
   int parts[3];
   char sep = 0;
   for (int i = 0; i < 3; ++i) {
@@ -177,7 +179,7 @@ std::optional<Date> ReadLocaleDate(std::string_view s, const LocaleFacts& facts)
   }
   if (y < 100) y += y < 30 ? 2000 : 1900;  // two-digit years: 1930 to 2029
   double seconds = 0;
-  t = TrimBlanks(t);
+  t = TrimSpacesAndTabs(t);
   if (!t.empty() && !ReadTime(t, seconds)) return std::nullopt;
   return MakeDate(y, m, d, 0, 0, seconds);
 }
@@ -278,7 +280,7 @@ std::string NumberToText(double value) { return FormatNumber(value); }
 std::string NumberToText(float value) { return FormatNumber(value); }
 
 std::optional<double> TextToNumber(std::string_view s) {
-  s = TrimBlanks(s);
+  s = TrimSpacesAndTabs(s);
   std::string_view dec = FactsOf(ThreadLocaleID()).decimal;
   std::string buf;
   buf.reserve(s.size());
@@ -342,7 +344,7 @@ DateParts SplitDate(Date date) {
 }
 
 std::optional<Date> TextToDate(std::string_view s) {
-  s = TrimBlanks(s);
+  s = TrimSpacesAndTabs(s);
   if (s.empty()) return std::nullopt;
   if (auto d = ReadIsoDate(s)) return d;
   if (auto d = ReadLocaleDate(s, FactsOf(ThreadLocaleID()))) return d;
@@ -422,7 +424,7 @@ bool Variant::ToBool() const {
   switch (type_) {
     case Type::Bool: return std::get<bool>(data_);
     case Type::Text: {
-      std::string_view s = TrimBlanks(std::get<std::string>(data_));
+      std::string_view s = TrimSpacesAndTabs(std::get<std::string>(data_));
       if (text::EqualNoCase(s, "True")) return true;
       if (text::EqualNoCase(s, "False")) return false;
       if (auto v = TextToNumber(s)) return *v != 0;
