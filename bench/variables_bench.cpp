@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "embedded/store/open.h"
-#include "objects/core/process_object.h"
+#include "objects/process/process_object.h"
 #include "platform/com/describe.h"
 
 namespace {

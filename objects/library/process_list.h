@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "objects/core/process_object.h"
+#include "objects/process/process_object.h"
 #include "platform/com/keyed.h"
 #include "platform/ostrel/session.h"
 

@@ -9,7 +9,7 @@
 
 #include "embedded/store/open.h"
 #include "objects/core/card_layout.h"
-#include "objects/core/process_object.h"
+#include "objects/process/process_object.h"
 #include "platform/ostrel/card_manager.h"
 #include "platform/ostrel/row_collection.h"
 #include "platform/ostrel/section.h"

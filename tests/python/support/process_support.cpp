@@ -10,7 +10,7 @@
 
 #include "embedded/store/open.h"
 #include "objects/core/card_layout.h"
-#include "objects/core/process_object.h"
+#include "objects/process/process_object.h"
 #include "platform/com/describe.h"
 #include "platform/com/registry.h"
 #include "platform/ostrel/card_manager.h"

@@ -1,4 +1,4 @@
-#include "objects/core/process_object.h"
+#include "objects/process/process_object.h"
 
 #include "common/localized_strings.h"
 #include "objects/core/card_layout.h"
