@@ -4,6 +4,7 @@
 #include "embedded/store/card_sections.h"
 #include "embedded/store/card_xml.h"
 #include "embedded/store/schema_card_type.h"
+#include "platform/com/text.h"
 #include "platform/ostrel/errors.h"
 #include "platform/ostrel/field_type_codes.h"
 #include "platform/ostrel/section.h"
@@ -375,6 +376,14 @@ void OpenCard::SetConverted(RowNode& node, size_t index, com::Variant&& value) {
       throw com::Error(e.code(), std::string(ostrel::err::kSource),
                        std::string(e.description()) + ": field " + Quote(f.name) + " of section " + Quote(s.name) +
                            " (" + std::string(ostrel::FindFieldTypeCode(f.code)->name) + ") cannot take " + what);
+    }
+  }
+  // Nothing stored may be text that an export could not write.
+  if (const std::string* text = value.TryText()) {
+    if (const size_t bad = text::FindNonXmlText(*text); bad != std::string::npos) {
+      throw com::Error(com::hr::kInvalidArg, std::string(ostrel::err::kSource),
+                       "Field " + Quote(f.name) + " of section " + Quote(s.name) + " cannot take text with " +
+                           text::DescribeNonXmlText(*text, bad) + ": a process document could not carry it");
     }
   }
   if (copy_.SetField(node, index, std::move(value))) Changed();

@@ -88,11 +88,12 @@ class OpenCard final : public com::Object<ostrel::CardData, ostrel::CardLock, os
   // Field access with the platform's errors.
   size_t FieldIndex(const SectionDef& s, std::string_view name) const;
   // Sets field `index` of the row's section (FieldIndex), converted to the
-  // field's type. Inline: a value the field takes as it is (what most
-  // callers give) goes straight to the working copy.
+  // field's type; text is checked to be text an export can write. Inline: a
+  // value other than text that the field takes as it is goes straight to
+  // the working copy.
   void SetField(RowNode& node, size_t index, com::Variant&& value) {
     const FieldDef& f = node.section->fields[index];
-    if ((f.flags & ostrel::field_flag::kRowTimestamp) || !ostrel::HoldsFieldType(value, f.type_code)) {
+    if ((f.flags & ostrel::field_flag::kRowTimestamp) || value.IsText() || !ostrel::HoldsFieldType(value, f.type_code)) {
       return SetConverted(node, index, std::move(value));
     }
     if (copy_.SetField(node, index, std::move(value))) Changed();

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -91,6 +92,66 @@ constexpr const char kIndent[] = "  ";
   throw com::Error(com::hr::kFail, "Vorlane", "Cannot write the file \"" + path + "\": " + std::strerror(error));
 }
 
+// The name that starts at `at` in `text` (up to a blank, '=', '/' or '>').
+std::string_view NameAt(std::string_view text, size_t at) {
+  size_t end = at;
+  while (end < text.size() && !text::IsBlank(text[end]) && text[end] != '=' && text[end] != '/' && text[end] != '>') ++end;
+  return text.substr(at, end - at);
+}
+
+// A character reference the parser would turn into a character that XML
+// does not allow, "&#0;" among them (which would cut the value short
+// without a word), is refused with the element and attribute it is in.
+// Only the text before parsing shows it.
+void RefuseBadCharacterReferences(std::string_view text) {
+  for (size_t at = text.find("&#"); at != std::string_view::npos; at = text.find("&#", at + 2)) {
+    size_t i = at + 2;
+    const bool hex = i < text.size() && text[i] == 'x';
+    if (hex) ++i;
+    const size_t digits = i;
+    char32_t code = 0;
+    for (; i < text.size(); ++i) {
+      const char c = text[i];
+      int digit = c >= '0' && c <= '9' ? c - '0' : -1;
+      if (hex && digit < 0 && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) digit = (c | 0x20) - 'a' + 10;
+      if (digit < 0) break;
+      code = std::min<char32_t>(code * (hex ? 16 : 10) + static_cast<char32_t>(digit), 0x110000);
+    }
+    if (i == digits || i >= text.size() || text[i] != ';' || text::IsXmlChar(code)) continue;
+    // Where it is: in the tag that the last '<' before it opens, in the
+    // value of the attribute whose '=' comes last before it; after the tag,
+    // in the text of that element. A comment or a CDATA section holds no
+    // reference.
+    const size_t open = text.rfind('<', at);
+    if (open == std::string_view::npos) continue;
+    const std::string_view tag = text.substr(open);
+    if (tag.starts_with("<!--") || tag.starts_with("<![CDATA[") || tag.starts_with("<?")) continue;
+    const std::string element(NameAt(text, open + 1));
+    const std::string reference(text.substr(at, i + 1 - at));
+    const std::string what = "the character reference \"" + reference + "\" names a character that XML does not allow";
+    const size_t close = text.find('>', open);
+    if (close != std::string_view::npos && close < at) {
+      throw com::Error(com::hr::kInvalidArg, "Vorlane", "Element \"" + element + "\", in its text: " + what);
+    }
+    // The tag's attributes in turn, to the one whose value holds it.
+    std::string_view attribute;
+    for (size_t k = open + 1 + element.size(); k < at;) {
+      while (k < at && text::IsBlank(text[k])) ++k;
+      const std::string_view name = NameAt(text, k);
+      k += name.size();
+      while (k < at && text[k] != '"' && text[k] != '\'') ++k;
+      const size_t end = k < at ? text.find(text[k], k + 1) : std::string_view::npos;
+      if (end == std::string_view::npos || end > at) {
+        attribute = name;
+        break;
+      }
+      k = end + 1;
+    }
+    throw com::Error(com::hr::kInvalidArg, "Vorlane",
+                     "Element \"" + element + "\", attribute \"" + std::string(attribute) + "\": " + what);
+  }
+}
+
 }  // namespace
 
 bool Document::Parse(std::string text, unsigned options) {
@@ -111,6 +172,7 @@ bool Document::Parse(std::string text, unsigned options) {
 bool Document::ParseUntrusted(std::string text, const char* counted) {
   counted_ = 0;
   elements_ = 0;
+  RefuseBadCharacterReferences(text);
   // Document type declarations are parsed into nodes so that they can be
   // refused: a file that declares entities or a DTD is not one we wrote.
   if (!Parse(std::move(text), pugi::parse_default | pugi::parse_doctype)) return false;

@@ -28,7 +28,9 @@ class Document {
   // Parses `text` as untrusted input. False, with the document empty, when
   // it is not well-formed XML, has no document element, carries a document
   // type declaration (and with it any entity declaration), or nests deeper
-  // than kMaxNesting. The check counts the elements named `counted` on its
+  // than kMaxNesting. Fails with 0x80070057, naming the element and
+  // attribute, for a character reference to a character XML does not
+  // allow. The check counts the elements named `counted` on its
   // way (counted()), and every element (elements(): no fewer than the rows
   // the document holds).
   bool ParseUntrusted(std::string text, const char* counted = nullptr);

@@ -1,5 +1,7 @@
 #include "platform/com/text.h"
 
+#include <utility>
+
 namespace text {
 namespace {
 
@@ -202,6 +204,64 @@ std::string FromUtf16(std::u16string_view s) {
     AppendUtf8(out, cp);
   }
   return out;
+}
+
+bool IsXmlChar(char32_t c) {
+  if (c < 0x20) return c == 0x9 || c == 0xA || c == 0xD;
+  return c <= 0xD7FF || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+namespace {
+
+// The code point of the well-formed UTF-8 sequence at `i`, and its length;
+// a length of 0 when the bytes there are not one.
+std::pair<char32_t, size_t> DecodeStrict(std::string_view s, size_t i) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) return {c, 1};
+  size_t n;
+  char32_t cp, least;
+  if (c >= 0xC2 && c <= 0xDF) n = 2, cp = c & 0x1F, least = 0x80;
+  else if (c >= 0xE0 && c <= 0xEF) n = 3, cp = c & 0x0F, least = 0x800;
+  else if (c >= 0xF0 && c <= 0xF4) n = 4, cp = c & 0x07, least = 0x10000;
+  else return {c, 0};
+  if (i + n > s.size()) return {c, 0};
+  for (size_t k = 1; k < n; ++k) {
+    const unsigned char d = static_cast<unsigned char>(s[i + k]);
+    if ((d & 0xC0) != 0x80) return {c, 0};
+    cp = (cp << 6) | (d & 0x3F);
+  }
+  if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {c, 0};
+  return {cp, n};
+}
+
+}  // namespace
+
+size_t FindNonXmlText(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    // Printable ASCII, most of any text, needs no decoding.
+    if (c >= 0x20 && c < 0x80) {
+      ++i;
+      continue;
+    }
+    const auto [cp, n] = DecodeStrict(s, i);
+    if (n == 0 || !IsXmlChar(cp)) return i;
+    i += n;
+  }
+  return std::string_view::npos;
+}
+
+std::string DescribeNonXmlText(std::string_view s, size_t at) {
+  static const char kHex[] = "0123456789ABCDEF";
+  const std::string where = " (at character " + std::to_string(Length(s.substr(0, at)) + 1) + ")";
+  const auto [cp, n] = DecodeStrict(s, at);
+  if (n == 0) {
+    const unsigned char c = static_cast<unsigned char>(s[at]);
+    return std::string("the byte 0x") + kHex[c >> 4] + kHex[c & 0xF] + ", which is not UTF-8" + where;
+  }
+  std::string code;
+  for (char32_t v = cp; code.size() < 4 || v; v >>= 4) code.insert(code.begin(), kHex[v & 0xF]);
+  return "the character U+" + code + where;
 }
 
 size_t NoCaseHash::operator()(std::string_view s) const noexcept {

@@ -44,6 +44,19 @@ std::string FromUtf16(std::u16string_view s);
 // Appends the UTF-8 form of a code point.
 void AppendUtf8(std::string& out, char32_t cp);
 
+// Text that an XML 1.0 document can carry: well-formed UTF-8 (shortest
+// forms, no surrogates, nothing past U+10FFFF) of characters XML allows
+// (tab, line feed, carriage return, U+0020-U+D7FF, U+E000-U+FFFD and
+// U+10000 up). What is stored and exported must be such text: a conforming
+// parser rejects a document with anything else.
+bool IsXmlChar(char32_t c);
+// Where the first byte that is not such text begins; npos when all is.
+size_t FindNonXmlText(std::string_view s);
+// What is wrong at `at` (a result of FindNonXmlText), for an error's
+// description: "the character U+0001 (at character 6)" or "the byte 0xFF,
+// which is not UTF-8 (at character 3)".
+std::string DescribeNonXmlText(std::string_view s, size_t at);
+
 // Hash and equality that ignore case, for keyed containers.
 struct NoCaseHash {
   using is_transparent = void;

@@ -394,14 +394,20 @@ def test_diff_lists_what_changed_between_a_card_and_a_file_and_exits_1(tool):
     tool("export", card, str(mine))
     assert tool("diff", card, str(mine)).stdout.endswith("The processes do not differ.\n")
 
-    # A caption with a terminal escape, a function moved, one more function.
-    text = mine.read_text().replace('Caption="Review"', 'Caption="Review&#27;[2J"', 1)
+    # A caption changed, a function moved.
+    text = mine.read_text().replace('Caption="Review"', 'Caption="Review again"', 1)
     text = text.replace('XPos="0"', 'XPos="90"', 1) if 'XPos="0"' in text else text
     v2 = tool.dir / "v2.xml"
     v2.write_text(text)
     done = tool("diff", str(mine), str(v2), expect=1)
-    assert '\\x1B[2J' in done.stdout and "\x1b" not in done.stdout
-    assert "~ changed function" in done.stdout
+    assert "~ changed function" in done.stdout and "Review again" in done.stdout
+
+    # A file that would put a terminal escape on the screen is no process document.
+    escape = tool.dir / "escape.xml"
+    escape.write_text(text.replace('Caption="Review again"', 'Caption="Review&#27;[2J"', 1))
+    refused = tool("diff", str(mine), str(escape), expect=1)
+    assert refused.stderr.startswith("error:") and '"Caption"' in refused.stderr and "&#27;" in refused.stderr
+    assert "\x1b" not in refused.stdout + refused.stderr
     result = tool.json("diff", str(mine), str(v2), expect=1)
     assert [d["change"] for d in result["differences"]][:1] == ["changed"]
     assert result["counts"]["changed"] >= 1

@@ -49,16 +49,16 @@ TEST_F(Graph, NodesAndLinksComeWithWhatItTakesToDrawThem) {
 }
 
 // A link to a node that is not there and has no points cannot be drawn;
-// text that is not UTF-8 is drawn with replacement characters.
-TEST_F(Graph, WhatCannotBeDrawnIsLeftOutAndBadTextIsReplaced) {
+// text that is not UTF-8 never reaches the graph: the store refuses it.
+TEST_F(Graph, WhatCannotBeDrawnIsLeftOutAndBadTextIsRefused) {
   const std::string a = designer->AddFunction(FunctionType(), 0, 0);
   auto dangling = process->Links()->AddNew();
   dangling->SetSource(a);
   dangling->SetDestination("{00000000-0000-0000-0000-000000000001}");
-  Function(a)->SetCaption(std::string("caf\xC3", 4));
+  EXPECT_EQ(CodeOf([&] { Function(a)->SetCaption(std::string("caf\xC3", 4)); }), com::hr::kInvalidArg);
   const Json graph = Read();
   EXPECT_TRUE(graph["links"].empty());
-  EXPECT_EQ(graph["nodes"][0]["caption"], "caf\xEF\xBF\xBD");
+  EXPECT_EQ(graph["nodes"].size(), 1u);
 }
 
 TEST_F(Graph, TheRevisionMovesWithEveryChangeAndEveryProcessShown) {

@@ -47,7 +47,7 @@ class Picture : public DesignerFixture {
 TEST_F(Picture, EachNodeIsOneShapeOfItsKindWithItsCaptionEscaped) {
   EXPECT_TRUE(Parse().child("g"));  // an empty process draws an empty, well-formed picture
   const std::string f = designer->AddFunction(FunctionType(), 0, 0);
-  designer->SetItemCaption(f, "Check <order> & \"pay\" 'now'\x01");
+  designer->SetItemCaption(f, "Check <order> & \"pay\" 'now'");
   const std::string g = designer->AddGate(GateType(), 300, 0);
   designer->SetItemCaption(g, "Данные");
   auto svg = Parse();

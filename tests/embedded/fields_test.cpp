@@ -77,6 +77,18 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"variant refuses objects", kVariables, "Value", com::Variant(com::Ref<com::Unknown>()), {},
                   com::hr::kTypeMismatch},
         FieldCase{"unknown field", kMainInfo, "Nmae", Text("x"), {}, ostrel::err::kUnknownSchemaItem},
+        // Text an export could not write as XML is refused, in any field
+        // that takes text; what XML allows, in any script, is kept.
+        FieldCase{"NUL in text", kMainInfo, "Name", com::Variant(std::string("a\0b", 3)), {}, com::hr::kInvalidArg},
+        FieldCase{"terminal escape in text", kFunctions, "Caption", Text("\x1b[2J"), {}, com::hr::kInvalidArg},
+        FieldCase{"not UTF-8", kMainInfo, "Description", Text("caf\xe9"), {}, com::hr::kInvalidArg},
+        FieldCase{"overlong UTF-8", kMainInfo, "Name", Text("\xc0\xaf"), {}, com::hr::kInvalidArg},
+        FieldCase{"encoded surrogate", kMainInfo, "Name", Text("\xed\xa0\x80"), {}, com::hr::kInvalidArg},
+        FieldCase{"U+FFFF", kMainInfo, "Name", Text("\xef\xbf\xbf"), {}, com::hr::kInvalidArg},
+        FieldCase{"text into a variant", kVariables, "Value", Text("\x01"), {}, com::hr::kInvalidArg},
+        FieldCase{"tab, line breaks, Cyrillic, U+FFFD and beyond the BMP", kMainInfo, "Description",
+                  Text("a\tb\r\n\xd0\x96 \xef\xbf\xbd \xf0\x9f\x98\x80"),
+                  Text("a\tb\r\n\xd0\x96 \xef\xbf\xbd \xf0\x9f\x98\x80")},
         FieldCase{"row timestamp is the platform's", kLog, "SysRowTimestamp", com::Variant(int32_t{1}), {},
                   ostrel::err::kRefused}));
 
