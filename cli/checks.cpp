@@ -1,6 +1,8 @@
 #include "cli/checks.h"
 
 #include <deque>
+#include <filesystem>
+#include <iostream>
 #include <fstream>
 #include <iterator>
 #include <pugixml.hpp>
@@ -8,6 +10,7 @@
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "platform/com/text.h"
 #include "vorlane/dict_function.h"
@@ -257,7 +260,23 @@ std::string LineAndColumn(const std::string& data, size_t offset) {
 
 }  // namespace
 
-std::string CheckProcessFile(const std::string& path) {
+std::string CheckProcessFile(const std::string& path, uint64_t max_size) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (!ec && status.type() != fs::file_type::regular) {
+    const fs::file_type type = status.type();
+    NotAProcess(path, std::string("is ") +
+                          (type == fs::file_type::directory ? "a folder"
+                           : type == fs::file_type::fifo    ? "a pipe"
+                           : type == fs::file_type::character || type == fs::file_type::block ? "a device"
+                                                                                              : "not a regular file") +
+                          ": a process document is read from a file");
+  }
+  if (const uintmax_t size = fs::file_size(path, ec); !ec && size > max_size) {
+    NotAProcess(path, "holds " + std::to_string(size) + " bytes, more than the " + std::to_string(max_size) +
+                          " an import reads (--max-size)");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) NotAProcess(path, "cannot be read");
   std::ostringstream read;
@@ -286,6 +305,26 @@ std::string CheckProcessFile(const std::string& path) {
   }
   if (!root.child("Process")) NotAProcess(path, "is a data document without a process: it has no <Process> element");
   return data;
+}
+
+}  // namespace cli
+
+namespace cli {
+
+void SaveStandardInput(const std::string& path, uint64_t max_size) {
+  std::ofstream out(path, std::ios::binary);
+  std::vector<char> buffer(1 << 16);
+  uint64_t total = 0;
+  while (std::cin.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || std::cin.gcount() > 0) {
+    total += static_cast<uint64_t>(std::cin.gcount());
+    if (total > max_size) {
+      throw com::Error(kNoProcess, "vorlane",
+                       "standard input holds more than the " + std::to_string(max_size) +
+                           " bytes an import reads (--max-size)");
+    }
+    out.write(buffer.data(), std::cin.gcount());
+  }
+  if (!out) throw com::Error(com::hr::kFail, "vorlane", "cannot keep standard input in " + path);
 }
 
 }  // namespace cli

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include <string>
 #include <vector>
 
@@ -45,7 +47,11 @@ namespace cli {
 // read as one, and fails with 0x80040001 saying which way it cannot: not
 // there or unreadable, empty, not text, not XML (with the line and column),
 // cut off, XML of another kind, or a data document without a process.
-// Answers the text it read.
-std::string CheckProcessFile(const std::string& path);
+// Only a regular file of at most `max_size` bytes is read (a pipe, a device
+// or a folder is refused before reading). Answers the text it read.
+std::string CheckProcessFile(const std::string& path, uint64_t max_size);
+// Keeps standard input in the file at `path` for the importer to read,
+// refusing it past `max_size` bytes.
+void SaveStandardInput(const std::string& path, uint64_t max_size);
 
 }  // namespace cli

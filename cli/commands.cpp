@@ -52,6 +52,7 @@
 #include "vorlane/pass_states.h"
 #include "vorlane/exchange_progress.h"
 #include "vorlane/process_compare.h"
+#include "vorlane/exchange_limits.h"
 #include "vorlane/process_import_export.h"
 #include "vorlane/templates.h"
 #include "vorlane/user_settings.h"
@@ -311,17 +312,17 @@ class ProcessToRead {
     std::string file = id_or_file;
     if (id_or_file == "-") {
       input_.emplace();
-      std::ofstream out(input_->path(), std::ios::binary);
-      out << std::cin.rdbuf();
+      SaveStandardInput(input_->path(), ctx.options().max_size);
       file = input_->path();
     }
-    CheckProcessFile(file);
+    CheckProcessFile(file, ctx.options().max_size);
     card_ = ctx.session().GetCardManager()->CreateCardData(kProcessCardType, ostrel::create_flag::kTemplate);
     update_ = com::Query<ostrel::CardUpdate>(card_);
     update_->BeginUpdate();
     update_->MarkCardForDeletion(card_->GetID());
     try {
       auto importer = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
+      com::Query<vorlane::ExchangeLimits>(importer)->SetMaxFileSize(ctx.options().max_size);
       importer->ImportProcessEx(Ref<ostrel::Session>(&ctx.session()), card_, file, "",
                                 Ref<com::Collection>(com::Make<com::KeyedList>().get()), false);
       process_ = ctx.library().GetProcess(card_->GetID(), true);
@@ -584,7 +585,7 @@ namespace {
 // card would write.
 std::string ProcessText(Context& ctx, const std::string& id_or_file) {
   std::error_code ec;
-  if (std::filesystem::is_regular_file(id_or_file, ec)) return CheckProcessFile(id_or_file);
+  if (std::filesystem::exists(id_or_file, ec)) return CheckProcessFile(id_or_file, ctx.options().max_size);
   auto exporter = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
   return exporter->SerializeProcess(Ref<ostrel::Session>(&ctx.session()), ctx.Card(id_or_file));
 }
@@ -936,18 +937,18 @@ void Export(Context& ctx, const std::string& id, const std::string& given_file, 
 }
 
 void Import(Context& ctx, const std::string& given_file, const std::string& into, bool sub_processes) {
+  const std::string nothing = "interrupted: nothing was imported";
+  InterruptionGuard interruption;
   // "-" is standard input, kept in a file for the importer to read.
   std::optional<TempFile> input;
   if (given_file == "-") {
     input.emplace();
-    std::ofstream out(input->path(), std::ios::binary);
-    out << std::cin.rdbuf();
+    SaveStandardInput(input->path(), ctx.options().max_size);
+    InterruptionGuard::Check(nothing);
   }
   const std::string file = input ? input->path() : given_file;
-  InterruptionGuard interruption;
   ctx.session();  // a missing store is told before anything about the file
-  CheckProcessFile(file);
-  const std::string nothing = "interrupted: nothing was imported";
+  CheckProcessFile(file, ctx.options().max_size);
   Ref<ostrel::CardData> card;
   const bool made = into.empty();
   if (made) {
@@ -977,6 +978,7 @@ void Import(Context& ctx, const std::string& given_file, const std::string& into
     if (made) update->MarkCardForDeletion(card->GetID());
     InterruptionGuard::Check(nothing);
     auto importer = com::Query<vorlane::ProcessImportExport>(com::CreateObject("QXVorlane.ProcessImportExport"));
+    com::Query<vorlane::ExchangeLimits>(importer)->SetMaxFileSize(ctx.options().max_size);
     Progress progress("Importing");
     if (auto hook = com::TryQuery<vorlane::ExchangeProgress>(importer)) {
       hook->SetProgressCallback([&](int64_t done, int64_t total) {

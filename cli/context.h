@@ -7,6 +7,7 @@
 #include "embedded/store/store.h"
 #include "platform/ostrel/card_data.h"
 #include "platform/ostrel/session.h"
+#include "vorlane/exchange_limits.h"
 #include "vorlane/library.h"
 #include "vorlane/process.h"
 
@@ -29,6 +30,8 @@ struct Options {
   bool memory_store_if_missing = false;
   // The person agreed beforehand to what a destructive command does (--yes).
   bool yes = false;
+  // The largest process file an import or a comparison reads (--max-size).
+  uint64_t max_size = vorlane::ExchangeLimits::kDefaultMaxFileSize;
 };
 
 class Context {

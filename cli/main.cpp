@@ -111,6 +111,10 @@ int main(int argc, char** argv) {
       ->capture_default_str();
   app.add_option("--groups", groups, "The account's groups, separated by commas")->capture_default_str();
   app.add_flag("--json", options.json, "Print one JSON document, for programs");
+  app.add_option("--max-size", options.max_size,
+                 "The largest process file an import or a comparison reads, in bytes or with a unit "
+                 "(512MiB, 2GiB; default 1GiB)")
+      ->transform(CLI::AsSizeValue(false));
   app.footer(
       "Examples:\n"
       "  vorlane init\n"
@@ -342,7 +346,7 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg.starts_with("-")) {
       // The global options that take a value: their value is no command.
-      if (arg == "--store" || arg == "--user" || arg == "--locale" || arg == "--groups") ++i;
+      if (arg == "--store" || arg == "--user" || arg == "--locale" || arg == "--groups" || arg == "--max-size") ++i;
       continue;
     }
     if (std::find(commands.begin(), commands.end(), arg) != commands.end()) break;

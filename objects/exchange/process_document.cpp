@@ -1,6 +1,8 @@
 // Loading and writing the process XML document.
 #include "objects/exchange/process_document.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -169,7 +171,8 @@ bool Document::Parse(std::string text, unsigned options) {
   return true;
 }
 
-bool Document::ParseUntrusted(std::string text, const char* counted) {
+bool Document::ParseUntrusted(std::string text, const char* counted, uint64_t max_attribute) {
+  const bool may_hold_long_values = text.size() > max_attribute;
   counted_ = 0;
   elements_ = 0;
   RefuseBadCharacterReferences(text);
@@ -192,7 +195,33 @@ bool Document::ParseUntrusted(std::string text, const char* counted) {
     counted_ = 0;
     elements_ = 0;
   }
+  // Only a document longer than the limit can hold a value longer than it.
+  if (!refused && may_hold_long_values) RefuseLongValues(max_attribute);
   return !refused;
+}
+
+void Document::RefuseLongValues(uint64_t max_attribute) {
+  pugi::xml_node node = dom_.first_child();
+  while (node) {
+    for (pugi::xml_attribute attribute : node.attributes()) {
+      const size_t length = std::strlen(attribute.value());
+      if (length > max_attribute) {
+        const std::string element = node.name(), name = attribute.name();
+        dom_.reset();
+        text_.clear();
+        throw com::Error(com::hr::kInvalidArg, "Vorlane",
+                         "Element \"" + element + "\", attribute \"" + name + "\": its value of " +
+                             std::to_string(length) + " bytes is longer than the " + std::to_string(max_attribute) +
+                             " an import reads");
+      }
+    }
+    if (pugi::xml_node child = node.first_child()) {
+      node = child;
+      continue;
+    }
+    while (node && !node.next_sibling()) node = node.parent();
+    if (node) node = node.next_sibling();
+  }
 }
 
 void Document::ParseTrusted(std::string text) { Parse(std::move(text), pugi::parse_default); }
@@ -201,19 +230,70 @@ void ThrowNoProcess() {
   throw com::Error(err::kNoProcessInData, "Vorlane", LoadLocalizedString(kNoProcessText));
 }
 
-pugi::xml_node LoadProcess(Document& doc, std::string text) {
-  if (!doc.ParseUntrusted(std::move(text), kFunctionRow)) ThrowNoProcess();
+pugi::xml_node LoadProcess(Document& doc, std::string text, const ReadLimits& limits) {
+  if (!doc.ParseUntrusted(std::move(text), kFunctionRow, limits.attribute)) ThrowNoProcess();
   pugi::xml_node process = doc.root().child("Process");
   if (!process) ThrowNoProcess();
   return process;
 }
 
-pugi::xml_node LoadProcessFile(Document& doc, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) ThrowNoProcess();
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) ThrowNoProcess();
-  return LoadProcess(doc, std::move(text));
+namespace {
+
+// What kind of thing other than a regular file `mode` says is there.
+std::string KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a pipe";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
+}
+
+// The whole of the regular file at `path`, which may hold no more than
+// `limit` bytes, checked before anything is read (and again as it is read:
+// a file may grow in the meantime).
+std::string ReadDocumentFile(const std::string& path, uint64_t limit) {
+  // Not blocking: opening a pipe waits for a writer otherwise.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) ThrowNoProcess();
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) ThrowNoProcess();
+  if (!S_ISREG(st.st_mode)) {
+    throw com::Error(com::hr::kInvalidArg, "Vorlane",
+                     "\"" + path + "\" is " + KindOf(st.st_mode) + ": a process document is read from a file");
+  }
+  auto too_large = [&](uint64_t size) {
+    return com::Error(com::hr::kInvalidArg, "Vorlane",
+                      "The file \"" + path + "\" holds " + std::to_string(size) + " bytes, more than the " +
+                          std::to_string(limit) + " an import reads");
+  };
+  const uint64_t size = static_cast<uint64_t>(st.st_size);
+  if (size > limit) throw too_large(size);
+  std::string text(static_cast<size_t>(size), '\0');
+  size_t done = 0;
+  for (;;) {
+    if (done == text.size()) {
+      // Read one byte more than the file said it held: it must be the end.
+      if (text.size() > limit) throw too_large(text.size());
+      text.resize(std::min<uint64_t>(text.size() + 65536, limit + 1));
+    }
+    const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ThrowNoProcess();
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  text.resize(done);
+  return text;
+}
+
+}  // namespace
+
+pugi::xml_node LoadProcessFile(Document& doc, const std::string& path, const ReadLimits& limits) {
+  return LoadProcess(doc, ReadDocumentFile(path, limits.file), limits);
 }
 
 namespace {

@@ -2,9 +2,12 @@
 
 #include <pugixml.hpp>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "vorlane/exchange_limits.h"
 
 // The process XML document: loading it from what a user picked, finding its
 // parts, and writing it out. The DOM is pugixml; every name is matched
@@ -33,7 +36,10 @@ class Document {
   // allow. The check counts the elements named `counted` on its
   // way (counted()), and every element (elements(): no fewer than the rows
   // the document holds).
-  bool ParseUntrusted(std::string text, const char* counted = nullptr);
+  // An attribute value longer than `max_attribute` fails with 0x80070057
+  // naming its element and attribute.
+  bool ParseUntrusted(std::string text, const char* counted = nullptr,
+                      uint64_t max_attribute = ExchangeLimits::kDefaultMaxAttributeSize);
   size_t counted() const { return counted_; }
   size_t elements() const { return elements_; }
   // Parses the platform's own form of a card (CardData.GetXML). A text that
@@ -45,6 +51,8 @@ class Document {
 
  private:
   bool Parse(std::string text, unsigned options);
+  // Fails naming the first attribute whose value is longer than the limit.
+  void RefuseLongValues(uint64_t max_attribute);
 
   std::string text_;
   pugi::xml_document dom_;
@@ -59,9 +67,17 @@ class Document {
 // The document counts its function rows ("FunctionsRow" elements, at any
 // depth) as it is checked: Document::counted().
 inline constexpr char kFunctionRow[] = "FunctionsRow";
-pugi::xml_node LoadProcess(Document& doc, std::string text);
+// An import reads no more than these.
+struct ReadLimits {
+  uint64_t file = ExchangeLimits::kDefaultMaxFileSize;
+  uint64_t attribute = ExchangeLimits::kDefaultMaxAttributeSize;
+};
+pugi::xml_node LoadProcess(Document& doc, std::string text, const ReadLimits& limits = {});
 // The same from the file at `path`; a file that cannot be read fails alike.
-pugi::xml_node LoadProcessFile(Document& doc, const std::string& path);
+// Only a regular file is read (a FIFO, a device or a folder fails with
+// 0x80070057 before anything is read), and only one no larger than the
+// limit, which is checked first.
+pugi::xml_node LoadProcessFile(Document& doc, const std::string& path, const ReadLimits& limits = {});
 // Raises 0x80040001 with the library's text for it (string 1020).
 [[noreturn]] void ThrowNoProcess();
 

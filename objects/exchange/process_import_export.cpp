@@ -292,7 +292,7 @@ void ProcessImportExportObject::ImportProcessEx(com::Ref<ostrel::Session> sessio
   if (!session || !process_data) throw com::Error(com::hr::kObjectNotSet);
   session_ = session;
   exchange::Document doc;
-  pugi::xml_node process = exchange::LoadProcessFile(doc, file_path);
+  pugi::xml_node process = exchange::LoadProcessFile(doc, file_path, limits_);
   com::Ref<com::KeyedList> skipped = com::Make<com::KeyedList>();
   if (!import_sub_processes) {
     const std::string type = NormalizeID(layout::kProcessCardType);
@@ -308,7 +308,7 @@ void ProcessImportExportObject::DeserializeProcess(com::Ref<ostrel::Session> ses
   if (!session || !process_data) throw com::Error(com::hr::kObjectNotSet);
   session_ = session;
   exchange::Document doc;
-  pugi::xml_node process = exchange::LoadProcess(doc, data);
+  pugi::xml_node process = exchange::LoadProcess(doc, data, limits_);
   Import(session, *process_data, process, doc, folder_id, created_card_ids.get(), nullptr);
 }
 
@@ -319,7 +319,7 @@ void ProcessImportExportObject::DeserializeProcessPart(com::Ref<ostrel::Session>
   if (!session || !process_data) throw com::Error(com::hr::kObjectNotSet);
   session_ = session;
   exchange::Document doc;
-  pugi::xml_node process = exchange::LoadProcess(doc, data);
+  pugi::xml_node process = exchange::LoadProcess(doc, data, limits_);
 
   com::Ref<ostrel::CardUpdate> update = com::Query<ostrel::CardUpdate>(process_data);
   CardImporter importer;

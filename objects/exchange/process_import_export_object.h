@@ -11,16 +11,21 @@
 
 #include "objects/exchange/process_document.h"
 #include "platform/com/text.h"
+#include "vorlane/exchange_limits.h"
 #include "vorlane/exchange_progress.h"
 #include "vorlane/library.h"
 #include "vorlane/process_import_export.h"
 
 namespace vorlane {
 
-// ProcessImportExport, and for C++ programs the progress of its calls
-// (ExchangeProgress, not on the dispatch interface).
-class ProcessImportExportObject final : public com::Object<ProcessImportExport, ExchangeProgress> {
+// ProcessImportExport, and for C++ programs the progress of its calls and
+// how much an import reads (ExchangeProgress, ExchangeLimits: not on the
+// dispatch interface).
+class ProcessImportExportObject final : public com::Object<ProcessImportExport, ExchangeProgress, ExchangeLimits> {
  public:
+  void SetMaxFileSize(uint64_t bytes) override { limits_.file = bytes; }
+  void SetMaxAttributeSize(uint64_t bytes) override { limits_.attribute = bytes; }
+
   // Progress of the export or import under way: `done` function rows of
   // `total` (the function rows of the process card for an export; of every
   // card in the document for an import). Called on the caller's thread,
@@ -88,6 +93,7 @@ class ProcessImportExportObject final : public com::Object<ProcessImportExport, 
   com::Ref<vorlane::Library> library_;
   std::unordered_map<std::string, std::string> dependent_gates_;
   Callback progress_;
+  exchange::ReadLimits limits_;
 };
 
 }  // namespace vorlane

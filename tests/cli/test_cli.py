@@ -6,6 +6,7 @@ import select
 import signal
 import sqlite3
 import subprocess
+import time
 
 import pytest
 
@@ -223,6 +224,30 @@ def test_a_listing_shows_what_reads_and_reports_each_card_that_does_not(tool):
 # ---- what destroys asks first -----------------------------------------------------
 
 
+def test_an_import_reads_only_a_regular_file_within_max_size(tool):
+    doc = tool.dir / "order.xml"
+    doc.write_text(process_xml("Order", [(1, "Start", START_TYPE)]))
+    fifo = tool.dir / "pipe.xml"
+    os.mkfifo(fifo)
+    before = tool.json("templates")
+    try:
+        for args, says in [(["import", "/dev/zero"], "/dev/zero is a device"),
+                           (["import", str(fifo)], "is a pipe"),
+                           (["--max-size", "100", "import", str(doc)], "more than the 100 an import reads (--max-size)"),
+                           (["diff", str(doc), "/dev/zero"], "/dev/zero is a device")]:
+            refused = tool(*args, expect=1)
+            assert refused.stderr.startswith("error:") and says in refused.stderr, (args, refused.stderr)
+    finally:
+        fifo.unlink()  # nothing after this test may wait on it
+    # Standard input is held to the limit as it is read.
+    big = subprocess.run([os.environ["VORLANE_TOOL"], "--store", tool.store, "--user", "alice", "--max-size", "1KiB",
+                          "import", "-"], input=b"\0" * 5000, capture_output=True, timeout=60)
+    assert big.returncode == 1 and b"standard input holds more than the 1024 bytes" in big.stderr
+    assert tool.json("templates") == before
+    tool("--max-size", "1MiB", "import", str(doc))
+    assert len(tool.json("templates")) == len(before) + 1
+
+
 def test_an_import_into_an_instance_is_refused(tool, startable):
     tmpl = {"id": startable}
     path = str(tool.dir / "source.xml")
@@ -332,18 +357,21 @@ def test_an_interrupted_import_leaves_no_card(tool, sig, code):
     path = str(tool.dir / "source.xml")
     tool("export", source["id"], path)
     document = open(path, encoding="utf-8").read()
-    # The tool reads the file from a pipe: it has made its card once it opens
-    # the pipe, and waits there until the test has sent the signal.
-    fifo = str(tool.dir / "slow.xml")
-    os.mkfifo(fifo)
-    child = subprocess.Popen([TOOL, "--store", tool.store, "--user", "alice", "import", fifo],
-                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL,
-                             text=True)
+    # The tool reads the document from standard input: the signal comes
+    # while it waits there for the rest of it.
+    child = subprocess.Popen([TOOL, "--store", tool.store, "--user", "alice", "import", "-"],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.PIPE, text=True)
     try:
-        with open(fifo, "w", encoding="utf-8") as pipe:
-            child.send_signal(sig)
-            pipe.write(document)
-        out, err = child.communicate(timeout=60)
+        child.stdin.write(document[:100])
+        child.stdin.flush()
+        waiting = f"/proc/{child.pid}/wchan"
+        for _ in range(3000):
+            with open(waiting) as wchan:
+                if wchan.read().strip().endswith("pipe_read"):
+                    break
+            time.sleep(0.01)
+        child.send_signal(sig)
+        out, err = child.communicate(document[100:], timeout=60)
     finally:
         if child.poll() is None:
             child.kill()

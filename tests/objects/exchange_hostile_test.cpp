@@ -1,6 +1,8 @@
 // Imports of files a user picked: what is not a process document, or holds
 // what a process document must not, is refused with a clear error, and the
 // card and the store stay exactly as they were.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <fstream>
 
@@ -306,6 +308,45 @@ class ExchangeFileTest : public ExchangeFixture {};
 TEST_F(ExchangeFileTest, AFileThatIsNotThereHoldsNoProcess) {
   EXPECT_EQ(CodeOf([&] { io->ImportProcess(session, card, "/nonexistent/exchange.xml", "", nullptr); }),
             err::kNoProcessInData);
+}
+
+// Only a regular file is read, and only one within the limit, which a
+// caller can move; an attribute longer than its limit is refused by name.
+// Each leaves the card as it was; none waits for a writer or reads a
+// device to the end of memory.
+TEST_F(ExchangeFileTest, WhatIsNotAFileOrIsTooLargeIsRefusedBeforeItIsRead) {
+  ::embedded::testing::TempFolder folder;
+  const std::string fifo = folder.File("pipe.xml");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string small = folder.File("small.xml");
+  std::ofstream(small, std::ios::binary) << "<Data><Process><MainInfo Name=\"A name of some length\"/></Process></Data>";
+  const std::string before = card->GetXML(false);
+  auto refused = [&](const std::string& path, const std::string& says) {
+    try {
+      io->ImportProcess(session, card, path, "", nullptr);
+      ADD_FAILURE() << path << " imported";
+    } catch (const com::Error& e) {
+      EXPECT_EQ(com::HexCode(e.code()), com::HexCode(com::hr::kInvalidArg)) << path;
+      EXPECT_NE(e.description().find(says), std::string::npos) << path << ": " << e.description();
+    }
+    EXPECT_EQ(card->GetXML(false), before) << path;
+  };
+  refused(fifo, "is a pipe");
+  refused("/dev/zero", "is a device");
+  refused(folder.File(""), "is a folder");
+
+  auto limits = com::Query<ExchangeLimits>(io);
+  limits->SetMaxFileSize(40);
+  refused(small, "more than the 40 an import reads");
+  limits->SetMaxFileSize(ExchangeLimits::kDefaultMaxFileSize);
+  limits->SetMaxAttributeSize(10);
+  refused(small, "Element \"MainInfo\", attribute \"Name\": its value of 21 bytes is longer than the 10");
+  EXPECT_NE(CodeOf([&] { io->DeserializeProcess(session, card, "<Data><Process><MainInfo Name=\"A name of some length\"/>"
+                                                               "</Process></Data>", "", nullptr); }),
+            com::hr::kOk);
+  limits->SetMaxAttributeSize(21);
+  io->ImportProcess(session, card, small, "", nullptr);
+  EXPECT_EQ(card->GetDescription(), "A name of some length");
 }
 
 TEST_F(ExchangeFileTest, AnExportThatFailsWritesNoFile) {
