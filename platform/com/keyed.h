@@ -50,6 +50,13 @@ class Keyed {
     }
   }
 
+  // Room for `items` items, `keys` of them with keys, made at once rather
+  // than grown as they are added.
+  void Reserve(size_t items, size_t keys) {
+    items_.reserve(items);
+    keys_.reserve(keys);
+  }
+
   void Clear() {
     items_.clear();
     keys_.clear();
