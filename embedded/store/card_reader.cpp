@@ -41,7 +41,16 @@ com::Variant CardReader::GetField(const std::string& name) {
   }
   card_->Enter();
   if (name == "RowID") return com::Variant(current_->id_text.str());
-  return current_->fields[card_->FieldIndex(*current_->section, name)];
+  return current_->fields[PositionOf(name)];
+}
+
+size_t CardReader::PositionOf(const std::string& name) {
+  for (const auto& [asked, position] : positions_) {
+    if (asked == name) return position;
+  }
+  size_t position = card_->FieldIndex(*current_->section, name);
+  positions_.emplace_back(name, position);
+  return position;
 }
 
 void CardReader::Close() {

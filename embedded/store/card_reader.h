@@ -1,6 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "embedded/store/card_rows.h"
 #include "platform/ostrel/section_reader.h"
@@ -20,6 +23,12 @@ class CardReader final : public com::Object<ostrel::SectionReader> {
   void Close() override;
 
  private:
+  // The position of field `name` in the rows' section. A reader reads the
+  // same few fields of every row: each name is looked up in the schema once
+  // per reader, as spelled by the caller.
+  size_t PositionOf(const std::string& name);
+
+  std::vector<std::pair<std::string, size_t>> positions_;  // the names asked so far
   com::Ref<OpenCard> card_;
   com::Ref<CardRows> rows_;  // null once closed
   int32_t skip_;

@@ -152,6 +152,7 @@ class RowList {
     com::Ref<ostrel::RowCollection> rows = container_.Rows();
     if (!rules_.sort_field.empty()) rows = rows->GetSortedRows(rules_.sort_field, true);
     const int32_t count = rows->Count();
+    list_->Reserve(static_cast<size_t>(count), rules_.key == KeyBy::None ? 0 : static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
       if (rules_.on_error == OnLoadError::Raise) {
         AddRow(rows->Item(com::Variant(i)));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <boost/unordered/unordered_flat_set.hpp>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -31,7 +32,7 @@ class LogReaderObject final : public com::Object<LogReader> {
   std::vector<com::Ref<LogMessageObject>> read_;  // in reading order
   // The IDs read: those in the platform's form of a GUID by value, any
   // other by its text.
-  std::unordered_set<com::Guid, com::GuidHash> guids_;
+  boost::unordered_flat_set<com::Guid, com::GuidHash> guids_;
   std::unordered_set<std::string, text::NoCaseHash, text::NoCaseEqual> texts_;
   com::Ref<LogMessageObject> current_;
 };

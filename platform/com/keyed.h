@@ -20,10 +20,21 @@ namespace com {
 template <class T>
 class Keyed {
  public:
+  Keyed() = default;
+  // The items point at their keys in the table: a copy would point at the
+  // original's.
+  Keyed(const Keyed&) = delete;
+  Keyed& operator=(const Keyed&) = delete;
+
   void Add(T item, std::optional<std::string> key) {
-    if (key && !keys_.try_emplace(*key, items_.size()).second) throw Error(hr::kDuplicateKey);
-    bool has_key = key.has_value();
-    items_.push_back(Entry{std::move(item), has_key ? std::move(*key) : std::string(), has_key});
+    const std::string* kept = nullptr;
+    if (key) {
+      const size_t hash = text::NoCaseHash()(*key);
+      auto [at, added] = keys_.try_emplace(Key{std::move(*key), hash}, items_.size());
+      if (!added) throw Error(hr::kDuplicateKey);
+      kept = &at->first.text;
+    }
+    items_.push_back(Entry{std::move(item), kept});
   }
 
   // Zero-based position of `index`, or throws as the class comment says.
@@ -43,11 +54,18 @@ class Keyed {
 
   void Remove(const Variant& index) { RemoveAt(PositionOf(index)); }
   void RemoveAt(size_t pos) {
-    if (items_[pos].has_key) keys_.erase(items_[pos].key);
+    if (const std::string* key = items_[pos].key) keys_.erase(keys_.find(std::string_view(*key)));
     items_.erase(items_.begin() + static_cast<ptrdiff_t>(pos));
     for (auto& [key, at] : keys_) {
       if (at > pos) --at;
     }
+  }
+
+  // Room for `items` items, `keys` of them with keys, made at once rather
+  // than grown as they are added.
+  void Reserve(size_t items, size_t keys) {
+    items_.reserve(items);
+    keys_.reserve(keys);
   }
 
   void Clear() {
@@ -59,9 +77,7 @@ class Keyed {
   bool empty() const { return items_.empty(); }
   const T& at(size_t zero_based) const { return items_[zero_based].value; }
   // The key of an item, nullptr when it has none.
-  const std::string* key_at(size_t zero_based) const {
-    return items_[zero_based].has_key ? &items_[zero_based].key : nullptr;
-  }
+  const std::string* key_at(size_t zero_based) const { return items_[zero_based].key; }
   const T* Find(std::string_view key) const {
     auto it = keys_.find(key);
     return it == keys_.end() ? nullptr : &items_[it->second].value;
@@ -73,13 +89,33 @@ class Keyed {
   }
 
  private:
+  // A key is kept once, in the table, with its hash: it is hashed when it
+  // is added and never again, however the table grows. Lookups by text
+  // hash the text they look for.
+  struct Key {
+    std::string text;
+    size_t hash;
+  };
+  struct KeyHash {
+    using is_transparent = void;
+    size_t operator()(const Key& key) const noexcept { return key.hash; }
+    size_t operator()(std::string_view s) const noexcept { return text::NoCaseHash()(s); }
+  };
+  struct KeyEqual {
+    using is_transparent = void;
+    static std::string_view View(const Key& key) { return key.text; }
+    static std::string_view View(std::string_view s) { return s; }
+    template <class A, class B>
+    bool operator()(const A& a, const B& b) const noexcept {
+      return text::EqualNoCase(View(a), View(b));
+    }
+  };
   struct Entry {
     T value;
-    std::string key;
-    bool has_key = false;
+    const std::string* key = nullptr;  // into keys_; null when the item has none
   };
   std::vector<Entry> items_;
-  std::unordered_map<std::string, size_t, text::NoCaseHash, text::NoCaseEqual> keys_;
+  std::unordered_map<Key, size_t, KeyHash, KeyEqual> keys_;
 };
 
 }  // namespace com

@@ -216,6 +216,29 @@ TEST_F(Rows, AReaderWalksRowsForwardWhereTheyAre) {
   EXPECT_FALSE(closed->ReadNext());
 }
 
+TEST_F(Rows, AReaderAnswersEachRecordByAnySpellingOfAField) {
+  auto log = card_->GetSections()->Item(kLog);
+  auto rows = log->GetRows();
+  for (int i = 0; i < 3; ++i) {
+    auto row = rows->AddNew(0);
+    row->SetField("Action", com::Variant("act " + std::to_string(i)));
+    row->SetField("Message", com::Variant("msg " + std::to_string(i)));
+  }
+  auto reader = log->OpenReader(2, 0, 0);
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(reader->ReadNext());
+    const std::string n = std::to_string(i);
+    // Fields asked in turn and in several spellings each name their own
+    // value of this record, never one read before.
+    EXPECT_EQ(reader->GetField("Action"), com::Variant("act " + n));
+    EXPECT_EQ(reader->GetField("MESSAGE"), com::Variant("msg " + n));
+    EXPECT_EQ(reader->GetField("action"), com::Variant("act " + n));
+    EXPECT_EQ(reader->GetField("Message"), com::Variant("msg " + n));
+    EXPECT_EQ(reader->GetField("RowID"), com::Variant(rows->Item(com::Variant(int32_t{i}))->GetID()));
+    EXPECT_EQ(CodeOf([&] { reader->GetField("Nope"); }), ostrel::err::kUnknownSchemaItem) << "record " << n;
+  }
+}
+
 TEST_F(Rows, LogRowsCarryTheWriteSequence) {
   auto rows = card_->GetSections()->Item(kLog)->GetRows();
   auto first = rows->AddNew(0);
