@@ -111,8 +111,10 @@ std::string ProcessImportExportObject::Export(const com::Ref<ostrel::Session>& s
   exchange::Document doc;
   doc.ParseTrusted(std::move(platform));
   exported_.insert(NormalizeID(process_data.GetID()));
-  if (doc.root()) EmbedLinkedCards(exchange::Descendants(doc.root(), "FunctionsRow"), sub_processes, true);
+  // A part first drops what is not kept: each kept row then brings the
+  // cards it links, also those a dropped row linked before it.
   if (function_ids) KeepPart(doc.dom(), *function_ids, keep_all_variables);
+  if (doc.root()) EmbedLinkedCards(exchange::Descendants(doc.root(), "FunctionsRow"), sub_processes, true);
   return exchange::ToText(doc.dom());
 }
 

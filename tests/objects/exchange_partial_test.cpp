@@ -104,6 +104,23 @@ TEST_F(ExchangePartTest, APartIsAddedToWhatTheProcessHas) {
   EXPECT_FALSE(com::Query<ostrel::CardUpdate>(target)->GetInUpdate());
 }
 
+// A card that a function left out linked first comes with the function
+// kept, and an import of the part links it there.
+TEST_F(ExchangePartTest, ACardLinkedFirstByAFunctionLeftOutComesWithTheOneKept) {
+  Sample s = BuildSample();
+  const std::string document = process->Functions()->Item(Variant(s.task))->CardID();
+  process->Functions()->Item(Variant(s.start))->SetCardID(document);
+  const std::string part = io->SerializeProcessPart(session, card, IdList({s.task}), true, false);
+  EXPECT_EQ(RowIds(part, "Functions"), std::vector<std::string>{s.task});
+  EXPECT_NE(part.find("<CardIDCardData>"), std::string::npos) << part;
+
+  auto target = NewCard(layout::kProcessCardType);
+  auto created = com::Make<com::KeyedList>();
+  io->DeserializeProcessPart(session, target, part, created);
+  ASSERT_EQ(created->size(), 1u) << "the document, made anew";
+  EXPECT_EQ(Attach(target)->Functions()->Item(Variant(s.task))->CardID(), created->at(0).ToText());
+}
+
 TEST_F(ExchangePartTest, APartAddedTwiceIsRefusedTheSecondTime) {
   Sample s = BuildSample();
   const std::string part = io->SerializeProcessPart(session, card, IdList({s.start}), true, false);
