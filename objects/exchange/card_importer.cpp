@@ -29,10 +29,6 @@ using Section = ImportSchema::Section;
 
 // A text field of the variant kind keeps at most this many characters.
 constexpr size_t kVariantTextLimit = 4096;
-// Cards embedded one inside another, through elements or through attributes
-// that hold whole documents, deeper than this are refused: each level is a
-// document of its own for the nesting limit of the XML.
-constexpr int kMaxCardNesting = 32;
 
 // Single-card types: the platform keeps one card of each (per account for
 // the user's settings), reached with GetDictionaryData. An import never
@@ -152,9 +148,11 @@ void CheckRowKey(pugi::xml_node element, const Section& section, int position, I
 class DepthGuard {
  public:
   explicit DepthGuard(int& depth) : depth_(depth) {
-    if (++depth_ > kMaxCardNesting) {
+    // Cards embedded through elements or through attributes that hold
+    // whole documents count alike.
+    if (++depth_ > exchange::kMaxEmbeddedCards) {
       --depth_;
-      exchange::ThrowNoProcess();
+      exchange::ThrowEmbeddedTooDeep();
     }
   }
   ~DepthGuard() { --depth_; }

@@ -230,6 +230,12 @@ void ThrowNoProcess() {
   throw com::Error(err::kNoProcessInData, "Vorlane", LoadLocalizedString(kNoProcessText));
 }
 
+void ThrowEmbeddedTooDeep() {
+  throw com::Error(com::hr::kInvalidArg, "Vorlane",
+                   "Cards are embedded in one another more than " + std::to_string(kMaxEmbeddedCards) +
+                       " deep (a sub-process in a sub-process, and so on): a process document holds no more");
+}
+
 pugi::xml_node LoadProcess(Document& doc, std::string text, const ReadLimits& limits) {
   if (!doc.ParseUntrusted(std::move(text), kFunctionRow, limits.attribute)) ThrowNoProcess();
   pugi::xml_node process = doc.root().child("Process");

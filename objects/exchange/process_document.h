@@ -81,6 +81,14 @@ pugi::xml_node LoadProcessFile(Document& doc, const std::string& path, const Rea
 // Raises 0x80040001 with the library's text for it (string 1020).
 [[noreturn]] void ThrowNoProcess();
 
+// Cards embedded one in another (a sub-process in a sub-process, and so
+// on) no deeper than this, by an export as by an import, so that what one
+// writes the other reads. Each level is a document of its own for the
+// nesting limit of the XML.
+inline constexpr int kMaxEmbeddedCards = 32;
+// Raises 0x80070057 saying that cards are embedded deeper than that.
+[[noreturn]] void ThrowEmbeddedTooDeep();
+
 // The attribute's text; "" when the element has no such attribute.
 inline std::string_view Attr(pugi::xml_node element, const char* name) {
   return element.attribute(name).value();

@@ -95,6 +95,7 @@ std::string ProcessImportExportObject::Export(const com::Ref<ostrel::Session>& s
   // written, and a dictionary read anew on first need.
   session_ = session;
   exported_.clear();
+  embed_depth_ = 0;
   dependent_gates_.clear();
   library_.reset();
   std::string platform = process_data.GetXML(false);
@@ -151,10 +152,19 @@ void ProcessImportExportObject::EmbedLinkedCard(pugi::xml_node row, const char* 
   // parent, or to itself, ends the descent here.
   exported_.insert(id);
 
+  // No deeper than an import reads back.
+  if (embed_depth_ >= exchange::kMaxEmbeddedCards) exchange::ThrowEmbeddedTooDeep();
   exchange::Document linked;
   linked.ParseTrusted(card->GetXML(false));
   if (!linked.root()) return;
-  if (is_process) EmbedLinkedCards(exchange::Descendants(linked.root(), "FunctionsRow"), sub_processes, false);
+  if (is_process) {
+    ++embed_depth_;
+    struct Up {
+      int& depth;
+      ~Up() { --depth; }
+    } up{embed_depth_};
+    EmbedLinkedCards(exchange::Descendants(linked.root(), "FunctionsRow"), sub_processes, false);
+  }
   row.append_child((std::string(attribute) + "CardData").c_str()).append_copy(linked.root());
 }
 

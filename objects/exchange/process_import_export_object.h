@@ -90,6 +90,9 @@ class ProcessImportExportObject final : public com::Object<ProcessImportExport, 
   com::Ref<ostrel::Session> session_;
   // The cards written into the document of the export under way.
   IdSet exported_;
+  // How many cards the one being embedded is inside of (the exported card
+  // not counted).
+  int embed_depth_ = 0;
   com::Ref<vorlane::Library> library_;
   std::unordered_map<std::string, std::string> dependent_gates_;
   Callback progress_;

@@ -93,7 +93,8 @@ std::vector<HostileCase> HostileCases() {
        no_process,
        {kNoProcess}},
       {"AbsurdNesting", Nested(10000), no_process, {kNoProcess}},
-      {"SubProcessesNestedTooDeep", SubProcesses(40), no_process, {kNoProcess}},
+      {"SubProcessesNestedTooDeep", SubProcesses(40), com::hr::kInvalidArg, {"embedded in one another more than 32 deep"}},
+      {"SubProcessesOnePastTheLimit", SubProcesses(33), com::hr::kInvalidArg, {"more than 32 deep"}},
       {"RepeatedRowId",
        ProcessDoc("<Functions><FunctionsRow RowID=\"{5}\" ID=\"" + Id(1) + "\"/>"
                   "<FunctionsRow RowID=\"{5}\" ID=\"" + Id(2) + "\"/></Functions>"),
@@ -347,6 +348,33 @@ TEST_F(ExchangeFileTest, WhatIsNotAFileOrIsTooLargeIsRefusedBeforeItIsRead) {
   limits->SetMaxAttributeSize(21);
   io->ImportProcess(session, card, small, "", nullptr);
   EXPECT_EQ(card->GetDescription(), "A name of some length");
+}
+
+// What an export writes an import reads: a chain of sub-processes as deep
+// as the limit goes out and back in; one more is refused by the export with
+// the error the import gives such a document.
+TEST_F(ExchangeFileTest, ExportAndImportAgreeOnHowDeepCardsAreEmbedded) {
+  std::vector<com::Ref<ostrel::CardData>> chain{card};
+  for (int i = 0; i < 33; ++i) {
+    chain.push_back(NewCard(layout::kProcessCardType));
+    Attach(chain[i])->Functions()->AddNew()->SetCardID(chain.back()->GetID());
+  }
+  // Cut at the limit: the 32nd embedded card links no further.
+  Attach(chain[32])->Functions()->Item(Variant(1))->SetCardID("");
+  const std::string deepest = io->SerializeProcess(session, card);
+  auto copy = NewCard(layout::kProcessCardType);
+  auto created = com::Make<com::KeyedList>();
+  io->DeserializeProcess(session, copy, deepest, "", created);
+  EXPECT_EQ(created->size(), 32u);
+
+  Attach(chain[32])->Functions()->Item(Variant(1))->SetCardID(chain[33]->GetID());
+  try {
+    io->SerializeProcess(session, card);
+    ADD_FAILURE() << "exported";
+  } catch (const com::Error& e) {
+    EXPECT_EQ(com::HexCode(e.code()), com::HexCode(com::hr::kInvalidArg));
+    EXPECT_NE(e.description().find("more than 32 deep"), std::string::npos) << e.description();
+  }
 }
 
 TEST_F(ExchangeFileTest, AnExportThatFailsWritesNoFile) {
