@@ -77,7 +77,18 @@ Variant InvokeMember(Unknown* self, const TypeInfo& info, DispId id, uint16_t fl
   }
   void* iface = self->QueryInterface(m->iid);
   if (!iface) throw Error(hr::kNoInterface);
-  return m->call(iface, conv);
+  // The edge of a component: whatever else a member lets out (a failed
+  // allocation among them) leaves it as an Error, so that callers that
+  // handle errors handle it too.
+  try {
+    return m->call(iface, conv);
+  } catch (const Error&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw Error(hr::kOutOfMemory, info.name(), "Not enough memory for " + m->name);
+  } catch (const std::exception& e) {
+    throw Error(hr::kFail, info.name(), m->name + " failed: " + e.what());
+  }
 }
 
 Variant Invoke(Unknown* obj, std::string_view name, uint16_t flags, std::span<const Variant> args) {

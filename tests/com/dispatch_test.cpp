@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <new>
+#include <stdexcept>
 
 #include "platform/com/collection.h"
 #include "platform/com/describe.h"
@@ -70,7 +72,12 @@ class LampObject final : public Object<Lamp, ConnectionPointContainer> {
     double r = factor * steps.value_or(1);
     return round ? std::round(r) : r;
   }
-  Variant Item(const Variant& index) override { return Variant("item " + index.ToText()); }
+  Variant Item(const Variant& index) override {
+    // What a member may let out besides an Error.
+    if (index.ToText() == "all of it") throw std::bad_alloc();
+    if (index.ToText() == "out of range") throw std::out_of_range("no such lamp");
+    return Variant("item " + index.ToText());
+  }
   void Refresh(bool deep) override { last_deep = deep; }
   Ref<Lamp> Twin() override { return Ref<Lamp>(this); }
 
@@ -129,6 +136,25 @@ TEST_F(DispatchTest, GetsLetsAndCallsThroughNameAndId) {
   EXPECT_EQ(d->Invoke(kDispIdValue, kInvokeGet, std::span<const Variant>(&idx, 1)), Variant("item 7"));
   EXPECT_TRUE(GetProperty(obj, "Twin").IsObject());
   EXPECT_EQ(GetProperty(obj, "Twin").TryObject(), obj);
+}
+
+// Anything else a member lets out leaves through dispatch as an Error.
+TEST_F(DispatchTest, WhatAMemberLetsOutLeavesAsAnError) {
+  auto fails = [&](const char* index) -> Error {
+    try {
+      GetProperty(obj, "Item", std::vector{Variant(index)});
+    } catch (const Error& e) {
+      return e;
+    }
+    ADD_FAILURE() << index;
+    return Error(hr::kOk);
+  };
+  const Error memory = fails("all of it");
+  EXPECT_EQ(memory.code(), hr::kOutOfMemory);
+  EXPECT_EQ(memory.description(), "Not enough memory for Item");
+  const Error range = fails("out of range");
+  EXPECT_EQ(range.code(), hr::kFail);
+  EXPECT_EQ(range.description(), "Item failed: no such lamp");
 }
 
 TEST_F(DispatchTest, FillsOptionalArgumentsAndChecksTheRest) {
