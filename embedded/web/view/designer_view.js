@@ -91,6 +91,24 @@ function drawText(parent, lines, cx, cy, className) {
   return text;
 }
 
+// A type's picture as an SVG group, parsed once per kind and type; each
+// node draws a copy.
+const pictures = new Map();
+function pictureOf(kind, typeId) {
+  const key = `${kind} ${String(typeId ?? "").toUpperCase()}`;
+  if (!pictures.has(key)) {
+    const markup = typePicture(typeId, kind !== "gate");
+    let g = null;
+    if (markup) {
+      g = svgCreate("g");
+      svgAttr(g, { class: "type-picture" });
+      g.innerHTML = markup;
+    }
+    pictures.set(key, g);
+  }
+  return pictures.get(key);
+}
+
 function ProcessRenderer(eventBus) {
   BaseRenderer.call(this, eventBus, 1500);
 }
@@ -112,12 +130,11 @@ ProcessRenderer.prototype.drawShape = function (parent, shape) {
   svgAppend(parent, outline);
   // The type's picture: in its frame in a function's top-left corner; a
   // gate's glyph alone, at its top.
-  const picture = typePicture(shape.data?.type, shape.type !== "gate");
+  const picture = pictureOf(shape.type, shape.data?.type);
   if (picture) {
-    const g = svgCreate("g");
+    const g = picture.cloneNode(true);
     const [x, y, scale] = shape.type === "gate" ? [w / 2 - 12, 3, 1] : [4, 3, 0.75];
-    svgAttr(g, { class: "type-picture", transform: `translate(${x},${y}) scale(${scale})` });
-    g.innerHTML = picture;
+    svgAttr(g, { transform: `translate(${x},${y}) scale(${scale})` });
     svgAppend(parent, g);
   }
   const lines = wrapCaption(shape.caption, shape.type === "gate" ? w * 0.6 : w - 10, Math.max(1, Math.floor((h - 6) / LINE_HEIGHT)));
