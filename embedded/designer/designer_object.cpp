@@ -611,7 +611,7 @@ void DesignerObject::DoSetValues(const std::string& id, const std::vector<com::V
   ItemState after = ReadLists(*variable);
   after.values.clear();
   for (const com::Variant& v : values) after.values.push_back(TypedValue(*variable, v));
-  SetLists(*variable, std::move(after));
+  SetLists(ItemKind::Variable, variable.get(), std::move(after));
 }
 
 void DesignerObject::DoSetEnumValues(const std::string& id, const std::vector<EnumEntry>& entries) {
@@ -627,7 +627,7 @@ void DesignerObject::DoSetEnumValues(const std::string& id, const std::vector<En
   }
   ItemState after = ReadLists(*variable);
   after.enum_values = entries;
-  SetLists(*variable, std::move(after));
+  SetLists(ItemKind::Variable, variable.get(), std::move(after));
 }
 
 void DesignerObject::DoSetDocTypes(const std::vector<std::string>& type_ids) {
@@ -640,18 +640,16 @@ void DesignerObject::DoSetDocTypes(const std::vector<std::string>& type_ids) {
     if (!seen.insert(*type).second) throw BadArgument("The document type " + type->ToString() + " is listed twice");
     after.doc_types.push_back(type->ToString());
   }
-  ItemChange change{ItemKind::Process, "", ReadDocTypes(*process_), std::nullopt};
-  recording_->push_back(change);
-  history_.Put(*process_, gate_places_, change, after);
-  recording_->back().after = ReadDocTypes(*process_);
+  SetLists(ItemKind::Process, process_.get(), std::move(after));
 }
 
-void DesignerObject::SetLists(vorlane::Variable& variable, ItemState after) {
-  ItemChange change{ItemKind::Variable, variable.ID(), ReadLists(variable), std::nullopt};
+void DesignerObject::SetLists(ItemKind kind, com::Unknown* item, ItemState after) {
+  const std::string id = kind == ItemKind::Process ? std::string() : com::GetProperty(item, "ID").ToText();
+  ItemChange change{kind, id, ReadListsOf(*process_, kind, item), std::nullopt};
   // Recorded before it is written: a write that fails half-way is put back.
   recording_->push_back(change);
   history_.Put(*process_, gate_places_, change, after);
-  recording_->back().after = ReadLists(variable);
+  recording_->back().after = ReadListsOf(*process_, kind, item);
 }
 
 std::string DesignerObject::ApplyEdits(const std::string& edits) {

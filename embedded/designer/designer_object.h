@@ -124,8 +124,9 @@ class DesignerObject final : public com::Object<Designer, com::ConnectionPointCo
   void Made(ItemKind kind, com::Unknown* item);
   void Removing(ItemKind kind, com::Unknown* item);
   void PlaceGate(const std::string& id, const Box& box);
-  // A variable's lists replaced by those of `after`.
-  void SetLists(vorlane::Variable& variable, ItemState after);
+  // The lists of a variable, or the document types of the process,
+  // replaced by those of `after`.
+  void SetLists(ItemKind kind, com::Unknown* item, ItemState after);
   // A link's stored route no longer meets a node that moved: the links of
   // the nodes the step moved go straight again (as part of the step).
   void ForgetRoutesOfMoved();

@@ -110,6 +110,10 @@ ItemState ReadDocTypes(vorlane::Process& process) {
   return state;
 }
 
+ItemState ReadListsOf(vorlane::Process& process, ItemKind kind, com::Unknown* item) {
+  return kind == ItemKind::Process ? ReadDocTypes(process) : ReadLists(*com::Query<vorlane::Variable>(item));
+}
+
 ItemState ReadWholeItem(ItemKind kind, com::Unknown* item) {
   if (kind != ItemKind::Variable) {
     ItemState state;
@@ -234,9 +238,7 @@ void EditHistory::Put(vorlane::Process& process, GatePlaces& places, const ItemC
   } else {
     Fields was;
     for (const auto& [name, value] : state->fields) was.emplace_back(name, com::GetProperty(item.get(), name));
-    if (!state->lists) done.before = ItemState{};
-    else if (change.kind == ItemKind::Process) done.before = ReadDocTypes(process);
-    else done.before = ReadLists(*com::Query<vorlane::Variable>(item));
+    done.before = state->lists ? ReadListsOf(process, change.kind, item.get()) : ItemState{};
     done.before->fields = std::move(was);
     if (change.kind == ItemKind::Gate && state->place) {
       auto place = places.find(NormalizeId(id));

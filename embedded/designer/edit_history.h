@@ -79,6 +79,9 @@ ItemState ReadWholeItem(ItemKind kind, com::Unknown* item);
 ItemState ReadLists(vorlane::Variable& variable);
 // The process's document types alone (`lists` set).
 ItemState ReadDocTypes(vorlane::Process& process);
+// The lists of `item`: a variable's (ReadLists) or, for the process, its
+// document types.
+ItemState ReadListsOf(vorlane::Process& process, ItemKind kind, com::Unknown* item);
 // A document type's type ID; "" for one that was never given one (a row
 // added and left so, or imported without it), which the designer shows and
 // writes back as it is.

@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "common/error_codes.h"
 #include "common/localized_strings.h"

@@ -113,9 +113,8 @@ const WORDS = {
                       "Значення переліку, по одному в рядку: число = текст", "Uzskaitījuma vērtības, pa vienai rindā: skaitlis = teksts",
                       "Тізбе мәндері, әр жолда біреуден: сан = мәтін"],
   docTypes: ["Document types", "Типы документов", "Типи документів", "Dokumentu veidi", "Құжат түрлері"],
-  docTypesPerLine: ["Type IDs of the documents the process takes, one per line", "Идентификаторы типов документов процесса, по одному в строке",
-                    "Ідентифікатори типів документів процесу, по одному в рядку", "Procesa dokumentu veidu ID, pa vienam rindā",
-                    "Процесс құжаттары түрлерінің идентификаторлары, әр жолда біреуден"],
+  docTypesPerLine: ["One type ID per line", "По одному ID типа в строке", "По одному ID типу в рядку", "Pa vienam veida ID rindā",
+                    "Әр жолда бір түр ID"],
   enumLineBad: ["Not an enumeration value (number = text): ", "Не значение перечисления (число = текст): ", "Не значення переліку (число = текст): ",
                 "Nav uzskaitījuma vērtība (skaitlis = teksts): ", "Тізбе мәні емес (сан = мәтін): "],
 };
