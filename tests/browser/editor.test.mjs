@@ -407,6 +407,7 @@ test("a comparison with an exported file lists exactly the planted differences",
   const page = await openCard(context, id, urls.alice);
   try {
     await page.locator("#compare").click();
+    await page.locator("#compare-dialog[open]").waitFor();
     await page.locator("#compare-file").setInputFiles(file);
     await page.locator("#compare-dialog button[value=compare]").click();
     await page.locator("#differences:not([hidden])").waitFor();

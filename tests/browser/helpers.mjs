@@ -68,7 +68,17 @@ export async function closeCard(page) {
     }
     if (await page.locator("#close-card").isVisible()) {
       await page.locator("#close-card").click({ timeout: 5000 });
-      await page.waitForURL((u) => u.pathname === "/", { timeout: 10000 });
+      // The card may ask first whether to save what the test left changed:
+      // the test did not mean to keep it.
+      const asked = page.locator("dialog#ask[open]");
+      const home = page.waitForURL((u) => u.pathname === "/", { timeout: 10000 });
+      home.catch(() => {});
+      await Promise.race([home, asked.waitFor({ timeout: 10000 }).catch(() => {})]);
+      if (await asked.count()) {
+        console.log("closing the card: " + (await asked.locator("#ask-text").textContent()));
+        await asked.getByRole("button", { name: "No" }).click({ timeout: 5000 });
+      }
+      await home;
     }
   } catch (e) {
     console.log("closing the card: " + e.message.split("\n")[0]);

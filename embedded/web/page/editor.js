@@ -449,17 +449,21 @@ function drawMinimap() {
 
 // Asks what to compare the process with: another process of the store, or
 // an exported file (uploaded first). The server answers with the
-// differences, the card's process being the newer side.
-async function openCompare() {
+// differences, the card's process being the newer side. The dialog opens at
+// once and its list of processes fills in when the store has answered, so
+// a file chosen meanwhile is kept.
+function openCompare() {
   const dialog = $("compare-dialog");
+  if (dialog.open) return;
   const select = $("compare-process");
-  const list = await (await fetch("/api/processes")).json();
   select.replaceChildren(new Option("", ""));
-  for (const p of [...list.templates, ...list.instances]) select.append(new Option(p.name || p.id, p.id));
   $("compare-file").value = "";
   dialog.returnValue = "";
   dialog.show();
   $("veil").hidden = false;
+  fetch("/api/processes").then((r) => r.json()).then((list) => {
+    for (const p of [...list.templates, ...list.instances]) select.append(new Option(p.name || p.id, p.id));
+  });
   dialog.addEventListener("close", async () => {
     $("veil").hidden = true;
     if (dialog.returnValue !== "compare") return;
