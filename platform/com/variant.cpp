@@ -1,6 +1,7 @@
 // The conversion rules of the automation runtime, all in one place.
 #include "platform/com/variant.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -279,6 +280,32 @@ bool IsNumberType(Variant::Type t) {
 std::string NumberToText(double value) { return FormatNumber(value); }
 std::string NumberToText(float value) { return FormatNumber(value); }
 
+namespace {
+
+// Whether a number that from_chars finds out of a double's range is too
+// small rather than too large: the place of its first significant digit,
+// with the exponent, is below the units. `number` is as TextToNumber builds
+// it: an optional "-", digits with an optional ".", an optional exponent.
+bool TooSmall(std::string_view number) {
+  const size_t e = number.find('e');
+  long exponent = 0;
+  if (e != std::string_view::npos) {
+    size_t i = e + 1;
+    const bool negative = i < number.size() && number[i] == '-';
+    if (i < number.size() && (number[i] == '-' || number[i] == '+')) ++i;
+    for (; i < number.size(); ++i) exponent = std::min(exponent * 10 + (number[i] - '0'), 100000L);
+    if (negative) exponent = -exponent;
+  }
+  const std::string_view mantissa = number.substr(0, e);
+  const size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string_view::npos) return true;
+  const long place = first < point ? static_cast<long>(point - first) : -static_cast<long>(first - point - 1);
+  return place + exponent <= 0;
+}
+
+}  // namespace
+
 std::optional<double> TextToNumber(std::string_view s) {
   s = TrimSpacesAndTabs(s);
   std::string_view dec = FactsOf(ThreadLocaleID()).decimal;
@@ -308,7 +335,11 @@ std::optional<double> TextToNumber(std::string_view s) {
   if (i != s.size()) return std::nullopt;
   double v = 0;
   auto res = std::from_chars(buf.data(), buf.data() + buf.size(), v);
-  if (res.ec == std::errc::result_out_of_range) Overflow();
+  if (res.ec == std::errc::result_out_of_range) {
+    // Below the smallest double a number reads as zero; above the largest it overflows.
+    if (TooSmall(buf)) return buf[0] == '-' ? -0.0 : 0.0;
+    Overflow();
+  }
   if (res.ec != std::errc() || res.ptr != buf.data() + buf.size()) return std::nullopt;
   return v;
 }

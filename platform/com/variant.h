@@ -151,7 +151,8 @@ std::string_view TypeName(Variant::Type type);
 std::string NumberToText(double value);
 std::string NumberToText(float value);
 // A number from text in the thread's locale: blanks around, optional sign,
-// the locale's decimal separator, optional exponent. nullopt when it is not one.
+// the locale's decimal separator, optional exponent. nullopt when it is not one;
+// 0x800A0006 overflow beyond the largest double, and zero below the smallest.
 std::optional<double> TextToNumber(std::string_view text);
 
 // Dates: ISO 8601 text ("2026-12-08", "2026-12-08T10:30:00") and the

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <optional>
 
 #include "platform/com/locale.h"
 
@@ -187,6 +188,30 @@ TEST(VariantText, NumbersRoundTripExactly) {
     ASSERT_TRUE(back) << NumberToText(v);
     EXPECT_EQ(*back, v) << NumberToText(v);
   }
+}
+
+HResult CodeOf(void (*call)()) {
+  try {
+    call();
+  } catch (const Error& e) {
+    return e.code();
+  }
+  return hr::kOk;
+}
+
+TEST(VariantText, BeyondADoubleOverflowsAndBelowItIsZero) {
+  EXPECT_EQ(CodeOf([] { TextToNumber("1e309"); }), hr::kOverflow);
+  EXPECT_EQ(CodeOf([] { TextToNumber("-1000000e303"); }), hr::kOverflow);
+  EXPECT_EQ(CodeOf([] { Variant("1e309").ToR8(); }), hr::kOverflow);
+  // Numbers too small for a double are no overflow: they read as zero, with their sign.
+  for (const char* tiny : {"1e-400", "0.0001e-330", "-123e-99999999999", "0.000000000000000000001e-310"}) {
+    std::optional<double> v = TextToNumber(tiny);
+    ASSERT_TRUE(v) << tiny;
+    EXPECT_EQ(*v, 0.0) << tiny;
+    EXPECT_EQ(std::signbit(*v), tiny[0] == '-') << tiny;
+  }
+  EXPECT_EQ(Variant("1e-400").ToR8(), 0.0);
+  EXPECT_EQ(TextToNumber("4.9406564584124654e-324"), 4.9406564584124654e-324);
 }
 
 TEST(VariantPointers, NeverBecomeBool) {
