@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/ids.h"
@@ -29,8 +30,9 @@ struct RowListRules {
   KeyBy key = KeyBy::ID;
   OnLoadError on_error = OnLoadError::Raise;
   // Rows in ascending order of this field (GetSortedRows); empty: platform order.
+  // A name that outlives the list (a literal), so that rules can be constants.
   // (Initialised, so that a rule set may leave it out without a warning.)
-  std::string sort_field = {};
+  std::string_view sort_field = {};
   // A list that was never attached reads as empty (and its Refresh does
   // nothing) instead of failing: the dictionaries, whose card may not open.
   bool unattached_reads_empty = false;
@@ -150,7 +152,7 @@ class RowList {
 
   void LoadRows() {
     com::Ref<ostrel::RowCollection> rows = container_.Rows();
-    if (!rules_.sort_field.empty()) rows = rows->GetSortedRows(rules_.sort_field, true);
+    if (!rules_.sort_field.empty()) rows = rows->GetSortedRows(std::string(rules_.sort_field), true);
     const int32_t count = rows->Count();
     list_->Reserve(static_cast<size_t>(count), rules_.key == KeyBy::None ? 0 : static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i) {
