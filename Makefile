@@ -1,11 +1,14 @@
 # Entry points; CMake with Ninja does the work.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?= 2000
 WERROR     ?= OFF
 JOBS       ?= 2
 CMAKE_ARGS ?=
 
-.PHONY: deps build test test-asan bench demo install package clean
+.PHONY: deps build test test-asan fuzz-build fuzz fuzz-check bench demo install package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -21,6 +24,21 @@ test-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVORLANE_SANITIZE=ON -DVORLANE_BENCH=OFF $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(ASAN_BUILD) -j$(JOBS)
 	@cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The fuzz targets (fuzz/), built by clang with libFuzzer and the
+# sanitizers: `make fuzz` runs each for FUZZ_SECONDS and keeps what it finds
+# in $(FUZZ_BUILD)/fuzz; `make fuzz-check` runs each FUZZ_RUNS times from a
+# fixed seed over the seed corpus, as CI does.
+fuzz-build: deps
+	@cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DVORLANE_FUZZ=ON -DVORLANE_BENCH=OFF -DVORLANE_PYTHON=OFF $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz_targets
+
+fuzz: fuzz-build
+	@scripts/fuzz.sh $(FUZZ_BUILD) --seconds $(FUZZ_SECONDS)
+
+fuzz-check: fuzz-build
+	@scripts/fuzz.sh $(FUZZ_BUILD) --runs $(FUZZ_RUNS)
 
 # The allocator keeps the memory it got instead of giving it back after
 # every large free: otherwise each iteration of a benchmark that builds and
@@ -51,4 +69,4 @@ package: build
 	@cd $(BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) build-bench

@@ -11,6 +11,7 @@ packages=(
   libcli11-dev pybind11-dev python3-dev python3-pytest
   libboost1.81-dev nlohmann-json3-dev
   chromium
+  clang libclang-rt-14-dev
 )
 # Node.js runs the browser tests (never the product); a machine that has it
 # keeps its own.
