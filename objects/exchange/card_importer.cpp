@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "common/field_coercion.h"
 #include "common/ids.h"
@@ -316,6 +317,11 @@ void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml
   // The row's "RowID" names the row (MapRow): no field of the platform's
   // cards has that name, so it is passed over as any unknown name is.
   const com::Ref<ostrel::RowEx> fields = com::Query<ostrel::RowEx>(&row);
+  // An element that names a field twice (an attribute repeated, or spelt in
+  // two letter cases) is refused: which value the row should keep is
+  // anyone's guess, and what was checked of the first would not hold for
+  // the last.
+  std::vector<bool> named(section.fields.size());
   for (pugi::xml_attribute attribute : element.attributes()) {
     std::string_view name = attribute.name();
     if (section.renames_employee) {
@@ -325,6 +331,12 @@ void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml
     }
     const Field* field = section.Find(name);
     if (!field) continue;
+    if (named[field - section.fields.data()]) {
+      throw com::Error(com::hr::kInvalidArg, "Vorlane",
+                       Where(element, attribute.name(), attribute.value()) + ": the element names the field \"" +
+                           field->name + "\" a second time");
+    }
+    named[field - section.fields.data()] = true;
     // Fields the platform keeps or stamps are never written by an import.
     if (field->flags & (ostrel::field_flag::kSystem | ostrel::field_flag::kRowTimestamp)) continue;
     WriteField(*fields, *field, element, attribute, run);
