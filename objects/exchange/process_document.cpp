@@ -35,19 +35,10 @@ struct Nesting {
 // (none when null), so that a document of many megabytes is walked once,
 // not once per question.
 Nesting CheckNesting(pugi::xml_node top, int limit, const char* counted) {
-  // pugixml places nodes in memory in document order, and their names lie
-  // in the text in the same order; a walk that follows the links alone
-  // waits for each node in turn. The memory a few rows on is asked for
-  // ahead (about 1 KB of nodes and 1.3 KB of text per row of a process's
-  // functions; farther than a page ahead gains nothing).
-  constexpr size_t kNodesAhead = 3072;
-  constexpr size_t kTextAhead = 4000;
   Nesting found;
   int depth = 0;
   pugi::xml_node node = top.first_child();
   while (node) {
-    __builtin_prefetch(reinterpret_cast<const char*>(node.internal_object()) + kNodesAhead);
-    __builtin_prefetch(node.name() + kTextAhead);
     if (node.type() == pugi::node_element) {
       if (depth >= limit) {
         found.too_deep = true;
