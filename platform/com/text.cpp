@@ -144,8 +144,19 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     for (char c : a) ascii &= static_cast<unsigned char>(c) < 0x80;
     for (char c : b) ascii &= static_cast<unsigned char>(c) < 0x80;
     if (ascii) return false;
+    return CompareNoCase(a, b) == 0;
   }
-  return CompareNoCase(a, b) == 0;
+  // Names are mostly ASCII: as far as both are, bytes compare with ASCII's
+  // letter case folded; the rest compares by character from there (an
+  // ASCII byte is a whole character, so both are at a character's start).
+  size_t i = 0;
+  for (; i < a.size(); ++i) {
+    const unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if ((x | y) >= 0x80) break;
+    const unsigned char folded = x | 0x20;
+    if (x != y && (folded != (y | 0x20) || folded < 'a' || folded > 'z')) return false;
+  }
+  return i == a.size() || CompareNoCase(a.substr(i), b.substr(i)) == 0;
 }
 
 size_t FindNoCase(std::string_view hay, std::string_view needle, size_t from) {

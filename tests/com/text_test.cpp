@@ -42,6 +42,23 @@ TEST(Text, CaseFoldsLatinAndCyrillic) {
   EXPECT_EQ(text::NoCaseHash{}("Ключ"), text::NoCaseHash{}("КЛЮЧ"));
 }
 
+TEST(Text, EqualNoCaseFoldsLettersOnly) {
+  // Bytes that differ by the letter-case bit are equal only when they are letters.
+  EXPECT_FALSE(text::EqualNoCase("a@b", "a`b"));
+  EXPECT_FALSE(text::EqualNoCase("[", "{"));
+  EXPECT_FALSE(text::EqualNoCase("^", "~"));
+  EXPECT_TRUE(text::EqualNoCase("Caption", "cAPTION"));
+  EXPECT_FALSE(text::EqualNoCase("Caption", "Captiom"));
+  // An ASCII start, then letters of another script: compared by character from there.
+  EXPECT_TRUE(text::EqualNoCase("ID_Ключ", "id_кЛЮЧ"));
+  EXPECT_FALSE(text::EqualNoCase("ID_Ключ", "id_Клюя"));
+  EXPECT_TRUE(text::EqualNoCase("straße", "STRAßE"));
+  EXPECT_FALSE(text::EqualNoCase("", "a"));
+  EXPECT_TRUE(text::EqualNoCase("", ""));
+  // What compares equal hashes equal.
+  EXPECT_EQ(text::NoCaseHash{}("ID_Ключ"), text::NoCaseHash{}("id_кЛЮЧ"));
+}
+
 TEST(Text, RoundTripsUtf16AndKeepsMalformedBytes) {
   std::string s = "Zß Ж 😀";
   EXPECT_EQ(text::FromUtf16(text::ToUtf16(s)), s);
