@@ -18,13 +18,19 @@
 
 namespace {
 
-// A folder of this process's own for the file under test.
+// A folder of this process's own for the file under test, removed when the
+// run ends.
+struct Folder {
+  std::string path;
+  Folder() : path((std::filesystem::temp_directory_path() / "vorlane-fuzz-XXXXXX").string()) {
+    if (!mkdtemp(path.data())) fuzz::Broken("no folder for the store file", path);
+  }
+  ~Folder() { rmdir(path.c_str()); }
+};
+
 const std::string& StorePath() {
-  static const std::string path = [] {
-    std::string folder = (std::filesystem::temp_directory_path() / "vorlane-fuzz-XXXXXX").string();
-    if (!mkdtemp(folder.data())) fuzz::Broken("no folder for the store file", folder);
-    return folder + "/store.vorlane";
-  }();
+  static const Folder folder;
+  static const std::string path = folder.path + "/store.vorlane";
   return path;
 }
 
