@@ -1,7 +1,6 @@
 // A store file whose pages someone changed: opening it and reading every
 // card either fails with a com::Error or gives cards whose XML form is
 // XML, as it would be for a store that only this system wrote.
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <pugixml.hpp>
@@ -9,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "embedded/store/open.h"
@@ -22,6 +22,7 @@ namespace {
 // run ends.
 struct Folder {
   std::string path;
+  // mkdtemp puts a unique name in place of the X's.
   Folder() : path((std::filesystem::temp_directory_path() / "vorlane-fuzz-XXXXXX").string()) {
     if (!mkdtemp(path.data())) fuzz::Broken("no folder for the store file", path);
   }
@@ -39,14 +40,9 @@ void Remove(const std::string& path) {
 }
 
 void Write(const std::string& path, const uint8_t* data, size_t size) {
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (fd < 0) fuzz::Broken("cannot write the store file", path);
-  for (size_t done = 0; done < size;) {
-    ssize_t n = write(fd, data + done, size - done);
-    if (n <= 0) fuzz::Broken("cannot write the store file", path);
-    done += static_cast<size_t>(n);
-  }
-  close(fd);
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  if (!file.flush()) fuzz::Broken("cannot write the store file", path);
 }
 
 void ReadEveryCard(const std::string& path) {

@@ -38,6 +38,8 @@ bool IsKnownLocale(int lcid) {
   return false;
 }
 
+std::span<const LocaleFacts> KnownLocales() { return kLocales; }
+
 int ThreadLocaleID() { return thread_locale; }
 void SetThreadLocaleID(int lcid) {
   thread_locale = lcid;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace com {
@@ -24,6 +25,8 @@ struct LocaleFacts {
 const LocaleFacts& FactsOf(int lcid);
 // True when the table knows `lcid`.
 bool IsKnownLocale(int lcid);
+// Every locale of the table, 1033 first.
+std::span<const LocaleFacts> KnownLocales();
 
 // The locale in which the calling thread converts values to text and back.
 // Each thread has its own; it starts at 1033. The embedded platform sets it

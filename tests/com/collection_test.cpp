@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/com/code_of.h"
+
 namespace com {
 namespace {
 
-HResult CodeOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.code();
-  }
-  return hr::kOk;
-}
+using test::CodeOf;
 
 TEST(KeyedList, KeepsInsertionOrderAndFindsKeysWithoutRegardToCase) {
   auto list = Make<KeyedList>();

@@ -7,6 +7,7 @@
 #include "platform/com/collection.h"
 #include "platform/com/describe.h"
 #include "platform/com/events.h"
+#include "tests/com/code_of.h"
 
 namespace com {
 namespace {
@@ -95,14 +96,7 @@ class LampObject final : public Object<Lamp, ConnectionPointContainer> {
   Ref<EventSource> events_ = Make<EventSource>(LampEventsInfo());
 };
 
-HResult CodeOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.code();
-  }
-  return hr::kOk;
-}
+using test::CodeOf;
 
 class DispatchTest : public ::testing::Test {
  protected:

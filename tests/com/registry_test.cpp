@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/com/collection.h"
+#include "tests/com/code_of.h"
 #include "tests/com/plugin/test_plugin.h"
 
 namespace com {
@@ -81,15 +82,7 @@ class ScopedRegistryFile {
   ScopedEnv env_;
 };
 
-template <class F>
-HResult CodeOf(F&& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.code();
-  }
-  return hr::kOk;
-}
+using test::CodeOf;
 
 size_t LineCount(const std::string& s) { return static_cast<size_t>(std::count(s.begin(), s.end(), '\n')); }
 

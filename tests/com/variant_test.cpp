@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/com/locale.h"
+#include "tests/com/code_of.h"
 
 namespace com {
 namespace {
@@ -190,14 +191,7 @@ TEST(VariantText, NumbersRoundTripExactly) {
   }
 }
 
-HResult CodeOf(void (*call)()) {
-  try {
-    call();
-  } catch (const Error& e) {
-    return e.code();
-  }
-  return hr::kOk;
-}
+using test::CodeOf;
 
 TEST(VariantText, BeyondADoubleOverflowsAndBelowItIsZero) {
   EXPECT_EQ(CodeOf([] { TextToNumber("1e309"); }), hr::kOverflow);
