@@ -7,4 +7,11 @@ ostrel::Row& RowWrapper::row() const {
   return *row_;
 }
 
+std::string RowWrapper::GetStrictID(const char* field) const {
+  const com::Variant value = Get(field);
+  // Text, the usual case, is normalised where it is, without a copy first.
+  if (const std::string* text = value.TryText()) return NormalizeID(*text);
+  return NormalizeID(value.ToText());
+}
+
 }  // namespace vorlane

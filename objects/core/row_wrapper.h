@@ -34,7 +34,7 @@ class RowWrapper {
   // An ID field read through FieldToString: an empty field reads "{}".
   std::string GetLooseID(const char* field) const { return NormalizeID(GetText(field)); }
   // An ID field converted straight to text: an empty (Null) field fails.
-  std::string GetStrictID(const char* field) const { return NormalizeID(Get(field).ToText()); }
+  std::string GetStrictID(const char* field) const;
   bool GetBool(const char* field) const { return FieldToBoolean(Get(field)); }
   void PutBool(const char* field, bool value) const { Put(field, com::Variant(value)); }
   int32_t GetLong(const char* field) const { return FieldToLong(Get(field)); }
