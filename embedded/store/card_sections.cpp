@@ -8,7 +8,7 @@
 #include "embedded/store/card_section.h"
 #include "embedded/store/row_sub_section.h"
 #include "embedded/store/row_sub_sections.h"
-#include "embedded/store/schema_section_type.h"
+#include "embedded/store/schema_objects.h"
 #include "platform/ostrel/errors.h"
 
 namespace embedded {

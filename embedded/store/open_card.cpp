@@ -3,7 +3,7 @@
 #include "embedded/store/card_access.h"
 #include "embedded/store/card_sections.h"
 #include "embedded/store/card_xml.h"
-#include "embedded/store/schema_card_type.h"
+#include "embedded/store/schema_objects.h"
 #include "platform/com/text.h"
 #include "platform/ostrel/errors.h"
 #include "platform/ostrel/field_type_codes.h"

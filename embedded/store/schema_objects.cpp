@@ -1,9 +1,5 @@
 // The schema as the platform's CardType, SectionType and FieldType objects.
-#include "embedded/store/schema_card_type.h"
-#include "embedded/store/schema_field_type.h"
-#include "embedded/store/schema_field_types.h"
-#include "embedded/store/schema_section_type.h"
-#include "embedded/store/schema_section_types.h"
+#include "embedded/store/schema_objects.h"
 #include "platform/ostrel/errors.h"
 
 namespace embedded {

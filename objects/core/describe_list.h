@@ -15,4 +15,15 @@ com::Describe<I> DescribeList(std::string name) {
   return d;
 }
 
+// A list whose items are added and removed through it: the three slots,
+// then AddNew, Remove and Refresh.
+template <class I>
+com::TypeInfo DescribeEditableList(std::string name) {
+  return DescribeList<I>(std::move(name))
+      .Method("AddNew", &I::AddNew)
+      .Method("Remove", &I::Remove, {com::Arg("Index")})
+      .Method("Refresh", &I::Refresh, {com::Optional("DeepRefresh", false)})
+      .Build();
+}
+
 }  // namespace vorlane

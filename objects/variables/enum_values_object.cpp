@@ -1,5 +1,5 @@
+// The enumeration values of a variable, in ascending numeric order.
 #include "objects/variables/enum_values_object.h"
-
 #include "platform/com/describe.h"
 
 namespace vorlane {
@@ -60,17 +60,6 @@ const com::TypeInfo& EnumValues::DispatchInfo() {
           .Method("RemoveByNumericValue", &L::RemoveByNumericValue, {com::Arg("NumericValue")})
           .Method("Refresh", &L::Refresh, {com::Optional("DeepRefresh", false)})
           .Build();
-  return info;
-}
-
-const com::TypeInfo& EnumValue::DispatchInfo() {
-  using V = EnumValue;
-  static const com::TypeInfo info = com::Describe<V>("_EnumValue")
-                                        .Get("ID", &V::ID)
-                                        .GetLet("Value", &V::Value, &V::SetValue)
-                                        .GetLet("NumericValue", &V::NumericValue, &V::SetNumericValue)
-                                        .Method("Refresh", &V::Refresh, {com::Optional("DeepRefresh", false)})
-                                        .Build();
   return info;
 }
 

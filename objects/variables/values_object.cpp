@@ -1,5 +1,4 @@
 // The values of a multi-valued variable.
-#include "objects/core/card_layout.h"
 #include "objects/core/describe_list.h"
 #include "objects/variables/values_object.h"
 
@@ -9,21 +8,6 @@ namespace {
 constexpr char kIdentityField[] = "Identity";
 
 }  // namespace
-
-ValueObject::ValueObject() : ValueRowWrapper(layout::kValueSpare) {}
-
-void ValueObject::Attach(com::Ref<ostrel::Row> row, com::Ref<VariableNotificator> notificator,
-                         std::string variable_id, VarTypeEnum type) {
-  SetRow(std::move(row));
-  notificator_ = std::move(notificator);
-  variable_id_ = std::move(variable_id);
-  type_ = type;
-}
-
-void ValueObject::SetValue(const com::Variant& value) {
-  // A value's change is reported as a change of its variable.
-  if (WriteValue(value)) notificator_->NotifyValueChange(variable_id_);
-}
 
 ValuesObject::ValuesObject()
     : RowListCollection({.key = KeyBy::RowIdentity, .sort_field = kIdentityField},
@@ -89,15 +73,6 @@ void ValuesObject::MoveUp(int32_t index) {
 
 void ValuesObject::MoveDown(int32_t index) {
   if (index < Count()) Swap(index, index + 1);
-}
-
-const com::TypeInfo& vorlane::Value::DispatchInfo() {
-  using V = vorlane::Value;
-  static const com::TypeInfo info = com::Describe<V>("_Value")
-                                        .GetLet("Value", &V::GetValue, &V::SetValue)
-                                        .Method("Refresh", &V::Refresh, {com::Optional("DeepRefresh", false)})
-                                        .Build();
-  return info;
 }
 
 const com::TypeInfo& Values::DispatchInfo() {

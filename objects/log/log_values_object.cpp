@@ -22,14 +22,4 @@ const com::TypeInfo& LogValues::DispatchInfo() {
   return info;
 }
 
-const com::TypeInfo& LogValue::DispatchInfo() {
-  using V = LogValue;
-  static const com::TypeInfo info = com::Describe<V>("_LogValue")
-                                        .GetLet("ChangeDate", &V::ChangeDate, &V::SetChangeDate)
-                                        .GetLet("Value", &V::Value, &V::SetValue)
-                                        .Method("Refresh", &V::Refresh, {com::Optional("DeepRefresh", false)})
-                                        .Build();
-  return info;
-}
-
 }  // namespace vorlane

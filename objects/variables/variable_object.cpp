@@ -1,9 +1,9 @@
-// The variables of a process.
+// A variable of a process.
 #include "common/escape_codes.h"
 #include "common/typed_text.h"
 #include "objects/core/card_layout.h"
-#include "objects/core/describe_list.h"
-#include "objects/variables/variables_object.h"
+#include "objects/variables/variable_object.h"
+#include "platform/com/describe.h"
 
 namespace vorlane {
 
@@ -84,36 +84,6 @@ void VariableObject::Refresh(bool) {
   log_values_.reset();
 }
 
-VariablesObject::VariablesObject()
-    : RowListCollection({.key = KeyBy::ID, .on_error = OnLoadError::Skip},
-                        [this](com::Ref<ostrel::Row> row) { return Wrap(std::move(row)); }) {}
-
-void VariablesObject::Attach(RowContainer container, com::Ref<VariableNotificator> notificator) {
-  list_.Attach(std::move(container));
-  notificator_ = std::move(notificator);
-}
-
-com::Ref<VariableObject> VariablesObject::Wrap(com::Ref<ostrel::Row> row) {
-  com::Ref<VariableObject> item = com::Make<VariableObject>();
-  item->Attach(std::move(row), notificator_);
-  return item;
-}
-
-com::Ref<Variable> VariablesObject::AddNew() {
-  com::Ref<VariableObject> item = list_.NewRowWithID();
-  item->SetHiddenInParentProcess(true);
-  list_.AppendIfRead(item);
-  return item;
-}
-
-void VariablesObject::Remove(const com::Variant& index) {
-  // The ID is read while the row exists; listeners are told which variable
-  // went, whether it was named by ID or by position.
-  std::string id = list_.Item(index)->ID();
-  list_.Remove(index);
-  notificator_->NotifyVariableRemove(id);
-}
-
 const com::TypeInfo& Variable::DispatchInfo() {
   using V = Variable;
   static const com::TypeInfo info =
@@ -139,16 +109,6 @@ const com::TypeInfo& Variable::DispatchInfo() {
           .GetLet("HiddenInParentProcess", &V::HiddenInParentProcess, &V::SetHiddenInParentProcess)
           .Method("Refresh", &V::Refresh, {com::Optional("DeepRefresh", false)})
           .Build();
-  return info;
-}
-
-const com::TypeInfo& Variables::DispatchInfo() {
-  using L = Variables;
-  static const com::TypeInfo info = DescribeList<L>("_Variables")
-                                        .Method("AddNew", &L::AddNew)
-                                        .Method("Remove", &L::Remove, {com::Arg("Index")})
-                                        .Method("Refresh", &L::Refresh, {com::Optional("DeepRefresh", false)})
-                                        .Build();
   return info;
 }
 
