@@ -47,13 +47,16 @@ fuzz-check: fuzz-build
 BENCH_ENV ?= GLIBC_TUNABLES=glibc.malloc.trim_threshold=2147483647:glibc.malloc.mmap_threshold=33554432:glibc.malloc.top_pad=67108864
 
 # After the runs, the ratios the project tracks (each operation against its
-# floor, measured in the same run) from the runs' JSON files.
+# floor, measured in the same run) from the runs' JSON files; then the peak
+# memory of the tool importing and exporting a process of 100,000 functions,
+# each in a process of its own, against the size of its file.
 bench: deps
 	@cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS) >/dev/null
 	@cmake --build build-bench -j$(JOBS)
 	@for b in build-bench/bench/*_bench; do echo "== $$b"; \
 	  $(BENCH_ENV) $$b --benchmark_min_time=0.2 --benchmark_out=$$b.json --benchmark_out_format=json || exit 1; done
 	@python3 scripts/bench-ratios.py build-bench/bench
+	@echo; python3 scripts/import-memory.py build-bench/bin/vorlane
 
 demo: build
 	@demo/run-demo.sh $(BUILD)
