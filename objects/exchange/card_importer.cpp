@@ -283,8 +283,7 @@ void CardImporter::ImportRows(ostrel::RowCollection& rows, const Section& sectio
     IdSet taken(&blocks);
     if (section.keyed_by_id && !clear) AddIdsOfRows(rows, taken);
     int position = 0;
-    for (pugi::xml_node row_element = element.child(row_name); row_element;
-         row_element = row_element.next_sibling(row_name)) {
+    for (pugi::xml_node row_element = element.child(row_name); row_element;) {
       ++position;
       com::Ref<ostrel::Row> row = rows.AddNew(0);
       MapRow(*row, row_element, run);
@@ -292,6 +291,11 @@ void CardImporter::ImportRows(ostrel::RowCollection& rows, const Section& sectio
       // After the row's values: a value that does not convert is named first.
       if (section.keyed_by_id) CheckRowKey(row_element, section, position, taken);
       if (hooked) hook_();
+      // The element is done with: the memory of its nodes goes to the rows
+      // still to be made, instead of both being held until the end.
+      const pugi::xml_node next = row_element.next_sibling(row_name);
+      element.remove_child(row_element);
+      row_element = next;
     }
     return;
   }

@@ -28,7 +28,9 @@ namespace vorlane {
 // card's update bracket takes them away again.
 //
 // One importer serves one import; the ID map and the lists of created cards
-// grow during the run. Internal to the library.
+// grow during the run. The import consumes its document: the element of
+// each row of a list goes from the document once the row is made, so that
+// its memory serves the rows still to come. Internal to the library.
 class CardImporter {
  public:
   CardImporter();
