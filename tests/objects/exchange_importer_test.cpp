@@ -390,6 +390,20 @@ TEST(ExchangeIdMapTest, SpellingsOfOneIdAreOneKey) {
   EXPECT_EQ(ids.size(), 8u);
 }
 
+// A GUID of the document is one key whether the ID made for it is a GUID
+// in the platform's form (kept as a GUID) or any other text (kept as text).
+TEST(ExchangeIdMapTest, AGuidIsOneKeyWhateverWasMadeForIt) {
+  IdMap ids;
+  const std::string first = com::Guid::Generate().ToString(), second = com::Guid::Generate().ToString();
+  ids.Add(first, "{abcdef00-0000-0000-0000-000000000000}");
+  EXPECT_THROW(ids.Add(text::Lower(first), "{ABCDEF00-0000-0000-0000-000000000000}"), com::Error);
+  ids.Add(second, "{ABCDEF00-0000-0000-0000-000000000000}");
+  EXPECT_THROW(ids.Add(text::Lower(second), "made again"), com::Error);
+  EXPECT_EQ(ids.Find(first), "{abcdef00-0000-0000-0000-000000000000}");
+  EXPECT_EQ(ids.Find(second), "{ABCDEF00-0000-0000-0000-000000000000}");
+  EXPECT_EQ(ids.size(), 2u);
+}
+
 TEST(ExchangeIdMapTest, ManyIdsAreEachFoundAgain) {
   IdMap ids;
   std::vector<std::pair<std::string, std::string>> added;
