@@ -40,7 +40,7 @@ com::Variant CardReader::GetField(const std::string& name) {
     throw com::Error(com::hr::kSubscriptOutOfRange, std::string(ostrel::err::kSource), "The reader has no current row");
   }
   card_->Enter();
-  if (name == "RowID") return com::Variant(current_->id_text.str());
+  if (name == "RowID") return com::Variant(IdText(current_->id).str());
   return current_->fields[PositionOf(name)];
 }
 

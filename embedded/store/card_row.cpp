@@ -10,7 +10,7 @@ namespace embedded {
 
 void CardRow::Deleted() const {
   throw com::Error(ostrel::err::kRowDeleted, std::string(ostrel::err::kSource),
-                   "Row " + node_->id_text.str() + " has been deleted");
+                   "Row " + IdText(node_->id).str() + " has been deleted");
 }
 
 com::Variant CardRow::GetField(const std::string& name) {

@@ -12,7 +12,7 @@ class CardRow final : public com::Object<ostrel::Row, ostrel::RowEx> {
  public:
   CardRow(com::Ref<OpenCard> card, std::shared_ptr<RowNode> node) : card_(std::move(card)), node_(std::move(node)) {}
 
-  std::string GetID() override { return node_->id_text.str(); }
+  std::string GetID() override { return IdText(node_->id).str(); }
   com::Variant GetField(const std::string& name) override;
   void SetField(const std::string& name, com::Variant value) override;
   com::Ref<ostrel::Section> GetSection() override;

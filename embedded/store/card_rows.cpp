@@ -12,7 +12,7 @@ namespace {
 
 [[noreturn]] void RowDeleted(const RowNode& node) {
   throw com::Error(ostrel::err::kRowDeleted, std::string(ostrel::err::kSource),
-                   "Row " + node.id_text.str() + " has been deleted");
+                   "Row " + IdText(node.id).str() + " has been deleted");
 }
 
 // Sort rank of a value: Null, then Empty, then numbers, then texts. A total

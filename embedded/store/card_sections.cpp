@@ -117,7 +117,7 @@ com::Ref<ostrel::SubSection> RowSubSections::Item(const std::string& section_id)
   card_->Enter();
   if (row_->deleted) {
     throw com::Error(ostrel::err::kRowDeleted, std::string(ostrel::err::kSource),
-                     "Row " + row_->id_text.str() + " has been deleted");
+                     "Row " + IdText(row_->id).str() + " has been deleted");
   }
   auto id = com::Guid::Parse(section_id);
   for (const SectionDef* sub : row_->section->subsections) {
@@ -137,7 +137,7 @@ com::Ref<ostrel::Row> RowSubSection::GetFirstRow() {
   card_->Enter();
   if (row_->deleted) {
     throw com::Error(ostrel::err::kRowDeleted, std::string(ostrel::err::kSource),
-                     "Row " + row_->id_text.str() + " has been deleted");
+                     "Row " + IdText(row_->id).str() + " has been deleted");
   }
   return FirstRow(*card_, row_.get(), section_);
 }

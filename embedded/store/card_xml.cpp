@@ -140,7 +140,7 @@ class XmlWriter {
   void Row(OpenCard& card, std::string_view name, const RowNode& node, int depth) {
     const SectionDef& s = *node.section;
     Start(name, depth);
-    Attribute("RowID", node.id_text);
+    Attribute("RowID", IdText(node.id));
     for (size_t i = 0; i < s.fields.size(); ++i) {
       const com::Variant& v = node.fields[i];
       if (v.IsNull() || v.IsEmpty() || (v.IsText() && v.TryText()->empty())) continue;

@@ -102,7 +102,6 @@ RowList WorkingCopy::Collect(const SectionDef& s, bool root_rows_only) const {
 std::shared_ptr<RowNode> WorkingCopy::AddRow(RowNode* owner, const SectionDef& s, bool defaults) {
   auto node = std::make_shared<RowNode>();
   node->id = com::Guid::Generate();
-  node->id_text = IdText(node->id);
   node->section = &s;
   node->parent = owner;
   node->seq = next_seq_++;
@@ -284,7 +283,6 @@ std::shared_ptr<RowNode> WorkingCopy::Reuse(Index& old, RowRecord& rec, const Se
   if (!node) {
     node = std::make_shared<RowNode>();
     node->id = rec.id;
-    node->id_text = IdText(rec.id);
     node->section = &s;
   }
   node->parent = nullptr;

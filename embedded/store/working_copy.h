@@ -61,8 +61,8 @@ class RowFields {
   const SectionDef* section_ = nullptr;
 };
 
-// A row ID's text, "{UPPER-CASE}", kept in the node itself: a string would
-// be one more allocation for every row of every open card.
+// A row ID's text, "{UPPER-CASE}", made where it is needed without an
+// allocation of its own.
 class IdText {
  public:
   IdText() = default;
@@ -80,7 +80,6 @@ class IdText {
 // reload of the card, which updates it in place.
 struct RowNode {
   com::Guid id;
-  IdText id_text;
   const SectionDef* section = nullptr;
   // The owning row of a sub-section row or the parent of a tree child;
   // null for a card-level row and for a removed one.
