@@ -267,11 +267,13 @@ std::string ReadDocumentFile(const std::string& path, uint64_t limit) {
   };
   const uint64_t size = static_cast<uint64_t>(st.st_size);
   if (size > limit) throw too_large(size);
-  std::string text(static_cast<size_t>(size), '\0');
+  // Room for one byte more than the file said it held, so that reading to
+  // its end finds the end without growing (and so copying) the text.
+  std::string text(static_cast<size_t>(size) + 1, '\0');
   size_t done = 0;
   for (;;) {
     if (done == text.size()) {
-      // Read one byte more than the file said it held: it must be the end.
+      // The file grew while it was read.
       if (text.size() > limit) throw too_large(text.size());
       text.resize(std::min<uint64_t>(text.size() + 65536, limit + 1));
     }
