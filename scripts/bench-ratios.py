@@ -28,6 +28,8 @@ ROWS = [
     ("Row.SetField vs hash-map store", "store:BM_RowSetField", ["store:BM_HashMapSet"], 1, None),
     ("First Functions.Count vs 10,000 field reads", "graph:BM_FirstCountOf10000Functions",
      ["graph:BM_CaptionRawGetField"], 10000, None),
+    ("Letting the 10,000 go vs 10,000 field reads", "graph:BM_ReleaseOf10000Functions",
+     ["graph:BM_CaptionRawGetField"], 10000, None),
     ("Log reader vs the live list (100,000)", "library:BM_LogReaderReadAll/100000",
      ["library:BM_LogMessagesReadAll/100000"], 1, 1.0),
     ("Card activation vs open and count (template)", "card:BM_CardActivate/functions:10000/template:1",
