@@ -198,10 +198,7 @@ void CardImporter::ImportSection(com::Ref<ostrel::Session> session, ostrel::RowC
 }
 
 void CardImporter::ImportCardOf(ostrel::CardData& target, pugi::xml_node card, Run& run) {
-  com::Ref<ostrel::CardUpdate> update = com::Query<ostrel::CardUpdate>(&target);
-  const bool began = !update->GetInUpdate();
-  if (began) update->BeginUpdate();
-  try {
+  WithinBracket(*com::Query<ostrel::CardUpdate>(&target), [&] {
     const std::string_view card_id = exchange::Attr(card, "CardID");
     if (!text::Trim(card_id).empty()) {
       try {
@@ -229,17 +226,7 @@ void CardImporter::ImportCardOf(ostrel::CardData& target, pugi::xml_node card, R
       ImportRows(*rows, *section, card.child(section->name.c_str()), true, run);
     }
     RewriteRowReferences(target, plan, run);
-    if (began) update->EndUpdate();
-  } catch (...) {
-    if (began) {
-      try {
-        update->CancelUpdate();
-      } catch (const com::Error&) {
-        // Swallowed: the failure that stopped the import is the one reported.
-      }
-    }
-    throw;
-  }
+  });
 }
 
 std::string CardImporter::NewCardOf(pugi::xml_node card, Run& run) {

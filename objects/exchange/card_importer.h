@@ -18,6 +18,30 @@
 
 namespace vorlane {
 
+// Runs `body` inside an update bracket of `update`. When none is open, one
+// is begun for it, ended when `body` is done and cancelled when it fails,
+// so that the card and the store are left as they were (a failure to cancel
+// is swallowed: the failure that stopped `body` is the one reported). A
+// bracket the caller opened is the caller's to end or cancel.
+template <class Body>
+void WithinBracket(ostrel::CardUpdate& update, Body body) {
+  const bool own = !update.GetInUpdate();
+  if (own) update.BeginUpdate();
+  try {
+    body();
+    if (own) update.EndUpdate();
+  } catch (...) {
+    if (own) {
+      try {
+        update.CancelUpdate();
+      } catch (const com::Error&) {
+        // Swallowed, as said above.
+      }
+    }
+    throw;
+  }
+}
+
 // cCardImporter: writes the platform's XML form of a card into card data of
 // the platform, for any card type: it walks the card type's schema and, for
 // each section, the element of the same name. Every row it adds gets a new

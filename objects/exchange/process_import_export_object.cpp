@@ -351,8 +351,7 @@ void ProcessImportExportObject::DeserializeProcessPart(com::Ref<ostrel::Session>
   // caller opened is the caller's to end or cancel.
   const bool own_bracket = !update->GetInUpdate();
   com::Collection& created = created_card_ids && !own_bracket ? *created_card_ids : *made;
-  if (own_bracket) update->BeginUpdate();
-  try {
+  WithinBracket(*update, [&] {
     com::Ref<ostrel::SectionTypeCollection> types = process_data->GetCardType()->GetSectionTypes();
     com::Ref<ostrel::SectionCollection> sections = process_data->GetSections();
     for (const char* name : kPartSections) {
@@ -362,17 +361,7 @@ void ProcessImportExportObject::DeserializeProcessPart(com::Ref<ostrel::Session>
       com::Ref<ostrel::RowCollection> rows = sections->Item(type->GetID())->GetRows();
       importer.ImportSection(session, *rows, *type, element, ids, created, skipped.get());
     }
-    if (own_bracket) update->EndUpdate();
-  } catch (...) {
-    if (own_bracket) {
-      try {
-        update->CancelUpdate();
-      } catch (const com::Error&) {
-        // Swallowed: the failure that stopped the import is the one reported.
-      }
-    }
-    throw;
-  }
+  });
   if (created_card_ids && own_bracket) {
     for (size_t i = 0; i < made->size(); ++i) created_card_ids->Add(made->at(i), *made->key_at(i));
   }
