@@ -33,7 +33,8 @@ class CardApi : public virtual com::Dispatch {
 // client does, through a Library it creates, and shows the process in a
 // designer control it embeds. Every window it opens is a call on the host's
 // services object. Every host call catches its own errors and shows them:
-// nothing fails back to the host.
+// nothing fails back to the host. Its members are implemented by aspect,
+// in card_object_lifecycle.cpp, _modes, _commands, _setup and _version.
 class CardObject final : public com::Object<CardApi, pellory::CardInitialize, pellory::CardUI, pellory::CardUIAction,
                                             pellory::CardWindow, com::ConnectionPointContainer> {
  public:
