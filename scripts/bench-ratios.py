@@ -23,6 +23,8 @@ ROWS = [
      ["exchange:BM_PugixmlParse/functions:10000/linked:1", "exchange:BM_PugixmlSave/functions:10000/linked:1"], 1, None),
     ("First write of 51,000 rows vs raw insert", "sqlite:BM_FirstWriteOfCard/10000/0",
      ["sqlite:BM_RawInsertOfTheSameRows/10000"], 1, 2.0),
+    ("First write vs raw insert in the store's layout", "sqlite:BM_FirstWriteOfCard/10000/0",
+     ["sqlite:BM_RawInsertIntoTheStoreLayout/10000"], 1, None),
     ("Open of 51,000 rows vs raw select", "sqlite:BM_OpenCard/10000/0", ["sqlite:BM_RawSelectOfTheSameRows/10000"], 1, 2.0),
     ("Row.GetField vs hash-map look-up", "store:BM_RowGetField", ["store:BM_HashMapGet"], 1, None),
     ("Row.SetField vs hash-map store", "store:BM_RowSetField", ["store:BM_HashMapSet"], 1, None),
