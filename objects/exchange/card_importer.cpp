@@ -2,6 +2,8 @@
 #include "objects/exchange/card_importer.h"
 
 #include <array>
+#include <cmath>
+#include <limits>
 #include <memory_resource>
 #include <string_view>
 #include <unordered_set>
@@ -331,6 +333,16 @@ void CardImporter::ImportRow(ostrel::Row& row, const Section& section, pugi::xml
     // Fields the platform keeps or stamps are never written by an import.
     if (field->flags & (ostrel::field_flag::kSystem | ostrel::field_flag::kRowTimestamp)) continue;
     WriteField(*fields, *field, element, attribute, run);
+  }
+  // Whichever way a position was converted, the object model must be able
+  // to read it back.
+  for (const Field* field : section.single_fields) {
+    const com::Variant position = row.GetField(field->name);
+    if (position.IsNumeric() && std::fabs(position.ToR8()) > std::numeric_limits<float>::max()) {
+      throw com::Error(com::hr::kOverflow, "Vorlane",
+                       Where(element, field->name, position.ToText()) +
+                           ": a position must lie within the range of a Single (3.4E+38 either way)");
+    }
   }
 
   if (section.kind == ostrel::section_kind::kTree) {

@@ -67,6 +67,14 @@ const ImportSchema::Section& ImportSchema::SectionOf(ostrel::SectionType& type) 
     section->fields.push_back(std::move(field));
   }
 
+  if (SameID(id, layout::kFunctions)) {
+    for (const Field& field : section->fields) {
+      if (text::EqualNoCase(field.name, "XPos") || text::EqualNoCase(field.name, "YPos")) {
+        section->single_fields.push_back(&field);
+      }
+    }
+  }
+
   Section& placed = *sections_.emplace(id, std::move(section)).first->second;
   com::Ref<ostrel::SectionTypeCollection> subs = type.GetSubSectionTypes();
   const int32_t sub_count = subs->Count();

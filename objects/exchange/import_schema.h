@@ -49,6 +49,10 @@ class ImportSchema {
     bool appends_line_feed = false;  // "DATA" of functions and their spare rows ends with a line feed
     const char* spare_value = nullptr;  // variables and values: the spare-text sub-section of a long "Value"
     bool renames_employee = false;      // task rows: the misspelt "CompletedEmloyeeID" names
+    // Functions: the fields of the position (XPos, YPos), which the object
+    // model reads as Singles; a value beyond their range would leave the
+    // process unreadable.
+    std::vector<const Field*> single_fields;
     // Rows the object model keys by their "ID" field (functions, gates,
     // links, variables, document types): each must carry a GUID there, one
     // no other row of its section carries, or the process's lists fail.

@@ -137,6 +137,11 @@ std::vector<HostileCase> HostileCases() {
        ProcessDoc("<Functions><FunctionsRow RowID=\"{6}\" PoolingInterval=\"99999999999\"/></Functions>"),
        com::hr::kOverflow,
        {"\"PoolingInterval\""}},
+      // A function's position the object model could not read as a Single.
+      {"PositionBeyondASingle",
+       ProcessDoc("<Functions><FunctionsRow RowID=\"{6}\" ID=\"" + Id(1) + "\" XPos=\"40\" YPos=\"1.7e63\"/></Functions>"),
+       com::hr::kOverflow,
+       {"\"FunctionsRow\"", "\"YPos\"", "range of a Single"}},
       {"TextForADate",
        ProcessDoc("<MainInfo RowID=\"{7}\" DateBegin=\"yesterday\"/>"),
        com::hr::kTypeMismatch,
