@@ -17,6 +17,7 @@
 #include "embedded/store/field_blob.h"
 #include "embedded/store/open.h"
 #include "embedded/store/sqlite_storage.h"
+#include "platform/ostrel/card_types.h"
 #include "platform/ostrel/card_manager.h"
 #include "platform/ostrel/card_update.h"
 #include "platform/com/collection.h"
@@ -31,7 +32,7 @@ namespace {
 
 using com::Variant;
 
-constexpr const char* kProcessType = "{AE82DD57-348C-4407-A50A-9F2C7D694DA8}";
+constexpr const char* kProcessType = ostrel::card_type::kProcess;
 constexpr const char* kFunctions = "{10105dc1-8b61-4a76-b719-02d679662606}";
 constexpr const char* kPassStates = "{97cc73ba-1953-4a70-8460-415bd4bcaaae}";
 constexpr const char* kConstraints = "{DDF1C304-3967-4D36-97D2-D38F9F392489}";

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "embedded/store/open.h"
+#include "platform/ostrel/card_types.h"
 #include "platform/ostrel/card_data.h"
 #include "platform/ostrel/card_manager.h"
 #include "platform/ostrel/card_update.h"
@@ -19,7 +20,7 @@ namespace {
 
 using com::Variant;
 
-constexpr const char* kProcessType = "{AE82DD57-348C-4407-A50A-9F2C7D694DA8}";
+constexpr const char* kProcessType = ostrel::card_type::kProcess;
 constexpr const char* kFunctions = "{10105dc1-8b61-4a76-b719-02d679662606}";
 
 // The fields a function row holds, as a plain map holds them.

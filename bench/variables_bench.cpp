@@ -5,10 +5,11 @@
 #include "embedded/store/open.h"
 #include "objects/process/process_object.h"
 #include "platform/com/describe.h"
+#include "platform/ostrel/card_types.h"
 
 namespace {
 
-constexpr char kProcessCardType[] = "{AE82DD57-348C-4407-A50A-9F2C7D694DA8}";
+constexpr const char* kProcessCardType = ostrel::card_type::kProcess;
 
 // A process over a new card of a store in memory.
 com::Ref<vorlane::ProcessObject> NewProcess() {

@@ -36,6 +36,7 @@
 #include "platform/ostrel/card_lock.h"
 #include "platform/ostrel/card_manager.h"
 #include "platform/ostrel/card_type.h"
+#include "platform/ostrel/card_types.h"
 #include "platform/ostrel/errors.h"
 #include "platform/ostrel/card_update.h"
 #include "platform/ostrel/process_control.h"
@@ -64,7 +65,7 @@ using com::Ref;
 using com::Variant;
 
 // The process card: templates and instances.
-constexpr const char* kProcessCardType = "{AE82DD57-348C-4407-A50A-9F2C7D694DA8}";
+constexpr const char* kProcessCardType = ostrel::card_type::kProcess;
 
 // The operation was not done: the person did not agree to it, or could not
 // be asked (the platform's "aborted").
