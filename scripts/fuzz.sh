@@ -43,12 +43,15 @@ for t in "${targets[@]}"; do
   options=("${limit[@]}" -print_final_stats=1 -timeout=30 -rss_limit_mb=4096 -artifact_prefix="$artifacts/")
   [ -f "$here/fuzz/dict/$t.dict" ] && options+=(-dict="$here/fuzz/dict/$t.dict")
   echo "== $t ${options[*]}"
+  # Crashes are counted for this run: what earlier runs left stays, uncounted.
+  started="$build/fuzz/$t.started"
+  touch "$started"
   rc=0
   "$program" "${options[@]}" "$work" "$here/fuzz/corpus/$t" > "$log" 2>&1 || rc=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   edges=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2 || true)
   kept=$(find "$work" -type f | wc -l)
-  crashes=$(find "$artifacts" -type f | wc -l)
+  crashes=$(find "$artifacts" -type f -newer "$started" | wc -l)
   summary+=("$(printf '%-22s %12s execs %7s edges %6s kept %3s crashes' "$t" "${execs:-?}" "${edges:-?}" "$kept" "$crashes")")
   if [ $rc -ne 0 ]; then
     failed=1
