@@ -36,9 +36,25 @@ std::string CreateGUID() {
 }
 
 std::string NormalizeID(std::string_view id) {
-  std::string out = text::Upper(text::Trim(id));
-  if (out.find('{') == std::string::npos) out = "{" + out + "}";
+  std::string out(id);
+  NormalizeIDInPlace(out);
   return out;
+}
+
+void NormalizeIDInPlace(std::string& id) {
+  if (const std::string_view trimmed = text::Trim(id); trimmed.size() != id.size()) id = std::string(trimmed);
+  // ASCII letters are upper-cased where they are; a text with other
+  // characters is upper-cased as a whole (which leaves those letters be).
+  bool ascii = true;
+  for (char& c : id) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    ascii &= static_cast<unsigned char>(c) < 0x80;
+  }
+  if (!ascii) id = text::Upper(id);
+  if (id.find('{') == std::string::npos) {
+    id.insert(id.begin(), '{');
+    id.push_back('}');
+  }
 }
 
 bool SameID(std::string_view a, std::string_view b) {

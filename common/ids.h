@@ -15,6 +15,8 @@ std::string CreateGUID();
 // `id` trimmed of blanks and upper-cased, wrapped in "{" and "}" when it
 // holds no "{": " ab-cd " reads "{AB-CD}", an empty field reads "{}".
 std::string NormalizeID(std::string_view id);
+// The same, made in `id` itself: for a text the caller has no more use for.
+void NormalizeIDInPlace(std::string& id);
 
 // True when the NormalizeID forms of `a` and `b` are equal without regard
 // to case: "{a1}" and "A1" are the same ID.

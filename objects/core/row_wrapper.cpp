@@ -8,10 +8,10 @@ ostrel::Row& RowWrapper::row() const {
 }
 
 std::string RowWrapper::GetStrictID(const char* field) const {
-  const com::Variant value = Get(field);
-  // Text, the usual case, is normalised where it is, without a copy first.
-  if (const std::string* text = value.TryText()) return NormalizeID(*text);
-  return NormalizeID(value.ToText());
+  // The field's text is normalised where it lies, without a copy.
+  std::string id = Get(field).ToText();
+  NormalizeIDInPlace(id);
+  return id;
 }
 
 }  // namespace vorlane

@@ -1,6 +1,7 @@
 // The conversion rules of the automation runtime, all in one place.
 #include "platform/com/variant.h"
 
+#include <utility>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -479,7 +480,12 @@ Date Variant::ToDate() const {
   return Date{serial};
 }
 
-std::string Variant::ToText() const {
+std::string Variant::ToText() && {
+  if (type_ == Type::Text) return std::move(std::get<std::string>(data_));
+  return std::as_const(*this).ToText();
+}
+
+std::string Variant::ToText() const& {
   switch (type_) {
     case Type::Empty: return "";
     case Type::Null: NullUse();

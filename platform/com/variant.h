@@ -103,7 +103,9 @@ class Variant {
   double ToR8() const;
   bool ToBool() const;
   Date ToDate() const;
-  std::string ToText() const;
+  std::string ToText() const&;
+  // The same; text is moved out of a value about to go rather than copied.
+  std::string ToText() &&;
   Ref<Unknown> ToObject() const;
   // This value as `type` (Any: unchanged; Null and Empty convert only to themselves or by the rules above).
   Variant ChangeType(Type type) const;
