@@ -59,15 +59,9 @@ char32_t LowerOf(char32_t c) {
 
 template <class F>
 std::string MapCase(std::string_view s, F f) {
-  // The ASCII start of the text, most often all of it, is copied at once
-  // and mapped where it lies: one byte is one character there.
-  size_t ascii = 0;
-  while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80) ++ascii;
-  std::string out(s.substr(0, ascii));
-  for (char& c : out) c = static_cast<char>(f(static_cast<char32_t>(c)));
-  if (ascii == s.size()) return out;
+  std::string out;
   out.reserve(s.size());
-  for (size_t i = ascii; i < s.size();) {
+  for (size_t i = 0; i < s.size();) {
     size_t start = i;
     char32_t cp = Decode(s, i);
     if (cp < 0x80) {
@@ -129,10 +123,8 @@ std::string Left(std::string_view s, size_t n) {
   return std::string(s.substr(0, i));
 }
 
-// The case functions as lambdas, so that each character's mapping is
-// inlined rather than called through a pointer.
-std::string Upper(std::string_view s) { return MapCase(s, [](char32_t c) { return UpperOf(c); }); }
-std::string Lower(std::string_view s) { return MapCase(s, [](char32_t c) { return LowerOf(c); }); }
+std::string Upper(std::string_view s) { return MapCase(s, UpperOf); }
+std::string Lower(std::string_view s) { return MapCase(s, LowerOf); }
 
 int CompareNoCase(std::string_view a, std::string_view b) {
   size_t i = 0, j = 0;
